@@ -1,0 +1,45 @@
+// IniFile: the per-user preferences store, in place of a registry key. Sections and value names
+// keep their spelling ("[Recent Document List]", "DocumentCount"); lookups ignore case as the
+// registry does. Values are single-line text; line breaks in a value are stored escaped (\n, \r,
+// \\) so that any text round-trips. Saving writes a temporary file and renames it over the old
+// one, so a crash never leaves half a file.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/result.h"
+
+namespace velmora {
+
+class IniFile {
+ public:
+  // A missing file loads as empty; unreadable lines are skipped.
+  static Result<IniFile> Load(const std::string& path);
+  Status Save(const std::string& path) const;
+
+  std::optional<std::string> Get(std::string_view section, std::string_view name) const;
+  void Set(std::string_view section, std::string_view name, std::string_view value);
+  void Remove(std::string_view section, std::string_view name);
+
+  // Text form, and parsing of it (what Load and Save use).
+  std::string Serialize() const;
+  static IniFile Parse(std::string_view text);
+
+ private:
+  struct Entry {
+    std::string name;
+    std::string value;
+  };
+  struct Section {
+    std::string name;
+    std::vector<Entry> entries;
+  };
+  Section* FindSection(std::string_view name);
+  const Section* FindSection(std::string_view name) const;
+  std::vector<Section> sections_;
+};
+
+}  // namespace velmora

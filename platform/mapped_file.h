@@ -1,0 +1,66 @@
+// MappedFile: a file opened read-write under an exclusive lock and mapped whole into memory.
+//
+// The table engine builds on it step by step, because each step has its own message when it
+// fails: Open (the file itself, with the lock), Resize (lengthen to the mapping size) and Map (the
+// view). A file held by another MappedFile, in this process or another, fails to open with
+// EWOULDBLOCK: the "no sharing" rule. Move-only; the destructor unmaps and closes.
+//
+// Tests replace failures of any step through SetMappedFileFaultHook, so that Retry/Cancel paths can
+// be exercised without filling a disk.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/result.h"
+
+namespace velmora {
+
+enum class FileOpenMode : uint8_t {
+  kExisting,      // fail with ENOENT when missing
+  kCreateAlways,  // create, or truncate an existing file to 0 bytes
+};
+
+enum class MappedFileStep : uint8_t { kOpen, kResize, kMap };
+
+class MappedFile {
+ public:
+  MappedFile() = default;
+  ~MappedFile();
+  MappedFile(MappedFile&& other) noexcept;
+  MappedFile& operator=(MappedFile&& other) noexcept;
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+
+  // Opens `path` read-write and takes the exclusive lock. Error code is the errno.
+  Status Open(const std::string& path, FileOpenMode mode);
+  bool is_open() const { return fd_ >= 0; }
+
+  // Current length of the file on disk.
+  Result<uint64_t> FileSize() const;
+  // Lengthens (or shortens) the file to `size` bytes; new bytes read as zero.
+  Status Resize(uint64_t size);
+  // Maps the first `size` bytes read-write and shared; any earlier view is unmapped first.
+  Status Map(size_t size);
+  void Unmap();
+  // Unmaps, unlocks and closes; harmless when closed.
+  void Close();
+
+  unsigned char* data() const { return data_; }
+  size_t mapped_size() const { return mapped_size_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  int fd_ = -1;
+  unsigned char* data_ = nullptr;
+  size_t mapped_size_ = 0;
+  std::string path_;
+};
+
+// Test seam: when set, called before each step; a non-zero return fails the step with that errno.
+using MappedFileFaultHook = std::function<int(MappedFileStep step, const std::string& path)>;
+void SetMappedFileFaultHook(MappedFileFaultHook hook);
+
+}  // namespace velmora

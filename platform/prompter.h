@@ -1,0 +1,80 @@
+// Prompter: every message box and question of the system goes through this seam, with its exact
+// caption, text, buttons and icon. The command line prints and asks on a terminal and answers by
+// policy otherwise; the web UI forwards to the browser; tests script the answers and read back
+// every message shown.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+enum class PromptIcon : uint8_t { kError, kWarning, kQuestion, kInformation };
+enum class PromptButtons : uint8_t { kOk, kRetryCancel, kYesNo, kYesAllNoAllNo };
+enum class PromptAnswer : uint8_t { kOk, kRetry, kCancel, kYes, kYesToAll, kNoToAll, kNo };
+
+inline constexpr std::string_view kAppCaption = "Velmora";
+
+class Prompter {
+ public:
+  virtual ~Prompter() = default;
+  // Shows the message and returns the button chosen; must return one of `buttons`' answers.
+  virtual PromptAnswer Ask(std::string_view caption, std::string_view text, PromptButtons buttons,
+                           PromptIcon icon) = 0;
+
+  void ShowError(std::string_view caption, std::string_view text) {
+    Ask(caption, text, PromptButtons::kOk, PromptIcon::kError);
+  }
+};
+
+// The answer a prompter gives when nobody can be asked: Retry/Cancel -> Cancel; Yes/No -> No
+// (Yes with assume_yes); the four-way question -> No to All (Yes to All with assume_yes).
+PromptAnswer PolicyAnswer(PromptButtons buttons, bool assume_yes);
+
+// The command line's prompter: "Caption: text" on stderr; asks on a terminal (stdin and stderr
+// both terminals), answers by policy otherwise. With assume_yes questions are answered Yes
+// without asking; Retry/Cancel is still asked on a terminal.
+class TerminalPrompter final : public Prompter {
+ public:
+  explicit TerminalPrompter(bool assume_yes);
+  PromptAnswer Ask(std::string_view caption, std::string_view text, PromptButtons buttons,
+                   PromptIcon icon) override;
+
+ private:
+  bool assume_yes_;
+  bool interactive_;
+  std::mutex mutex_;
+};
+
+// Test double: records every message and answers from a queue, then by policy.
+class ScriptedPrompter final : public Prompter {
+ public:
+  struct Message {
+    std::string caption;
+    std::string text;
+    PromptButtons buttons;
+    PromptIcon icon;
+    PromptAnswer answer;
+  };
+
+  explicit ScriptedPrompter(bool assume_yes = false) : assume_yes_(assume_yes) {}
+  void QueueAnswer(PromptAnswer answer) { answers_.push_back(answer); }
+  PromptAnswer Ask(std::string_view caption, std::string_view text, PromptButtons buttons,
+                   PromptIcon icon) override;
+
+  const std::vector<Message>& messages() const { return messages_; }
+  std::vector<std::string> texts() const;
+  void Clear() { messages_.clear(); }
+
+ private:
+  bool assume_yes_;
+  std::deque<PromptAnswer> answers_;
+  std::vector<Message> messages_;
+  std::mutex mutex_;
+};
+
+}  // namespace velmora
