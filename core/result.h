@@ -10,15 +10,15 @@
 namespace velmora {
 
 struct Error {
-  int code = 0;          // errno or a subsystem's own number; 0 when not applicable
-  std::string message;   // what went wrong, for the user
+  int code = 0;         // errno or a subsystem's own number; 0 when not applicable
+  std::string message;  // what went wrong, for the user
 };
 
 template <class T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : v_(std::move(value)) {}          // NOLINT(google-explicit-constructor)
-  Result(Error error) : v_(std::move(error)) {}      // NOLINT(google-explicit-constructor)
+  Result(T value) : v_(std::move(value)) {}      // NOLINT(google-explicit-constructor)
+  Result(Error error) : v_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
 
   bool ok() const { return v_.index() == 0; }
   explicit operator bool() const { return ok(); }
@@ -29,6 +29,8 @@ class [[nodiscard]] Result {
   T* operator->() { return &value(); }
   const T* operator->() const { return &value(); }
   T& operator*() & { return value(); }
+  const T& operator*() const& { return value(); }
+  T&& operator*() && { return std::move(*this).value(); }
 
   const Error& error() const { return std::get<1>(v_); }
 

@@ -34,18 +34,22 @@ class MappedFile {
   MappedFile(const MappedFile&) = delete;
   MappedFile& operator=(const MappedFile&) = delete;
 
-  // Opens `path` read-write and takes the exclusive lock. Error code is the errno.
+  // Opens `path` read-write and takes the exclusive lock; an open file is closed first. Error code
+  // is the errno, the message its system text. kCreateAlways truncates only once the lock is held,
+  // so a file in use by someone else is left intact.
   Status Open(const std::string& path, FileOpenMode mode);
   bool is_open() const { return fd_ >= 0; }
 
   // Current length of the file on disk.
   Result<uint64_t> FileSize() const;
-  // Lengthens (or shortens) the file to `size` bytes; new bytes read as zero.
+  // Lengthens (or shortens) the file to `size` bytes; new bytes read as zero. Shortening below
+  // the current view fails with EBUSY (unmap first): pages past the end would fault.
   Status Resize(uint64_t size);
-  // Maps the first `size` bytes read-write and shared; any earlier view is unmapped first.
+  // Maps the first `size` bytes read-write and shared; any earlier view is unmapped first. Fails
+  // with EINVAL for size 0 or a file shorter than `size` (Resize first).
   Status Map(size_t size);
   void Unmap();
-  // Unmaps, unlocks and closes; harmless when closed.
+  // Unmaps, unlocks and closes; harmless when closed. Operations on a closed file fail with EBADF.
   void Close();
 
   unsigned char* data() const { return data_; }

@@ -50,7 +50,10 @@ class TerminalPrompter final : public Prompter {
   std::mutex mutex_;
 };
 
-// Test double: records every message and answers from a queue, then by policy.
+// Test double: records every message with the answer given. Questions take their answers from
+// the queue, then by policy; a plain message (kOk) answers kOk without touching the queue, so
+// an error shown before a question does not eat that question's answer. A queued answer that
+// is not one of the question's buttons is used up and replaced by the policy answer.
 class ScriptedPrompter final : public Prompter {
  public:
   struct Message {
@@ -62,19 +65,21 @@ class ScriptedPrompter final : public Prompter {
   };
 
   explicit ScriptedPrompter(bool assume_yes = false) : assume_yes_(assume_yes) {}
-  void QueueAnswer(PromptAnswer answer) { answers_.push_back(answer); }
+  void QueueAnswer(PromptAnswer answer);
   PromptAnswer Ask(std::string_view caption, std::string_view text, PromptButtons buttons,
                    PromptIcon icon) override;
 
+  // Not locked: read it once the code under test has stopped asking.
   const std::vector<Message>& messages() const { return messages_; }
   std::vector<std::string> texts() const;
-  void Clear() { messages_.clear(); }
+  // Forgets the recorded messages (queued answers stay).
+  void Clear();
 
  private:
   bool assume_yes_;
   std::deque<PromptAnswer> answers_;
   std::vector<Message> messages_;
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
 };
 
 }  // namespace velmora
