@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "ui/cli/commands.h"
+
 namespace velmora::cli {
 namespace {
 
@@ -15,9 +17,10 @@ constexpr const char* kDescription =
 
 constexpr const char* kExamples =
     "\nExamples:\n"
-    "  velmora --help                      this text\n"
-    "  velmora --version                   the program's version\n"
-    "  velmora -w ~/sites/example.stw ...  run a command on that workspace\n"
+    "  velmora new example --server-names www.example.com   create a workspace for a site\n"
+    "  velmora -w ~/Documents/Velmora\\ Workspaces/example settings show\n"
+    "  velmora dump Sessions                                every visit as JSON lines\n"
+    "  velmora <command> --help                             the options of one command\n"
     "\nWithout -w the most recently used workspace is taken.\n"
     "Exit status: 0 success, 1 failure, 2 usage error.\n";
 
@@ -29,23 +32,32 @@ int RunVelmora(int argc, char** argv) {
   app.footer(kExamples);
   app.require_subcommand(0, 1);
 
-  std::string workspace;
-  bool assume_yes = false;
-  app.add_option("-w,--workspace", workspace,
+  CliContext context;
+  app.add_option("-w,--workspace", context.workspace_arg,
                  "the workspace: its .stw file or its folder (default: the most recent one)");
-  app.add_flag("--yes", assume_yes, "answer Yes to every question (for scripts)");
+  app.add_flag("--yes", context.assume_yes, "answer Yes to every question (for scripts)");
+
+  int status = kExitOk;
+  CommandTable table{app, context, status};
+  RegisterAllCommands(table);
 
   try {
     app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    const int code = app.exit(e);
-    return code == 0 ? 0 : 2;
+    app.exit(e);
+    return kExitUsage;
   }
   if (app.get_subcommands().empty()) {
     std::fputs(app.help().c_str(), stdout);
-    return 0;
+    return kExitOk;
   }
-  return 0;
+  return status;
 }
 
 }  // namespace velmora::cli

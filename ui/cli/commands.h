@@ -1,0 +1,26 @@
+// The command table of `velmora`. Each command lives in its own file and registers itself on the
+// application with a description line and its options; the registered callback runs the command
+// and leaves its exit status in the shared result.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <functional>
+
+#include "ui/cli/context.h"
+
+namespace velmora::cli {
+
+struct CommandTable {
+  CLI::App& app;
+  CliContext& context;
+  int& status;  // exit status of the command that ran
+
+  // Adds a subcommand whose action is `run`; returns it for its options.
+  CLI::App* Add(const std::string& name, const std::string& description,
+                std::function<int(CliContext&)> run);
+};
+
+// One function per command file.
+void RegisterAllCommands(CommandTable& table);
+
+}  // namespace velmora::cli
