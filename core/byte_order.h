@@ -3,8 +3,8 @@
 // unaligned access defined; compilers turn it into a single move.
 #pragma once
 
-#include <cstdint>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace velmora {

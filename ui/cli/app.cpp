@@ -12,7 +12,8 @@ namespace {
 constexpr const char* kDescription =
     "Velmora analyses the access logs of a web site: it reads W3C Extended, NCSA common and\n"
     "combined, IIS and tab-separated logs (plain, gzip or bzip2), groups requests into visits,\n"
-    "classifies pages, downloads, browsers, spiders, referrers and countries, and reports on them.\n"
+    "classifies pages, downloads, browsers, spiders, referrers and countries, and reports on "
+    "them.\n"
     "One workspace holds one site: its settings (.stw), logs/, database/ and reports/.";
 
 constexpr const char* kExamples =

@@ -16,7 +16,8 @@ inline constexpr int kExitUsage = 2;
 struct CliContext {
   std::string workspace_arg;  // -w/--workspace as given; empty means "the most recent one"
   bool assume_yes = false;    // --yes
-  std::unique_ptr<Prompter> prompter;  // made on first use, once --yes is known; tests set their own
+  std::unique_ptr<Prompter>
+      prompter;  // made on first use, once --yes is known; tests set their own
 
   Prompter& prompt() {
     if (!prompter) prompter = std::make_unique<TerminalPrompter>(assume_yes);
