@@ -16,13 +16,19 @@ namespace velmora {
 
 class IniFile {
  public:
-  // A missing file loads as empty; unreadable lines are skipped.
+  // A missing file loads as empty; unreadable lines are skipped; a name given twice keeps the
+  // last value. Other read failures carry the errno.
   static Result<IniFile> Load(const std::string& path);
+  // Creates the parent folders as needed, writes beside `path` and renames over it.
   Status Save(const std::string& path) const;
 
   std::optional<std::string> Get(std::string_view section, std::string_view name) const;
   void Set(std::string_view section, std::string_view name, std::string_view value);
+  // Removes one value; a section left without values goes with it.
   void Remove(std::string_view section, std::string_view name);
+  void RemoveSection(std::string_view section);
+  // The value names of `section` in stored spelling and order; empty when there is none.
+  std::vector<std::string> Names(std::string_view section) const;
 
   // Text form, and parsing of it (what Load and Save use).
   std::string Serialize() const;
