@@ -1,0 +1,97 @@
+// LogReader: a buffered byte source over one stored log file, plain, gzip or bzip2.
+//
+// Format detection, the line parsers and the first-entry search read a log one byte at a time
+// with GetChar and never see compression. GetChar is the hot path of the whole program: while the
+// buffer holds bytes it is a pointer compare and an increment; refilling lives out of line.
+//
+// Invariants:
+//  - A reader never reports errors. A file that cannot be opened, a bad header, a read error or a
+//    decoder error all look like the end of the file; once GetChar has returned -1 it keeps
+//    returning -1 and never reads again.
+//  - ReadBlock returns 0 only at the end (or on a failure, which is the same thing to users).
+//  - ProgressFraction is in millionths of the underlying file, 0..1,000,000.
+//
+// Making a reader: MakeLogReader picks the kind by the path's extension (".gz", ".bz2", compared
+// without regard to case; anything else is plain), then Open, then Prime fills the buffer once.
+// OpenLogReader does all three.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+enum class LogReaderKind : uint8_t { kPlain, kGzip, kBzip2 };
+
+// The kind the path's extension asks for: the text from the last "." of the path.
+LogReaderKind LogReaderKindForPath(std::string_view path);
+
+class LogReader {
+ public:
+  virtual ~LogReader() = default;
+  LogReader(const LogReader&) = delete;
+  LogReader& operator=(const LogReader&) = delete;
+
+  // Share of the underlying file consumed so far, 0 to 1,000,000.
+  virtual uint32_t ProgressFraction() const = 0;
+  // Fills `out` with the next decoded bytes and returns their count; 0 only at the end of the
+  // data (or on a read/decoder error).
+  virtual size_t ReadBlock(std::span<uint8_t> out) = 0;
+  // Opens the file read-only; false when it cannot be opened (or, for gzip, has a bad header).
+  virtual bool Open(std::string_view path) = 0;
+
+  // Fills the buffer for the first time; an empty first fill sets the end flag. Call once after
+  // Open; when Open failed call MarkEnded instead (OpenLogReader does both).
+  void Prime() { FillBuffer(); }
+  // Sets the end flag and drops what the buffer still holds.
+  void MarkEnded();
+
+  // The next byte as 0..255, or -1 at the end.
+  int GetChar() {
+    if (cursor_ != limit_) [[likely]] {
+      return *cursor_++;
+    }
+    return Refill();
+  }
+
+  // Bytes handed out by GetChar so far.
+  uint64_t delivered() const {
+    return delivered_before_buffer_ + static_cast<uint64_t>(cursor_ - buffer_.data());
+  }
+  // Bytes left in the buffer.
+  uint32_t remaining() const { return static_cast<uint32_t>(limit_ - cursor_); }
+  bool ended() const { return ended_; }
+  size_t buffer_size() const { return buffer_.size(); }
+
+  // Per-file progress in 1/10,000: delivered * 10,000 / ((delivered + remaining) * 1,000,000 /
+  // fraction), in 64-bit integers; 0 when the fraction (or the divisor) is 0.
+  int64_t FileProgress() const;
+
+ protected:
+  explicit LogReader(size_t buffer_size);
+
+ private:
+  // Out of line: moves the buffer forward through ReadBlock and hands out its first byte, or sets
+  // the end flag and returns -1 when the refill yields nothing.
+  int Refill();
+  // Replaces the buffer's content through ReadBlock; false (end flag set) when nothing came.
+  bool FillBuffer();
+
+  std::vector<uint8_t> buffer_;
+  const uint8_t* cursor_;  // next byte to hand out
+  const uint8_t* limit_;   // one past the last valid byte
+  uint64_t delivered_before_buffer_ = 0;
+  bool ended_ = false;
+};
+
+// An unopened reader of the kind the path asks for.
+std::unique_ptr<LogReader> MakeLogReader(std::string_view path);
+// Makes, opens and primes a reader; never null. A file that cannot be opened gives a reader that
+// is already at its end.
+std::unique_ptr<LogReader> OpenLogReader(std::string_view path);
+
+}  // namespace velmora
