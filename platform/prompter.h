@@ -37,7 +37,9 @@ PromptAnswer PolicyAnswer(PromptButtons buttons, bool assume_yes);
 
 // The command line's prompter: "Caption: text" on stderr; asks on a terminal (stdin and stderr
 // both terminals), answers by policy otherwise. With assume_yes questions are answered Yes
-// without asking; Retry/Cancel is still asked on a terminal.
+// without asking (Yes to All for the four-way question); Retry/Cancel is still asked on a
+// terminal. Replies are the bracketed key or the whole word, in any case: [r]etry, [c]ancel,
+// [y]es, [n]o, yes to [a]ll, n[o] to all; anything else asks again, end of input answers by policy.
 class TerminalPrompter final : public Prompter {
  public:
   explicit TerminalPrompter(bool assume_yes);
