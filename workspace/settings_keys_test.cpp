@@ -1,0 +1,163 @@
+#include "workspace/settings_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace velmora {
+namespace {
+
+TEST(SettingsKeys, NewWorkspaceValues) {
+  const WorkspaceSettings s = NewWorkspaceSettings("Site");
+  struct Case {
+    const char* key;
+    const char* value;
+  } const cases[] = {
+      {"workspace-name", "Site"},
+      {"server-names", ""},
+      {"default-file", "index.htm"},
+      {"http-server", "www.example.com"},
+      {"ftp-server", "ftp.example.com"},
+      {"fetchlet-path", "/cgi-bin/fl.dll"},
+      {"http-log-path", "/logs"},
+      {"ftp-log-path", "/logs/"},
+      {"ftp-port", "21"},
+      {"passive-ftp", "1"},
+      {"http-user", ""},
+      {"ftp-login", ""},
+      {"http-password", ""},
+      {"ftp-password", ""},
+      {"retrieval-options", "1"},
+      {"fetchlet-gzip", "1"},
+      {"http-files-to-keep", "91"},
+      {"ftp-files-to-keep", "91"},
+      {"retrieve-method", "2"},
+      {"local-compression", "1"},
+      {"log-format-mode", "1"},
+      {"custom-format", ""},
+      {"session-timeout", "30"},
+      {"server-time-zone", "24"},
+      {"your-time-zone", "24"},
+      {"switch-to-recent", "1"},
+      {"advanced-visit-detection", "1"},
+      {"store-full-path", "1"},
+      {"enable-filters", "0"},
+      {"export-limit", "100"},
+      {"combined-export-limit", "30"},
+      {"open-exported-report", "1"},
+      {"last-import-folder", ""},
+  };
+  ASSERT_EQ(SettingKeys().size(), std::size(cases));
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(SettingKeys()[i].name, cases[i].key);
+    Result<std::string> got = GetSetting(s, cases[i].key);
+    ASSERT_TRUE(got.ok()) << cases[i].key;
+    EXPECT_EQ(got.value(), cases[i].value) << cases[i].key;
+  }
+}
+
+TEST(SettingsKeys, AcceptedValuesReadBack) {
+  struct Case {
+    const char* key;
+    std::string value;
+  } const cases[] = {
+      {"server-names", "example.org,www.example.org"},
+      {"server-names", ""},
+      {"default-file", std::string(259, 'd')},
+      {"custom-format", std::string(2047, 'c')},
+      {"ftp-port", "1"},
+      {"ftp-port", "65535"},
+      {"passive-ftp", "0"},
+      {"http-password", "p@ss word"},
+      {"retrieval-options", "15"},
+      {"http-files-to-keep", "9999"},
+      {"ftp-files-to-keep", "0"},
+      {"retrieve-method", "0"},
+      {"log-format-mode", "2"},
+      {"session-timeout", "1"},
+      {"server-time-zone", "0"},
+      {"your-time-zone", "73"},
+      {"export-limit", "0"},
+      {"combined-export-limit", "2147483647"},
+      {"last-import-folder", "/var/log/apache2/"},
+  };
+  for (const Case& c : cases) {
+    WorkspaceSettings s = NewWorkspaceSettings("Site");
+    ASSERT_TRUE(SetSetting(s, c.key, c.value).ok()) << c.key << "=" << c.value;
+    EXPECT_EQ(GetSetting(s, c.key).value(), c.value) << c.key;
+  }
+}
+
+TEST(SettingsKeys, SwitchesChangeOnlyTheirOwnFlagBit) {
+  WorkspaceSettings s = NewWorkspaceSettings("Site");
+  ASSERT_TRUE(SetSetting(s, "enable-filters", "1").ok());
+  EXPECT_EQ(s.block.flags, 7u);
+  ASSERT_TRUE(SetSetting(s, "advanced-visit-detection", "0").ok());
+  EXPECT_EQ(s.block.flags, 6u);
+  ASSERT_TRUE(SetSetting(s, "store-full-path", "0").ok());
+  EXPECT_EQ(s.block.flags, 4u);
+  s.block.flags |= 0x100;  // an unknown bit read from a file survives
+  ASSERT_TRUE(SetSetting(s, "enable-filters", "0").ok());
+  EXPECT_EQ(s.block.flags, 0x100u);
+}
+
+TEST(SettingsKeys, RefusedValuesChangeNothing) {
+  struct Case {
+    const char* key;
+    std::string value;
+    const char* message;
+  } const cases[] = {
+      {"no-such-key", "1", "Unknown setting 'no-such-key'"},
+      {"workspace-name", "Other", "workspace-name cannot be changed"},
+      {"server-time-zone", "74", "server-time-zone must be a whole number from 0 to 73"},
+      {"your-time-zone", "-1", "your-time-zone must be a whole number from 0 to 73"},
+      {"session-timeout", "0", "session-timeout must be a whole number from 1 to 2147483647"},
+      {"session-timeout", "2147483648",
+       "session-timeout must be a whole number from 1 to 2147483647"},
+      {"export-limit", "-1", "export-limit must be a whole number from 0 to 2147483647"},
+      {"combined-export-limit", "-5",
+       "combined-export-limit must be a whole number from 0 to 2147483647"},
+      {"ftp-port", "0", "ftp-port must be a whole number from 1 to 65535"},
+      {"ftp-port", "65536", "ftp-port must be a whole number from 1 to 65535"},
+      {"ftp-port", "", "ftp-port must be a whole number from 1 to 65535"},
+      {"ftp-port", "21 ", "ftp-port must be a whole number from 1 to 65535"},
+      {"ftp-port", "0x15", "ftp-port must be a whole number from 1 to 65535"},
+      {"ftp-port", "twenty", "ftp-port must be a whole number from 1 to 65535"},
+      {"passive-ftp", "2", "passive-ftp must be 0 or 1"},
+      {"enable-filters", "yes", "enable-filters must be 0 or 1"},
+      {"retrieve-method", "3", "retrieve-method must be a whole number from 0 to 2"},
+      {"log-format-mode", "3", "log-format-mode must be a whole number from 0 to 2"},
+      {"local-compression", "-1", "local-compression must be a whole number from 0 to 2"},
+      {"retrieval-options", "16", "retrieval-options must be a whole number from 0 to 15"},
+      {"http-files-to-keep", "0", "http-files-to-keep must be a whole number from 1 to 9999"},
+      {"ftp-files-to-keep", "1000", "ftp-files-to-keep must be a whole number from 0 to 999"},
+      {"server-names", std::string(260, 's'), "server-names must be at most 259 characters"},
+      {"last-import-folder", std::string(260, '/'),
+       "last-import-folder must be at most 259 characters"},
+      {"custom-format", std::string(2048, 'c'), "custom-format must be at most 2047 characters"},
+      {"http-user", std::string("a\0b", 3), "http-user must not contain a NUL character"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    WorkspaceSettings s = NewWorkspaceSettings("Site");
+    const WorkspaceSettings before = s;
+    Status status = SetSetting(s, c.key, c.value);
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ(status.error().message, c.message);
+    EXPECT_EQ(s, before);
+  }
+}
+
+TEST(SettingsKeys, KeysAreUniqueAndFindable) {
+  std::set<std::string_view> seen;
+  for (const SettingKey& k : SettingKeys()) {
+    EXPECT_TRUE(seen.insert(k.name).second) << k.name;
+    EXPECT_EQ(FindSettingKey(k.name), &k);
+  }
+  EXPECT_EQ(FindSettingKey("Session-Timeout"), nullptr);
+  EXPECT_FALSE(GetSetting(NewWorkspaceSettings("Site"), "bogus").ok());
+}
+
+}  // namespace
+}  // namespace velmora
