@@ -1,0 +1,193 @@
+// Growth failures (Retry and Cancel through the prompter, with faults injected into the mapped
+// file), the size limit, and the hashed file names.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sys_error.h"
+#include "storage/table_file.h"
+#include "storage/table_file_name.h"
+#include "storage/table_test_support.h"
+#include "tests/support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+using testing::DiskSize;
+using testing::ScopedFaultHook;
+
+class TableGrowthTest : public ::testing::Test {
+ protected:
+  // A 4-byte table with every unit of its first step in use, entries 0..16254.
+  void FillFirstStep(TableFile& table) {
+    ASSERT_TRUE(table.Create(path_, 0));
+    for (int32_t i = 0; i < 16255; ++i) table.SetEntry(table.Append(), static_cast<uint32_t>(i));
+    ASSERT_EQ(table.FreeUnits(), 0);
+  }
+  // A hook failing `step` the first `times` calls with ENOSPC. The platform calls a copy of the
+  // hook, so the count lives outside it.
+  static MappedFileFaultHook FailTimes(MappedFileStep step, int times) {
+    auto left = std::make_shared<int>(times);
+    return [step, left](MappedFileStep s, const std::string&) {
+      if (s != step || *left == 0) return 0;
+      --*left;
+      return ENOSPC;
+    };
+  }
+
+  velmora::testing::TempDir dir_;
+  std::string path_ = dir_ / "Grow";
+  ScriptedPrompter prompter_;
+};
+
+TEST_F(TableGrowthTest, RetryAfterAFailedMappingGrowsTheFile) {
+  struct Case {
+    MappedFileStep step;
+    int failures;
+    std::string text;
+  };
+  const Case cases[] = {
+      {MappedFileStep::kResize, 1,
+       "Can't expand table: CreateFileMapping failed" + SystemErrorSuffix(ENOSPC)},
+      {MappedFileStep::kMap, 3, "Can't expand table: MapViewOfFile failed"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    prompter_.Clear();
+    TableFile table(prompter_, UnitSize::k4);
+    FillFirstStep(table);
+    for (int i = 0; i < c.failures; ++i) prompter_.QueueAnswer(PromptAnswer::kRetry);
+    {
+      ScopedFaultHook hook(FailTimes(c.step, c.failures));
+      EXPECT_EQ(table.Append(), 16255);
+    }
+    ASSERT_EQ(prompter_.messages().size(), static_cast<size_t>(c.failures));
+    for (const auto& m : prompter_.messages()) {
+      EXPECT_EQ(m.caption, "ZEQ Engine 2.0");
+      EXPECT_EQ(m.text, c.text);
+      EXPECT_EQ(m.buttons, PromptButtons::kRetryCancel);
+      EXPECT_EQ(m.icon, PromptIcon::kError);
+    }
+    EXPECT_EQ(table.MappedSize(), 131072u);
+    EXPECT_EQ(table.Entry(16254), 16254u);
+    EXPECT_EQ(table.Entry(16255), 0u);
+    table.Close();
+  }
+}
+
+// Cancel closes the table; the file on disk keeps its old size and header, so it opens again
+// with everything it held.
+TEST_F(TableGrowthTest, CancelClosesTheTableAndLeavesTheFileValid) {
+  for (const MappedFileStep step : {MappedFileStep::kResize, MappedFileStep::kMap}) {
+    prompter_.Clear();
+    TableFile table(prompter_, UnitSize::k4);
+    FillFirstStep(table);
+    prompter_.QueueAnswer(PromptAnswer::kCancel);
+    {
+      ScopedFaultHook hook(FailTimes(step, 1));
+      EXPECT_EQ(table.Append(), -1);
+    }
+    EXPECT_EQ(prompter_.messages().size(), 1u);
+    EXPECT_FALSE(table.is_open());
+    EXPECT_EQ(table.Append(), -1);  // every later use finds it closed
+    EXPECT_EQ(DiskSize(HashedTableFileName(path_, 0)), 65536u);
+
+    ASSERT_TRUE(table.OpenOrCreate(path_, 0));
+    EXPECT_EQ(table.Count(), 16255);
+    EXPECT_EQ(table.Entry(16254), 16254u);
+    EXPECT_EQ(prompter_.messages().size(), 1u);
+    table.Close();
+  }
+}
+
+// A batch that does not fit leaves nothing counted when its growth is cancelled.
+TEST_F(TableGrowthTest, CancelledAppendManyCountsNothing) {
+  TableFile table(prompter_, UnitSize::k1);
+  ASSERT_TRUE(table.Create(path_, 0));
+  ASSERT_EQ(table.AppendMany(65000), 0);
+  prompter_.QueueAnswer(PromptAnswer::kCancel);
+  ScopedFaultHook hook(FailTimes(MappedFileStep::kResize, 1));
+  EXPECT_EQ(table.AppendMany(100), -1);
+  ASSERT_TRUE(table.OpenOrCreate(path_, 0));
+  EXPECT_EQ(table.Count(), 65000);
+}
+
+// A file at the size limit (sparse, so no disk is used) refuses to grow and stays usable.
+TEST_F(TableGrowthTest, TableAtTheSizeLimitStopsGrowingAndStaysOpen) {
+  constexpr uint32_t kLimitSize = 0x7FFF0000;  // >= 0x7FFFFFFE - 65536
+  const auto capacity = static_cast<uint32_t>(table_format::Capacity(UnitSize::k88, kLimitSize));
+  const std::string disk = HashedTableFileName(path_, 0);
+  { ASSERT_TRUE(TableFile(prompter_, UnitSize::k88).Create(path_, 0)); }
+  testing::PokeLE32(disk, 8, kLimitSize);
+  testing::PokeLE32(disk, 16, capacity);
+  std::filesystem::resize_file(disk, kLimitSize);
+
+  TableFile table(prompter_, UnitSize::k88);
+  ASSERT_TRUE(table.OpenOrCreate(path_, 0));
+  EXPECT_EQ(table.FreeUnits(), 0);
+  EXPECT_EQ(table.Append(), -1);
+  EXPECT_EQ(table.AppendMany(1), -1);
+  ASSERT_EQ(prompter_.messages().size(), 2u);
+  EXPECT_EQ(prompter_.messages()[0].text, "Can't expand table: size limit reached");
+  EXPECT_EQ(prompter_.messages()[0].buttons, PromptButtons::kOk);
+  EXPECT_TRUE(table.is_open());
+  EXPECT_EQ(table.Count(), static_cast<int32_t>(capacity));
+  EXPECT_EQ(table.MappedSize(), kLimitSize);
+  EXPECT_EQ(DiskSize(disk), kLimitSize);
+}
+
+// The file name CRC against a bit-by-bit reference of the MSB-first polynomial 0x04C11DB7.
+uint32_t ReferenceCrc(const std::string& text, uint32_t file_id) {
+  uint32_t reg = ~file_id;
+  for (char c : text) {
+    const auto lower = static_cast<uint8_t>((c >= 'A' && c <= 'Z') ? c + 32 : c);
+    reg ^= uint32_t{lower} << 24;
+    for (int bit = 0; bit < 8; ++bit)
+      reg = (reg & 0x80000000u) ? (reg << 1) ^ 0x04C11DB7u : reg << 1;
+  }
+  return ~reg;
+}
+
+TEST(TableFileNameTest, NameIsTheHexCrcOfTheFinalComponentWithExtension) {
+  EXPECT_EQ(ReferenceCrc("123456789", 0), 0xFC891918u);  // CRC-32/BZIP2 check value
+  struct Case {
+    std::string path;
+    uint32_t file_id;
+    std::string folder;
+    std::string component;
+  };
+  const Case cases[] = {
+      {"ws/database/Sessions", 0, "ws/database/", "sessions.zeq"},
+      {"ws/database/Sessions", 0x00100000, "ws/database/", "sessions.zeq"},
+      {"ws/database/Resources", 0x10100002, "ws/database/", "resources.zeq"},
+      {"Hourly", 1, "", "hourly.zeq"},
+      {"/abs/Dir.With.Dots/MiXeD", 0xFFFFFFFF, "/abs/Dir.With.Dots/", "mixed.zeq"},
+  };
+  for (const Case& c : cases) {
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%x", ReferenceCrc(c.component, c.file_id));
+    EXPECT_EQ(HashedTableFileName(c.path, c.file_id), c.folder + hex) << c.path;
+    EXPECT_EQ(TableNameCrc(c.component, c.file_id), ReferenceCrc(c.component, c.file_id));
+  }
+}
+
+TEST(TableFileNameTest, HexHasNoLeadingZerosAndFileIdsSeparateFiles) {
+  // Search a small name whose CRC has a leading zero nibble, to see it dropped.
+  bool seen_short = false;
+  for (int i = 0; i < 200 && !seen_short; ++i) {
+    const std::string name = "t" + std::to_string(i);
+    const std::string file = HashedTableFileName(name, 0);
+    EXPECT_NE(file[0], '0');
+    seen_short = file.size() < 8;
+  }
+  EXPECT_TRUE(seen_short);
+  EXPECT_NE(HashedTableFileName("d/Pages", 0x10000000), HashedTableFileName("d/Pages", 0x10000001));
+  EXPECT_EQ(HashedTableFileName("d/Pages", 0), HashedTableFileName("d/PAGES", 0));
+}
+
+}  // namespace
+}  // namespace velmora
