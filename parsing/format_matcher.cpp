@@ -1,0 +1,228 @@
+#include "parsing/format_matcher.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
+
+#include "core/ascii.h"
+#include "core/tick_time.h"
+#include "parsing/record_time.h"
+
+namespace velmora {
+namespace {
+
+constexpr size_t kNoMatch = std::numeric_limits<size_t>::max();
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Length of the field that starts at `pos`: the characters before its first terminator or the
+// end of the line. kNoMatch when more than `width` characters come before a terminator; at the
+// very end of the line one character more is accepted. Never looks further than width + 1.
+size_t ScanField(std::string_view line, size_t pos, const FormatToken& token) {
+  const size_t available = line.size() - pos;
+  const size_t limit = std::min<size_t>(available, size_t{token.width} + 1);
+  size_t n = 0;
+  while (n < limit && !token.terminators.Contains(line[pos + n])) ++n;
+  if (n == available || n <= token.width) return n;
+  return kNoMatch;
+}
+
+// The value of a number field: digits, with "-" read as "0". Nothing else is accepted. The
+// widths keep it below 10^19, so it fits without overflow.
+bool ReadNumber(std::string_view text, uint64_t& value) {
+  value = 0;
+  for (char c : text) {
+    if (c == '-') {
+      c = '0';
+    } else if (!IsDigit(c)) {
+      return false;
+    }
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  return true;
+}
+
+int32_t Saturate32(uint64_t value) {
+  return static_cast<int32_t>(std::min<uint64_t>(value, std::numeric_limits<int32_t>::max()));
+}
+
+// 1..12 for "Jan".."Dec" in any case, 0 otherwise.
+int MonthFromAbbreviation(std::string_view text) {
+  if (text.size() != 3) return 0;
+  for (int month = 1; month <= 12; ++month) {
+    if (AsciiEqualsIgnoreCase(text, MonthAbbreviation(month))) return month;
+  }
+  return 0;
+}
+
+// The dotted address of %s: three groups of one to three digits each followed by ".", then a
+// fourth group that ends like any field. The host is stored exactly as written.
+size_t MatchDottedAddress(std::string_view line, size_t pos, const FormatToken& token,
+                          LogRecord& record) {
+  const size_t start = pos;
+  for (int group = 0; group < 3; ++group) {
+    size_t digits = 0;
+    while (digits < 3 && pos < line.size() && IsDigit(line[pos])) {
+      ++digits;
+      ++pos;
+    }
+    if (digits == 0 || pos >= line.size() || line[pos] != '.') return kNoMatch;
+    ++pos;
+  }
+  const size_t n = ScanField(line, pos, token);
+  if (n == kNoMatch || n == 0) return kNoMatch;
+  if (!std::all_of(line.begin() + pos, line.begin() + pos + n, IsDigit)) return kNoMatch;
+  pos += n;
+  record.client_host.assign(line.substr(start, pos - start));
+  return pos;
+}
+
+}  // namespace
+
+bool MatchLine(std::string_view line, LogRecord& record, const CompiledFormat& format) {
+  using K = FormatTokenKind;
+  size_t pos = 0;
+  bool hour_read = false;  // %a applies to an hour read earlier in this line only
+
+  for (const FormatToken& token : format.tokens()) {
+    switch (token.kind) {
+      case K::kLiteral: {
+        const std::string_view literal = format.Literal(token);
+        if (line.substr(pos, literal.size()) != literal) return false;
+        pos += literal.size();
+        continue;
+      }
+      case K::kBlanks:
+      case K::kOptionalBlanks: {
+        const size_t start = pos;
+        while (pos < line.size() && IsBlank(line[pos])) ++pos;
+        if (token.kind == K::kBlanks && pos == start) return false;
+        continue;
+      }
+      case K::kDottedAddress:
+        pos = MatchDottedAddress(line, pos, token, record);
+        if (pos == kNoMatch) return false;
+        continue;
+      default:
+        break;
+    }
+
+    const size_t n = ScanField(line, pos, token);
+    if (n == kNoMatch) return false;
+    const std::string_view text = line.substr(pos, n);
+    pos += n;
+
+    switch (token.kind) {
+      case K::kSkipAny:
+        break;
+      case K::kSkipNonEmpty:
+        if (text.empty()) return false;
+        break;
+      case K::kClientHost:
+      case K::kMethod:
+      case K::kUri:
+      case K::kQuery:
+      case K::kReferrer:
+      case K::kUserAgent: {
+        if (text.empty()) return false;
+        if (token.kind == K::kClientHost) {
+          record.client_host.assign(text);
+        } else if (token.kind == K::kMethod) {
+          record.method.assign(text);
+        } else if (token.kind == K::kQuery) {
+          record.query.assign(text);
+        } else if (token.kind == K::kReferrer) {
+          record.referrer.assign(text);
+        } else if (token.kind == K::kUserAgent) {
+          record.user_agent.assign(text);
+        } else {
+          const size_t question = text.find('?');
+          record.uri_stem.assign(text.substr(0, question));
+          if (question != std::string_view::npos) record.query.assign(text.substr(question + 1));
+        }
+        break;
+      }
+      case K::kMonthName: {
+        const int month = MonthFromAbbreviation(text);
+        if (month == 0) return false;
+        record.calendar_time.month = static_cast<uint16_t>(month);
+        break;
+      }
+      case K::kAmPm: {
+        if (text.size() != 1 || !hour_read) return false;
+        uint16_t& hour = record.calendar_time.hour;
+        if (hour < 1 || hour > 12) return false;
+        if ((text[0] == 'a' || text[0] == 'A') && hour == 12) {
+          hour = 0;
+        } else if ((text[0] == 'p' || text[0] == 'P') && hour < 12) {
+          hour = static_cast<uint16_t>(hour + 12);
+        }
+        break;
+      }
+      default: {
+        uint64_t value = 0;
+        if (!ReadNumber(text, value)) return false;
+        CalendarTime& when = record.calendar_time;
+        switch (token.kind) {
+          case K::kStatus:
+            if (value < 100 || value > 599) return false;
+            record.status = static_cast<int32_t>(value);
+            break;
+          case K::kBytesSent:
+            record.bytes_sent = Saturate32(value);
+            break;
+          case K::kTimeTakenMs:
+            record.time_taken = Saturate32(value);
+            break;
+          case K::kTimeTakenSeconds:
+            // Saturates instead of wrapping: nine digits of seconds exceed 32 bits of ms.
+            record.time_taken = Saturate32(value * 1000);
+            break;
+          case K::kUnixTime:
+            SetUnixTime(record, value);
+            break;
+          case K::kYear4:
+            if (text.size() != 4 || value < 1930 || value > 2070) return false;
+            when.year = static_cast<uint16_t>(value);
+            break;
+          case K::kYear2:
+            if (text.size() != 2) return false;
+            when.year = static_cast<uint16_t>(value < 70 ? 2000 + value : 1900 + value);
+            break;
+          case K::kMonth:
+            if (value < 1 || value > 12) return false;
+            when.month = static_cast<uint16_t>(value);
+            break;
+          case K::kDay:
+            if (value < 1 || value > 31) return false;
+            when.day = static_cast<uint16_t>(value);
+            break;
+          case K::kHour:
+            if (value > 23) return false;
+            when.hour = static_cast<uint16_t>(value);
+            hour_read = true;
+            break;
+          case K::kMinute:
+            if (value > 59) return false;
+            when.minute = static_cast<uint16_t>(value);
+            break;
+          case K::kSecond:
+            if (value > 59) return false;
+            when.second = static_cast<uint16_t>(value);
+            break;
+          default:
+            return false;  // every kind is handled above; a new one must not match silently
+        }
+      }
+    }
+  }
+  return pos == line.size();
+}
+
+bool MatchLine(std::string_view line, LogRecord& record, std::string_view format) {
+  return MatchLine(line, record, CompiledFormat::Compile(format));
+}
+
+}  // namespace velmora

@@ -1,0 +1,113 @@
+// LogRecord: one parsed request, the single record every parser fills and every analysis step
+// reads. It is reused for every line of a file and reset before each, so it holds its texts in
+// fixed inline buffers: reading a line never allocates.
+//
+// Invariants:
+//  - Every LogText holds at most 2,048 characters followed by a zero; writes longer than that
+//    are cut, never rejected and never overflowing.
+//  - After Reset every text is empty, error_id is -1, referrer_kind is 1 and every other number
+//    (the calendar fields included) is 0.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "core/tick_time.h"
+
+namespace velmora {
+
+// A text of at most N characters kept inline, always zero-terminated.
+template <size_t N>
+class FixedText {
+ public:
+  static constexpr size_t kCapacity = N;
+
+  std::string_view view() const { return {data_, size_}; }
+  const char* c_str() const { return data_; }
+  char* data() { return data_; }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+
+  void clear() {
+    size_ = 0;
+    data_[0] = '\0';
+  }
+  // Replaces the text with `s`, cut to the capacity.
+  void assign(std::string_view s) {
+    size_ = std::min(s.size(), N);
+    std::copy_n(s.data(), size_, data_);
+    data_[size_] = '\0';
+  }
+  // Appends as much of `s` as still fits.
+  void append(std::string_view s) {
+    const size_t n = std::min(s.size(), N - size_);
+    std::copy_n(s.data(), n, data_ + size_);
+    size_ += n;
+    data_[size_] = '\0';
+  }
+  // Keeps the first `n` characters (no effect when the text is shorter).
+  void truncate(size_t n) {
+    if (n < size_) {
+      size_ = n;
+      data_[size_] = '\0';
+    }
+  }
+
+ private:
+  size_t size_ = 0;
+  char data_[N + 1] = {};
+};
+
+inline constexpr size_t kLogTextCapacity = 2048;
+using LogText = FixedText<kLogTextCapacity>;
+
+// Bits of a request class above the resource type in its low byte.
+inline constexpr uint32_t kRequestClassTypeMask = 0xFF;
+inline constexpr uint32_t kRequestClassVisit = 0x100;     // counts as visit traffic
+inline constexpr uint32_t kRequestClassNonVisit = 0x200;  // logged, not part of visits
+
+// The calendar time of a record that has none: every field 0.
+inline constexpr CalendarTime kZeroCalendarTime{0, 0, 0, 0, 0, 0, 0, 0};
+
+struct LogRecord {
+  LogText date_time;  // W3C only: the date and time columns joined by one blank
+  LogText client_host;
+  uint32_t client_address = 0;  // 0xFFFFFFFF when the host is not a numeric address
+  LogText user_name;
+  LogText site_name;
+  LogText server_name;
+  LogText server_address;
+  int32_t server_port = 0;
+  LogText method;
+  int32_t status = 0;
+  int32_t error_id = -1;
+  LogText uri_stem;
+  uint32_t resource_id = 0;
+  LogText query;
+  int32_t bytes_sent = 0;
+  int32_t bytes_received = 0;
+  int32_t time_taken = 0;  // milliseconds
+  LogText protocol_version;
+  LogText host_header;
+  LogText user_agent;
+  uint32_t user_agent_id = 0;
+  LogText referrer;
+  uint32_t referrer_id = 0;
+  CalendarTime calendar_time = kZeroCalendarTime;
+  Ticks time = 0;  // 100-ns ticks since 1601; 0 while the record carries no valid time
+  uint32_t request_class = 0;
+  LogText referrer_domain;
+  uint32_t referrer_domain_id = 0;
+  uint32_t referrer_kind = 1;
+  LogText operating_system;
+  uint32_t operating_system_id = 0;
+  LogText browser;
+  uint32_t browser_id = 0;
+  uint32_t visit_id = 0;
+
+  void Reset();
+};
+
+}  // namespace velmora
