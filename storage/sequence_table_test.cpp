@@ -1,0 +1,106 @@
+#include "storage/sequence_table.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "storage/table_file_name.h"
+#include "tests/support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+using Values = std::vector<int32_t>;
+
+class SequenceTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(table_.Create(path_, 0)); }
+
+  std::vector<Values> InIndexOrder() const {
+    std::vector<Values> out;
+    for (int32_t pos = 0; pos < table_.index().Count(); ++pos) {
+      out.push_back(table_.Get(table_.IdAtIndexPosition(pos)).ToVector());
+    }
+    return out;
+  }
+
+  velmora::testing::TempDir dir_;
+  std::string path_ = dir_ / "Pages";
+  ScriptedPrompter prompter_;
+  SequenceTable table_{prompter_};
+};
+
+// Non-negative values with the terminator ordering first are plain lexicographic order, which
+// is how std::vector compares.
+TEST_F(SequenceTableTest, FindAndAddAgreeWithAMapModel) {
+  std::mt19937 rng(11);
+  std::map<Values, int32_t> model;
+  for (int i = 0; i < 3000; ++i) {
+    Values values(rng() % 5);
+    for (int32_t& v : values) v = static_cast<int32_t>(rng() % 4);
+    if (rng() % 50 == 0) values.push_back(0x7FFFFFFF);
+    const auto known = model.find(values);
+    if (known != model.end()) {
+      ASSERT_EQ(table_.Find(values), known->second);
+    } else {
+      ASSERT_EQ(table_.Find(values), -1);
+      const auto id = static_cast<int32_t>(model.size());
+      ASSERT_EQ(table_.Add(values), id);
+      model.emplace(values, id);
+    }
+  }
+  table_.Close();
+  ASSERT_TRUE(table_.OpenOrCreate(path_, 0));
+  std::vector<Values> sorted;
+  for (const auto& [values, id] : model) {
+    sorted.push_back(values);
+    EXPECT_EQ(table_.Get(id).ToVector(), values);
+  }
+  EXPECT_EQ(InIndexOrder(), sorted);
+}
+
+TEST_F(SequenceTableTest, OrdersSignedWithTheTerminatorBeforeEveryValue) {
+  const std::vector<Values> added = {{5}, {5, 0}, {}, {-7}, {0}, {5, -3}};
+  for (const Values& v : added) ASSERT_GE(table_.Add(v), 0);
+  // The terminator compares as -1: after -3 and -7, before 0.
+  EXPECT_EQ(InIndexOrder(), (std::vector<Values>{{-7}, {}, {0}, {5, -3}, {5}, {5, 0}}));
+}
+
+TEST_F(SequenceTableTest, SequenceEndsAtItsFirstTerminatorAndIsStoredWithIt) {
+  const int32_t id = table_.Add(Values{1, 2, -1, 3});
+  EXPECT_EQ(table_.Get(id).ToVector(), (Values{1, 2}));
+  EXPECT_EQ(table_.Find(Values{1, 2}), id);
+  EXPECT_EQ(table_.heap().Count(), 3);
+  EXPECT_EQ(table_.heap().Entry(2), kSequenceTerminator);
+  const int32_t empty = table_.Add(Values{});
+  EXPECT_TRUE(table_.Get(empty).empty());
+  EXPECT_EQ(table_.Find(Values{}), empty);
+  EXPECT_EQ(table_.FindOrAdd(Values{1, 2}), id);
+}
+
+TEST_F(SequenceTableTest, UsesTheStringTableFileIdsAndBoundedReads) {
+  EXPECT_EQ(table_.heap().disk_path(), HashedTableFileName(path_, 0x10000000));
+  EXPECT_EQ(table_.offsets().disk_path(), HashedTableFileName(path_, 0x10000001));
+  EXPECT_EQ(table_.index().disk_path(), HashedTableFileName(path_, 0x10000002));
+  ASSERT_EQ(table_.Add(Values{4, 5, 6}), 0);
+  table_.heap().SetEntry(3, 9);  // terminator lost: the sequence runs to the heap's end
+  EXPECT_EQ(table_.Get(0).ToVector(), (Values{4, 5, 6, 9}));
+  table_.offsets().SetEntry(0, 1000);
+  EXPECT_TRUE(table_.Get(0).empty());
+  EXPECT_EQ(table_.Find(Values{4, 5, 6}), -1);
+}
+
+TEST_F(SequenceTableTest, LongSequencesGrowTheHeap) {
+  Values big(40000);
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<int32_t>(i);
+  ASSERT_EQ(table_.Add(big), 0);
+  EXPECT_EQ(table_.heap().MappedSize(), 3u * 65536);
+  EXPECT_EQ(table_.Get(0).ToVector(), big);
+  EXPECT_EQ(table_.Find(big), 0);
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,37 @@
+// StringTable: a set of distinct strings with stable numbers (string ids), built from a byte
+// heap of NUL-terminated strings, an offset table and a sorted index (heap_table_files.h).
+// Strings order byte-wise as unsigned characters, as strcmp does. A string ends at its first
+// NUL, so text is stored and looked up only up to any NUL it contains.
+//
+// Reads never leave the files: a damaged offset or a missing terminator ends a string at the
+// end of the heap, and an id outside the table reads as the empty string.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "storage/heap_table_files.h"
+
+namespace velmora {
+
+class StringTable : public HeapTableFiles {
+ public:
+  explicit StringTable(Prompter& owner) : HeapTableFiles(owner, UnitSize::k1) {}
+
+  // The id of `text`, or -1 when the table does not hold it (or is closed).
+  int32_t Find(std::string_view text) const;
+  // Stores `text`, which Find has just failed to find, and returns its new id; -1 when a file
+  // could not grow, in which case nothing was added.
+  int32_t Add(std::string_view text);
+  // Find, then Add when missing.
+  int32_t FindOrAdd(std::string_view text);
+
+  // The string of `id`; empty for an id outside the table. Valid until the next Add.
+  std::string_view Get(int32_t id) const;
+
+ private:
+  // strcmp of `key` against the string at heap offset `offset` (-1: the empty string).
+  int CompareAt(std::string_view key, int64_t offset) const;
+};
+
+}  // namespace velmora
