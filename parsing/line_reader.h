@@ -1,0 +1,61 @@
+// ReadLine: the line splitter shared by format detection and both parsers.
+//
+// Lines are separated by line feeds; carriage returns are never stored (a run of them before a
+// line feed ends the line, a run before any other character is dropped) and the separators at
+// the start of a line are skipped, so no line is empty. A line longer than 16,382 characters is
+// split: the rest is read as the next line. A zero byte ends the line's text, but the bytes
+// after it up to the line's end are still consumed.
+//
+// The source is anything with `int GetChar()` returning 0..255, or -1 at the end and from then
+// on (the LogReader of log_reader.h, or a test's in-memory source).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+namespace velmora {
+
+inline constexpr size_t kMaxLineLength = 16382;
+
+// The one line buffer a parser keeps for a whole file.
+class LineBuffer {
+ public:
+  std::string_view view() const { return {data_.data(), text_size_}; }
+
+ private:
+  template <class Source>
+  friend bool ReadLine(Source& source, LineBuffer& line);
+
+  std::array<char, kMaxLineLength + 1> data_{};
+  size_t text_size_ = 0;  // characters before the end or the first zero byte
+};
+
+// Reads the next line into `line`; false at the end of the file (no line).
+template <class Source>
+bool ReadLine(Source& source, LineBuffer& line) {
+  int c = source.GetChar();
+  while (c == '\r' || c == '\n') c = source.GetChar();
+  if (c < 0) return false;
+
+  size_t stored = 0;
+  size_t text_size = kMaxLineLength + 1;  // set at the first zero byte
+  while (true) {
+    if (c == '\r') {
+      do {
+        c = source.GetChar();
+      } while (c == '\r');
+      continue;  // the carriage returns are dropped; look at what follows them
+    }
+    if (c < 0 || c == '\n') break;
+    if (c == 0 && text_size > stored) text_size = stored;
+    line.data_[stored++] = static_cast<char>(c);
+    if (stored == kMaxLineLength) break;
+    c = source.GetChar();
+  }
+  line.data_[stored] = '\0';
+  line.text_size_ = text_size < stored ? text_size : stored;
+  return true;
+}
+
+}  // namespace velmora
