@@ -1,0 +1,169 @@
+// WorkspaceDatabase: the tables under a workspace's database/ folder, opened, created and closed
+// as one unit (database_catalogue.h lists them).
+//
+// Users count: every Open that succeeds is paired with one Release. The count is -1 while the
+// files are closed; the files stay open for 30 seconds after the last Release so that
+// successive report requests do not reopen every table. The front end drives that delay:
+// Release to 0 records a deadline, and CloseIfIdle (or CloseNow, when the program ends) closes
+// the files if nobody opened them again meanwhile.
+//
+// One mutex guards the count and every open, create, close and release, held through each whole
+// sequence, questions included. Between Open and Release one thread at a time uses the tables
+// (the parse worker while parsing, the report side otherwise); the tables take no locks.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/tick_time.h"
+#include "platform/clock.h"
+#include "platform/prompter.h"
+#include "storage/indexed_table.h"
+#include "storage/records.h"
+#include "storage/sequence_table.h"
+#include "storage/string_table.h"
+
+namespace velmora {
+
+inline constexpr std::chrono::milliseconds kDatabaseIdleClose{30000};
+inline constexpr int kInternalErrorExitCode = 214;
+
+// What LoadForReports found.
+struct ReportLoad {
+  enum class Outcome : uint8_t {
+    kOpened,     // the database opened; reference_day is set
+    kRecreated,  // it could not be opened and was created anew; reference_day is set
+    kNotLoaded,  // neither: the workspace counts as not loaded and its reports are empty
+  };
+  Outcome outcome = Outcome::kNotLoaded;
+  std::optional<Ticks> reference_day;  // the day the report view counts its periods from
+};
+
+class WorkspaceDatabase {
+ public:
+  using ExitHook = std::function<void(int code)>;
+
+  // `workspace_folder` is the folder that holds database/ and reports/. `prompter` shows the
+  // database's questions and, as owner of every table, the engine's messages.
+  WorkspaceDatabase(Prompter& prompter, std::string workspace_folder);
+  ~WorkspaceDatabase();
+  WorkspaceDatabase(const WorkspaceDatabase&) = delete;
+  WorkspaceDatabase& operator=(const WorkspaceDatabase&) = delete;
+
+  // Makes the tables usable and counts one more user. Missing files are created empty. When a
+  // table fails (its own message shown), closes everything and asks "Cannot open database"
+  // with Retry (start again) and Cancel (return false).
+  bool Open();
+  // Counts one user less. More releases than opens show "Internal error #214" and end the
+  // process with code 214 (through the exit hook).
+  void Release();
+  // Creates every table empty (truncating existing files) and leaves the database open with
+  // one user, which the caller releases. Asks "Cannot create database" with Retry and Cancel.
+  bool Create();
+  // The "Remove all parsed data" command: confirms, creates the database anew, deletes every
+  // file in reports/ and calls `reload_report_view`. False when declined or failed.
+  bool Reset(const std::function<void()>& reload_report_view);
+  // Opens the database for the report view and derives the day it shows first: the day after
+  // the last hour in Hourly, or with no hours today in the user's time zone (`utc_now` plus
+  // `your_time_zone_minutes`). When it cannot be opened, offers to reset it. The caller clears
+  // the view before and refreshes it after; the use taken here is released again.
+  ReportLoad LoadForReports(int your_time_zone_minutes, Ticks utc_now);
+
+  // The lazy close. Closes the files when the deadline recorded by the last Release to 0 has
+  // passed and the count is still 0; the deadline is cleared either way.
+  void CloseIfIdle(SteadyClock::time_point now);
+  std::optional<SteadyClock::time_point> idle_deadline() const;
+  // Closes the files now unless someone holds a use (the program is ending).
+  void CloseNow();
+  int use_count() const;
+  bool files_open() const;
+
+  // Tests replace the process exit of Release's internal error.
+  void SetExitHook(ExitHook hook) { exit_hook_ = std::move(hook); }
+
+  const std::string& workspace_folder() const { return folder_; }
+  // Folder-qualified path of table `name` ("<workspace>/database/<name>").
+  std::string TablePath(std::string_view name) const;
+
+  // ParsedLogs is not part of Open: the parse run opens it for each lookup and addition.
+  // Whether `file_name` is listed; nullopt when the table could not be opened.
+  std::optional<bool> IsLogParsed(std::string_view file_name);
+  // Lists `file_name`; false when the table could not be opened or grown.
+  bool AddParsedLog(std::string_view file_name);
+  // Opens ParsedLogs, lets `use` read it and closes it again; false when it could not open.
+  bool ReadParsedLogs(const std::function<void(const StringTable&)>& use);
+
+  // The tables, usable between Open and Release.
+  RecordTable<SessionRecord>& sessions() { return sessions_; }
+  RecordTable<SessionDetailRecord>& session_details() { return session_details_; }
+  RecordTable<HourlyRecord>& hourly() { return hourly_; }
+  RecordTable<FileTrafficRecord>& file_traffic() { return file_traffic_; }
+  RecordTable<ErrorRecord>& error_records() { return error_records_; }
+  StringTable& resources() { return resources_; }
+  RecordTable<SpiderHitRecord>& spiders() { return spiders_; }
+  StringTable& user_agent_strings() { return user_agent_strings_; }
+  RecordTable<UserAgentRecord>& user_agents() { return user_agents_; }
+  StringTable& referer_strings() { return referer_strings_; }
+  RecordTable<RefererRecord>& referers() { return referers_; }
+  SequenceTable& downloads() { return downloads_; }
+  SequenceTable& images() { return images_; }
+  SequenceTable& pages() { return pages_; }
+  SequenceTable& errors() { return errors_; }
+  StringTable& browsers() { return browsers_; }
+  StringTable& oses() { return oses_; }
+  StringTable& ref_domains() { return ref_domains_; }
+  SequenceTable& search_phrases() { return search_phrases_; }
+  StringTable& search_words() { return search_words_; }
+  StringTable& search_phrases_exact() { return search_phrases_exact_; }
+
+  // By catalogue name: the string table, sequence table or record table of `name`, or null.
+  // Resources, UserAgents and Referers have both strings and records. ParsedLogs is not here.
+  StringTable* FindStringTable(std::string_view name);
+  SequenceTable* FindSequenceTable(std::string_view name);
+  IndexedTable* FindRecordTable(std::string_view name);
+
+ private:
+  bool OpenAllLocked();
+  bool CreateAllLocked();
+  void CloseAllLocked();
+  void EnsureDatabaseFolder() const;
+  void DeleteReportFiles() const;
+  Ticks ReferenceDay(int your_time_zone_minutes, Ticks utc_now);
+
+  Prompter* prompter_;
+  std::string folder_;
+  ExitHook exit_hook_;
+  mutable std::mutex mutex_;
+  int use_count_ = -1;
+  std::optional<SteadyClock::time_point> idle_deadline_;
+
+  RecordTable<SessionRecord> sessions_;
+  RecordTable<SessionDetailRecord> session_details_;
+  RecordTable<HourlyRecord> hourly_;
+  RecordTable<FileTrafficRecord> file_traffic_;
+  RecordTable<ErrorRecord> error_records_;
+  StringTable resources_;
+  RecordTable<SpiderHitRecord> spiders_;
+  StringTable user_agent_strings_;
+  RecordTable<UserAgentRecord> user_agents_;
+  StringTable referer_strings_;
+  RecordTable<RefererRecord> referers_;
+  SequenceTable downloads_;
+  SequenceTable images_;
+  SequenceTable pages_;
+  SequenceTable errors_;
+  StringTable browsers_;
+  StringTable oses_;
+  StringTable ref_domains_;
+  SequenceTable search_phrases_;
+  StringTable search_words_;
+  StringTable search_phrases_exact_;
+  StringTable parsed_logs_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,463 @@
+#include "storage/workspace_database.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/sys_error.h"
+#include "storage/database_catalogue.h"
+#include "storage/database_keys.h"
+#include "storage/index_order.h"
+#include "storage/table_file_name.h"
+#include "storage/table_test_support.h"
+#include "tests/support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScopedFaultHook;
+
+class WorkspaceDatabaseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db_.SetExitHook([this](int code) { exit_codes_.push_back(code); });
+  }
+
+  std::string DatabaseFolder() const { return dir_ / "database"; }
+  std::string Disk(std::string_view table, uint32_t file_id) const {
+    return HashedTableFileName(db_.TablePath(table), file_id);
+  }
+  // Every file of database/ with its bytes.
+  std::map<std::string, std::string> Snapshot() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(DatabaseFolder())) {
+      files[entry.path().string()] = testing::ReadWholeFile(entry.path().string());
+    }
+    return files;
+  }
+  // A created database, released and closed.
+  void CreateClosed() {
+    ASSERT_TRUE(db_.Create());
+    db_.Release();
+    db_.CloseNow();
+    ASSERT_EQ(db_.use_count(), -1);
+  }
+
+  velmora::testing::TempDir dir_;
+  ScriptedPrompter prompter_;
+  WorkspaceDatabase db_{prompter_, dir_.str()};
+  std::vector<int> exit_codes_;
+};
+
+// The files in the order they are opened or created: table name and FileId.
+using FileList = std::vector<std::pair<std::string_view, uint32_t>>;
+
+FileList StringsOf(std::string_view table, uint32_t n) {
+  const uint32_t id = (n | 0x1000u) << 16;
+  return {{table, id}, {table, id + 1}, {table, id + 2}};
+}
+FileList RecordsOf(std::string_view table, uint32_t n, int companions) {
+  FileList files{{table, n << 16}};
+  for (int k = 1; k <= companions; ++k) files.emplace_back(table, (n << 16) + k);
+  return files;
+}
+FileList Concat(std::initializer_list<FileList> parts) {
+  FileList all;
+  for (const FileList& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+const FileList& OpenOrder() {
+  namespace t = table_name;
+  static const FileList order = Concat({
+      RecordsOf(t::kSessions, 0, 2),
+      RecordsOf(t::kSessions, 16, 0),
+      RecordsOf(t::kHourly, 0, 1),
+      RecordsOf(t::kFileTraffic, 0, 2),
+      RecordsOf(t::kResources, 0, 1),
+      StringsOf(t::kResources, 16),
+      RecordsOf(t::kSpiders, 0, 1),
+      StringsOf(t::kUserAgents, 0),
+      RecordsOf(t::kUserAgents, 16, 0),
+      StringsOf(t::kReferers, 0),
+      RecordsOf(t::kReferers, 16, 0),
+      StringsOf(t::kDownloads, 0),
+      StringsOf(t::kImages, 0),
+      StringsOf(t::kPages, 0),
+      StringsOf(t::kErrors, 0),
+      StringsOf(t::kBrowsers, 0),
+      StringsOf(t::kOses, 0),
+      StringsOf(t::kRefDomains, 0),
+      StringsOf(t::kSearchFrases, 0),
+      StringsOf(t::kSearchWords, 0),
+      StringsOf(t::kSearchFrasesExact, 0),
+  });
+  return order;
+}
+
+const FileList& CreateOrder() {
+  namespace t = table_name;
+  static const FileList order = Concat({
+      StringsOf(t::kReferers, 0),
+      RecordsOf(t::kReferers, 16, 0),
+      RecordsOf(t::kResources, 0, 1),
+      StringsOf(t::kResources, 16),
+      StringsOf(t::kUserAgents, 0),
+      RecordsOf(t::kUserAgents, 16, 0),
+      RecordsOf(t::kSessions, 0, 2),
+      RecordsOf(t::kSessions, 16, 0),
+      RecordsOf(t::kSpiders, 0, 1),
+      RecordsOf(t::kHourly, 0, 1),
+      RecordsOf(t::kFileTraffic, 0, 2),
+      StringsOf(t::kDownloads, 0),
+      StringsOf(t::kImages, 0),
+      StringsOf(t::kPages, 0),
+      StringsOf(t::kErrors, 0),
+      StringsOf(t::kBrowsers, 0),
+      StringsOf(t::kOses, 0),
+      StringsOf(t::kRefDomains, 0),
+      StringsOf(t::kSearchFrases, 0),
+      StringsOf(t::kSearchWords, 0),
+      StringsOf(t::kSearchFrasesExact, 0),
+      StringsOf(t::kParsedLogs, 0),
+  });
+  return order;
+}
+
+TEST_F(WorkspaceDatabaseTest, CreateMakes57FilesOfOneStepAndLeavesOneUser) {
+  ASSERT_TRUE(db_.Create());
+  EXPECT_EQ(db_.use_count(), 1);
+  EXPECT_TRUE(db_.files_open());
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(DatabaseFolder())) {
+    ++files;
+    EXPECT_TRUE(entry.is_regular_file());
+    EXPECT_EQ(entry.file_size(), 65536u) << entry.path();
+  }
+  EXPECT_EQ(files, 57);
+  EXPECT_EQ(CreateOrder().size(), 57u);
+  EXPECT_TRUE(prompter_.messages().empty());
+  db_.Release();
+}
+
+TEST_F(WorkspaceDatabaseTest, CreateAndOpenVisitTheFilesInTheirOrders) {
+  std::vector<std::string> seen;
+  ScopedFaultHook hook([&](MappedFileStep step, const std::string& path) {
+    if (step == MappedFileStep::kOpen) seen.push_back(path);
+    return 0;
+  });
+  auto expected = [&](const FileList& files) {
+    std::vector<std::string> paths;
+    for (const auto& [table, id] : files) paths.push_back(Disk(table, id));
+    return paths;
+  };
+  CreateClosed();
+  EXPECT_EQ(seen, expected(CreateOrder()));
+  seen.clear();
+  ASSERT_TRUE(db_.Open());
+  EXPECT_EQ(seen, expected(OpenOrder()));  // ParsedLogs is not part of Open
+  db_.Release();
+}
+
+TEST_F(WorkspaceDatabaseTest, UseCountAndTheIdleClose) {
+  CreateClosed();
+  ASSERT_TRUE(db_.Open());
+  ASSERT_TRUE(db_.Open());
+  EXPECT_EQ(db_.use_count(), 2);
+  EXPECT_FALSE(db_.idle_deadline());
+  db_.Release();
+  db_.Release();
+  EXPECT_EQ(db_.use_count(), 0);
+  EXPECT_TRUE(db_.files_open());
+  ASSERT_TRUE(db_.idle_deadline());
+  const auto deadline = *db_.idle_deadline();
+  EXPECT_GE(deadline - SteadyNow(), std::chrono::seconds(29));
+
+  db_.CloseIfIdle(deadline - std::chrono::milliseconds(1));
+  EXPECT_TRUE(db_.files_open());
+  ASSERT_TRUE(db_.Open());  // cancels nothing, raises the count again
+  db_.CloseIfIdle(deadline);
+  EXPECT_TRUE(db_.files_open());
+  EXPECT_EQ(db_.use_count(), 1);
+  EXPECT_FALSE(db_.idle_deadline());
+
+  db_.Release();
+  db_.CloseIfIdle(*db_.idle_deadline());
+  EXPECT_FALSE(db_.files_open());
+  EXPECT_EQ(db_.use_count(), -1);
+  EXPECT_TRUE(prompter_.messages().empty());
+}
+
+TEST_F(WorkspaceDatabaseTest, MoreReleasesThanOpensEndTheProcessWith214) {
+  CreateClosed();
+  ASSERT_TRUE(db_.Open());
+  ASSERT_TRUE(db_.Open());
+  db_.Release();
+  db_.Release();
+  EXPECT_TRUE(exit_codes_.empty());
+  db_.Release();
+  EXPECT_EQ(exit_codes_, std::vector<int>{214});
+  ASSERT_EQ(prompter_.messages().size(), 1u);
+  EXPECT_EQ(prompter_.messages()[0].caption, "Velmora");
+  EXPECT_EQ(prompter_.messages()[0].text, "Internal error #214");
+  EXPECT_EQ(prompter_.messages()[0].buttons, PromptButtons::kOk);
+}
+
+// The engine's reason first, then the database's question; Cancel gives up with every file as
+// it was.
+TEST_F(WorkspaceDatabaseTest, DamagedHeaderIsReportedAndNothingIsTouched) {
+  CreateClosed();
+  const std::string damaged = Disk(table_name::kReferers, 0x00100000);
+  testing::PokeLE32(damaged, 0, 0xDEADBEEF);
+  const auto before = Snapshot();
+  prompter_.QueueAnswer(PromptAnswer::kRetry);  // the second attempt fails the same way
+
+  EXPECT_FALSE(db_.Open());
+  std::vector<std::pair<std::string, std::string>> shown;
+  for (const auto& m : prompter_.messages()) shown.emplace_back(m.caption, m.text);
+  const std::pair<std::string, std::string> engine{"ZEQ Engine 2.0",
+                                                   "Can't open table: Bad Signature"};
+  const std::pair<std::string, std::string> database{"Velmora", "Cannot open database"};
+  EXPECT_EQ(shown,
+            (std::vector<std::pair<std::string, std::string>>{engine, database, engine, database}));
+  EXPECT_EQ(prompter_.messages()[1].buttons, PromptButtons::kRetryCancel);
+  EXPECT_EQ(db_.use_count(), -1);
+  EXPECT_FALSE(db_.files_open());
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(WorkspaceDatabaseTest, DeletedTableFileIsCreatedAgainByOpen) {
+  CreateClosed();
+  const std::string missing = Disk(table_name::kHourly, 1);
+  fs::remove(missing);
+  ASSERT_TRUE(db_.Open());
+  EXPECT_EQ(testing::DiskSize(missing), 65536u);
+  EXPECT_TRUE(prompter_.messages().empty());
+  db_.Release();
+}
+
+TEST_F(WorkspaceDatabaseTest, DatabaseHeldByAnotherOpenerFailsWithTheSharingError) {
+  CreateClosed();
+  ASSERT_TRUE(db_.Open());
+  ScriptedPrompter other_prompter;
+  WorkspaceDatabase other(other_prompter, dir_.str());
+  EXPECT_FALSE(other.Open());
+  EXPECT_EQ(other_prompter.texts(),
+            (std::vector<std::string>{
+                "Can't open table: CreateFile failed" + SystemErrorSuffix(EWOULDBLOCK),
+                "Cannot open database"}));
+  EXPECT_EQ(db_.sessions().Count(), 0);
+  db_.Release();
+}
+
+TEST_F(WorkspaceDatabaseTest, CreateFailureAsksRetryAndCancelLeavesItClosed) {
+  const std::string hourly = Disk(table_name::kHourly, 0);
+  int failures_left = 1;
+  ScopedFaultHook hook([&](MappedFileStep step, const std::string& path) {
+    if (step != MappedFileStep::kOpen || path != hourly || failures_left == 0) return 0;
+    --failures_left;
+    return EACCES;
+  });
+  prompter_.QueueAnswer(PromptAnswer::kRetry);
+  ASSERT_TRUE(db_.Create());
+  EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"Can't create table: CreateFile failed" +
+                                                             SystemErrorSuffix(EACCES),
+                                                         "Cannot create database"}));
+  db_.Release();
+
+  prompter_.Clear();
+  failures_left = 1;  // this time Cancel (the policy answer)
+  EXPECT_FALSE(db_.Create());
+  EXPECT_EQ(prompter_.texts().back(), "Cannot create database");
+  EXPECT_EQ(db_.use_count(), -1);
+  EXPECT_FALSE(db_.files_open());
+  ASSERT_TRUE(db_.Open());  // a later Open really opens the files
+  EXPECT_TRUE(db_.files_open());
+  db_.Release();
+}
+
+TEST_F(WorkspaceDatabaseTest, ResetAsksThenEmptiesTheTablesAndTheReportCache) {
+  CreateClosed();
+  ASSERT_TRUE(db_.Open());
+  ASSERT_EQ(db_.browsers().Add("Firefox"), 0);
+  db_.Release();
+  fs::create_directories(dir_ / "reports/sub");
+  testing::WriteWholeFile(dir_ / "reports/visits_hd", "cache");
+  testing::WriteWholeFile(dir_ / "reports/sub/keep", "x");
+  int reloads = 0;
+
+  EXPECT_FALSE(db_.Reset([&] { ++reloads; }));  // No (the policy answer)
+  ASSERT_EQ(prompter_.messages().size(), 1u);
+  EXPECT_EQ(prompter_.messages()[0].text, "Remove all collected data from the workspace?");
+  EXPECT_EQ(prompter_.messages()[0].buttons, PromptButtons::kYesNo);
+  EXPECT_EQ(prompter_.messages()[0].icon, PromptIcon::kQuestion);
+  EXPECT_TRUE(fs::exists(dir_ / "reports/visits_hd"));
+
+  prompter_.QueueAnswer(PromptAnswer::kYes);
+  EXPECT_TRUE(db_.Reset([&] { ++reloads; }));
+  EXPECT_EQ(reloads, 1);
+  EXPECT_FALSE(fs::exists(dir_ / "reports/visits_hd"));
+  EXPECT_TRUE(fs::exists(dir_ / "reports/sub/keep"));
+  EXPECT_EQ(db_.use_count(), 0);  // the use Create left is released
+  ASSERT_TRUE(db_.Open());
+  EXPECT_EQ(db_.browsers().Find("Firefox"), -1);
+  db_.Release();
+}
+
+TEST_F(WorkspaceDatabaseTest, ResetThatCannotCreateSaysSo) {
+  CreateClosed();
+  ScopedFaultHook hook([](MappedFileStep step, const std::string&) {
+    return step == MappedFileStep::kResize ? ENOSPC : 0;
+  });
+  prompter_.QueueAnswer(PromptAnswer::kYes);
+  EXPECT_FALSE(db_.Reset(nullptr));
+  const auto texts = prompter_.texts();
+  ASSERT_EQ(texts.size(), 4u);
+  EXPECT_EQ(texts[2], "Cannot create database");
+  EXPECT_EQ(texts[3], "Failed to create database");
+  EXPECT_EQ(prompter_.messages()[3].icon, PromptIcon::kError);
+}
+
+TEST_F(WorkspaceDatabaseTest, ReferenceDayComesFromTheClockOrTheLastHour) {
+  const Ticks utc_now = *CalendarToTicks({2024, 3, 0, 10, 23, 30, 0, 0});
+  const Ticks march_11 = *CalendarToTicks({2024, 3, 0, 11, 0, 0, 0, 0});
+  const Ticks march_10 = *CalendarToTicks({2024, 3, 0, 10, 0, 0, 0, 0});
+  CreateClosed();
+
+  ReportLoad load = db_.LoadForReports(60, utc_now);  // empty Hourly: today in the user's zone
+  EXPECT_EQ(load.outcome, ReportLoad::Outcome::kOpened);
+  EXPECT_EQ(load.reference_day, march_11);
+  EXPECT_EQ(db_.LoadForReports(-60, utc_now).reference_day, march_10);
+  EXPECT_EQ(db_.use_count(), 0);
+
+  // Hours arrive out of order; the index's last entry, not the last record, counts.
+  ASSERT_TRUE(db_.Open());
+  const Ticks hours[] = {*CalendarToTicks({2023, 7, 0, 4, 18, 0, 0, 0}),
+                         *CalendarToTicks({2023, 7, 0, 1, 9, 0, 0, 0})};
+  for (Ticks hour : hours) {
+    HourlyRecord record;
+    record.hour.set(hour);
+    const int32_t n = db_.hourly().Append(record);
+    ASSERT_GE(
+        AddIndexEntry(db_.hourly().index(1), static_cast<uint32_t>(n), HourlyHourKey(db_.hourly())),
+        0);
+  }
+  db_.Release();
+  EXPECT_EQ(db_.LoadForReports(60, utc_now).reference_day,
+            *CalendarToTicks({2023, 7, 0, 5, 0, 0, 0, 0}));
+}
+
+TEST_F(WorkspaceDatabaseTest, UnopenableDatabaseIsOfferedForReset) {
+  CreateClosed();
+  testing::PokeLE32(Disk(table_name::kSessions, 0), 4, 0);
+  const Ticks now = *CalendarToTicks({2024, 1, 0, 2, 12, 0, 0, 0});
+
+  const ReportLoad declined = db_.LoadForReports(0, now);
+  EXPECT_EQ(declined.outcome, ReportLoad::Outcome::kNotLoaded);
+  EXPECT_FALSE(declined.reference_day);
+  ASSERT_EQ(prompter_.messages().size(), 3u);
+  EXPECT_EQ(prompter_.messages()[2].text,
+            "The workspace database cannot be opened. Would you like to reset the database?");
+  EXPECT_EQ(prompter_.messages()[2].buttons, PromptButtons::kYesNo);
+  EXPECT_EQ(prompter_.messages()[2].icon, PromptIcon::kQuestion);
+
+  prompter_.QueueAnswer(PromptAnswer::kCancel);
+  prompter_.QueueAnswer(PromptAnswer::kYes);
+  const ReportLoad reset = db_.LoadForReports(0, now);
+  EXPECT_EQ(reset.outcome, ReportLoad::Outcome::kRecreated);
+  EXPECT_EQ(reset.reference_day, *CalendarToTicks({2024, 1, 0, 2, 0, 0, 0, 0}));
+  EXPECT_EQ(db_.use_count(), 0);
+}
+
+TEST_F(WorkspaceDatabaseTest, ParsedLogsIsOpenedOnlyForEachLookupAndAddition) {
+  CreateClosed();
+  EXPECT_EQ(db_.IsLogParsed("20021205-0937.log.gz"), false);
+  EXPECT_TRUE(db_.AddParsedLog("20021205-0937.log.gz"));
+  EXPECT_TRUE(db_.AddParsedLog("20021205-0937.log.gz"));  // stored once
+  EXPECT_EQ(db_.IsLogParsed("20021205-0937.log.gz"), true);
+  EXPECT_EQ(db_.IsLogParsed("20021206-0000.log"), false);
+  std::vector<std::string> names;
+  EXPECT_TRUE(db_.ReadParsedLogs([&](const StringTable& logs) {
+    for (int32_t id = 0; id < logs.Count(); ++id) names.emplace_back(logs.Get(id));
+  }));
+  EXPECT_EQ(names, std::vector<std::string>{"20021205-0937.log.gz"});
+  // Closed again: another opener can take the file.
+  StringTable other(prompter_);
+  EXPECT_TRUE(other.OpenOrCreate(db_.TablePath(table_name::kParsedLogs), 0));
+  EXPECT_EQ(db_.IsLogParsed("x"), std::nullopt);  // now it is held
+  EXPECT_TRUE(prompter_.messages().size() == 1u);
+}
+
+TEST_F(WorkspaceDatabaseTest, CatalogueNamesEveryTableAndFindsItsParts) {
+  const auto catalogue = DatabaseCatalogue();
+  ASSERT_EQ(catalogue.size(), 18u);
+  EXPECT_EQ(catalogue.front().name, "Sessions");
+  EXPECT_EQ(catalogue.back().name, "ParsedLogs");
+  for (const CatalogueEntry& entry : catalogue) {
+    SCOPED_TRACE(std::string(entry.name));
+    EXPECT_EQ(FindCatalogueEntry(entry.name), &entry);
+    const bool strings = db_.FindStringTable(entry.name) != nullptr;
+    const bool sequences = db_.FindSequenceTable(entry.name) != nullptr;
+    IndexedTable* records = db_.FindRecordTable(entry.name);
+    if (entry.name == table_name::kParsedLogs) continue;
+    switch (entry.shape) {
+      case TableShape::kRecords:
+        EXPECT_TRUE(records && !strings && !sequences);
+        EXPECT_EQ(records->companions(), entry.record_indexes);
+        break;
+      case TableShape::kStrings:
+        EXPECT_TRUE(strings && !records && !sequences);
+        break;
+      case TableShape::kSequences:
+        EXPECT_TRUE(sequences && !records && !strings);
+        break;
+      case TableShape::kStringsAndRecords:
+        EXPECT_TRUE(strings && records && !sequences);
+        EXPECT_EQ(records->companions(), entry.record_indexes);
+        break;
+    }
+  }
+  EXPECT_EQ(FindCatalogueEntry("sessions"), nullptr);
+}
+
+// Records are stored as their layouts say: 64-bit values low half first, little-endian words.
+TEST_F(WorkspaceDatabaseTest, RecordsSurviveClosingAndLieAsTheLayoutSays) {
+  CreateClosed();
+  ASSERT_TRUE(db_.Open());
+  SpiderHitRecord hit;
+  hit.time.set(0x0123456789ABCDEFull);
+  hit.user_agent = 7;
+  hit.resource = -1;
+  hit.status = 404;
+  hit.bytes_received = 10;
+  hit.bytes_sent = 20;
+  ASSERT_EQ(db_.spiders().Append(hit), 0);
+  ASSERT_EQ(db_.spiders().Append(hit), 1);
+  RefererRecord referer{3, 4, 5, -1, 9};
+  ASSERT_EQ(db_.referers().Append(referer), 0);
+  db_.Release();
+  db_.CloseNow();
+
+  const std::string bytes = testing::ReadWholeFile(Disk(table_name::kSpiders, 0));
+  const size_t unit1 = 512 + 28;
+  EXPECT_EQ(LoadLE32(bytes.data() + unit1), 0x89ABCDEFu);
+  EXPECT_EQ(LoadLE32(bytes.data() + unit1 + 4), 0x01234567u);
+  EXPECT_EQ(LoadLE32(bytes.data() + unit1 + 12), 0xFFFFFFFFu);
+  EXPECT_EQ(LoadLE32(bytes.data() + unit1 + 16), 404u);
+
+  ASSERT_TRUE(db_.Open());
+  const SpiderHitRecord back = db_.spiders().Get(1);
+  EXPECT_EQ(back.time.value(), 0x0123456789ABCDEFull);
+  EXPECT_EQ(back.bytes_sent, 20u);
+  EXPECT_EQ(db_.referers().Get(0).exact_phrase, 9);
+  EXPECT_EQ(db_.referers().Get(5).domain, -1);  // outside the table: a default record
+  db_.Release();
+}
+
+}  // namespace
+}  // namespace velmora
