@@ -115,6 +115,11 @@ ProgressState ProgressDialog::state() const {
   return state_;
 }
 
+bool ProgressDialog::ok_posted() const {
+  std::lock_guard lock(lock_);
+  return ok_posted_;
+}
+
 void ProgressDialog::ApplyRefresh(ProgressView& view) {
   ProgressState shown;
   uint32_t parts;

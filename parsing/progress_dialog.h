@@ -124,6 +124,8 @@ class ProgressDialog {
 
   // A copy of the fields, for tests and for views that redraw everything.
   ProgressState state() const;
+  // Whether the worker posted OK.
+  bool ok_posted() const;
 
  private:
   void PostRefresh();  // caller holds lock_
