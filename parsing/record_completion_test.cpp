@@ -1,0 +1,242 @@
+#include "parsing/record_completion.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/tick_time.h"
+#include "parsing/default_resource_rules.h"
+#include "parsing/log_record.h"
+#include "parsing/record_time.h"
+
+namespace velmora {
+namespace {
+
+CalendarTime Calendar(int y, int mo, int d, int h, int mi, int s) {
+  CalendarTime t = kZeroCalendarTime;
+  t.year = static_cast<uint16_t>(y);
+  t.month = static_cast<uint16_t>(mo);
+  t.day = static_cast<uint16_t>(d);
+  t.hour = static_cast<uint16_t>(h);
+  t.minute = static_cast<uint16_t>(mi);
+  t.second = static_cast<uint16_t>(s);
+  return t;
+}
+
+// The calendar fields without the day of week, which the conversions fill in.
+CalendarTime WithoutWeekday(CalendarTime t) {
+  t.day_of_week = 0;
+  return t;
+}
+
+struct TimeCase {
+  const char* name;
+  const char* date_time;
+  int32_t offset_seconds;
+  bool has_time;
+  CalendarTime expected;  // compared when has_time
+};
+
+class DateTimeTextTest : public ::testing::TestWithParam<TimeCase> {};
+
+TEST_P(DateTimeTextTest, ReadsAndShifts) {
+  const TimeCase& c = GetParam();
+  LogRecord record;
+  record.Reset();
+  record.date_time.assign(c.date_time);
+  record.uri_stem.assign("/a.html");
+  ParseOptions options;
+  options.time_offset_seconds = c.offset_seconds;
+  CompleteRecord(options, record);
+  if (c.has_time) {
+    ASSERT_NE(record.time, 0u);
+    EXPECT_EQ(WithoutWeekday(record.calendar_time), c.expected);
+    EXPECT_EQ(CalendarToTicks(record.calendar_time), record.time);
+  } else {
+    EXPECT_EQ(record.time, 0u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Completion, DateTimeTextTest,
+    ::testing::Values(
+        TimeCase{"Plain", "2002-05-24 20:18:01", 0, true, Calendar(2002, 5, 24, 20, 18, 1)},
+        TimeCase{"FractionIgnored", "2002-05-24 20:18:01.345", 0, true,
+                 Calendar(2002, 5, 24, 20, 18, 1)},
+        TimeCase{"MissingNumbersAreZero", "2002-05-24", 0, true, Calendar(2002, 5, 24, 0, 0, 0)},
+        TimeCase{"AcrossMidnight", "2002-05-24 22:30:00", 18000, true,
+                 Calendar(2002, 5, 25, 3, 30, 0)},
+        TimeCase{"AcrossYearEnd", "2002-12-31 23:30:00", 3600, true,
+                 Calendar(2003, 1, 1, 0, 30, 0)},
+        TimeCase{"BackAcrossMonthStart", "2003-03-01 00:30:00", -90000, true,
+                 Calendar(2003, 2, 27, 23, 30, 0)},
+        TimeCase{"OtherSeparators", "2002/05/24T20h18m01", 0, true,
+                 Calendar(2002, 5, 24, 20, 18, 1)},
+        TimeCase{"ThirtiethOfFebruary", "2002-02-30 10:00:00", 0, false, {}},
+        TimeCase{"Hour25", "2002-05-24 25:00:00", 0, false, {}},
+        TimeCase{"HugeNumbersDoNotWrap", "67538-05-24 10:00:00", 0, false, {}},
+        TimeCase{"NoTimeIsNotShiftedBelowZero", "garbage", -3600, false, {}},
+        TimeCase{"ShiftBelowTheRangeLeavesNoTime", "1601-01-01 00:10:00", -3600, false, {}},
+        TimeCase{"ShiftPastTheRangeLeavesNoTime", "30827-12-31 23:30:00", 3600, false, {}}),
+    [](const ::testing::TestParamInfo<TimeCase>& info) { return std::string(info.param.name); });
+
+TEST(CompletionTest, DateTimeSeparatorsBecomeBlanksInTheText) {
+  LogRecord record;
+  record.Reset();
+  record.date_time.assign("2002-05-24 20:18:01");
+  CompleteRecord(ParseOptions{}, record);
+  EXPECT_EQ(record.date_time.view(), "2002 05 24 20 18 01");
+}
+
+TEST(CompletionTest, CustomFormatTimeIsShiftedToo) {
+  LogRecord record;
+  record.Reset();
+  record.calendar_time = Calendar(2002, 12, 31, 23, 30, 0);
+  TimeFromCalendar(record);
+  ParseOptions options;
+  options.time_offset_seconds = 3600;
+  CompleteRecord(options, record);
+  EXPECT_EQ(WithoutWeekday(record.calendar_time), Calendar(2003, 1, 1, 0, 30, 0));
+  EXPECT_EQ(record.calendar_time.day_of_week, 3);  // a Wednesday
+}
+
+struct AddressCase {
+  const char* host;
+  uint32_t address;
+};
+
+class ClientAddressTest : public ::testing::TestWithParam<AddressCase> {};
+
+TEST_P(ClientAddressTest, HostToNumber) {
+  EXPECT_EQ(ClientAddressOf(GetParam().host), GetParam().address) << GetParam().host;
+}
+
+INSTANTIATE_TEST_SUITE_P(Completion, ClientAddressTest,
+                         ::testing::Values(AddressCase{"192.168.1.20", 0xC0A80114},
+                                           AddressCase{"in24.inetnebr.com", 0xFFFFFFFF},
+                                           AddressCase{"1.2.3.4.5", 0xFFFFFFFF}, AddressCase{"", 0},
+                                           AddressCase{"1.2.3", 0x00010203},
+                                           AddressCase{"255.255.255.255", 0xFFFFFFFF},
+                                           AddressCase{"256.1.1.1", 0xFFFFFFFF},
+                                           AddressCase{"1.2.3.4.", 0xFFFFFFFF},
+                                           AddressCase{"010.001.002.003", 0x0A010203},
+                                           AddressCase{"99999999999999999999", 0xFFFFFFFF},
+                                           AddressCase{"::1", 0xFFFFFFFF}));
+
+LogRecord CompletedRecord(std::string_view stem, const ParseOptions& options = {}) {
+  LogRecord record;
+  record.Reset();
+  record.uri_stem.assign(stem);
+  record.method.assign("get");
+  record.referrer.assign("http://ref/page#top");
+  record.user_agent.assign("Mozilla/4.0+(compatible)");
+  record.client_host.assign("192.168.1.20");
+  CompleteRecord(options, record);
+  return record;
+}
+
+TEST(CompletionTest, DefaultDocumentAndCaseMapping) {
+  ParseOptions options;
+  options.default_file = "index.html";
+  const LogRecord record = CompletedRecord("/Docs/", options);
+  EXPECT_EQ(record.uri_stem.view(), "/docs/index.html");
+  EXPECT_EQ(record.method.view(), "GET");
+  EXPECT_EQ(record.request_class, 0x101u);  // the rules saw the appended name
+  EXPECT_EQ(record.client_address, 0xC0A80114u);
+}
+
+TEST(CompletionTest, DefaultDocumentAfterBackslashAndCutTo2048) {
+  ParseOptions options;
+  options.default_file = "index.html";
+  EXPECT_EQ(CompletedRecord("\\dir\\", options).uri_stem.view(), "\\dir\\index.html");
+  const LogRecord full = CompletedRecord(std::string(2047, 'a') + "/", options);
+  EXPECT_EQ(full.uri_stem.size(), 2048u);
+  EXPECT_EQ(CompletedRecord("/a", options).uri_stem.view(), "/a");
+}
+
+TEST(CompletionTest, ReferrerFragmentAndUserAgentBlanks) {
+  const LogRecord record = CompletedRecord("/a.html");
+  EXPECT_EQ(record.referrer.view(), "http://ref/page");
+  EXPECT_EQ(record.user_agent.view(), "Mozilla/4.0 (compatible)");
+}
+
+struct ClassCase {
+  const char* url;
+  uint32_t request_class;
+};
+
+class DefaultRulesTest : public ::testing::TestWithParam<ClassCase> {};
+
+TEST_P(DefaultRulesTest, FirstMatchingMaskWins) {
+  EXPECT_EQ(DefaultResourceClass(GetParam().url), GetParam().request_class) << GetParam().url;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Completion, DefaultRulesTest,
+    ::testing::Values(ClassCase{"/Index.HTML", 0x101}, ClassCase{"/pics/logo.gif", 0x200},
+                      ClassCase{"/scripts/root.exe", 0x000}, ClassCase{"/default.ida", 0x000},
+                      ClassCase{"/setup.exe", 0x102}, ClassCase{"/favicon.ico", 0x203},
+                      ClassCase{"/a/favicon.ico", 0x200}, ClassCase{"", 0x200}));
+
+TEST(CompletionTest, NotLoggedRecordIsLeftAsRead) {
+  LogRecord record;
+  record.Reset();
+  record.uri_stem.assign("/Scripts/root.exe");
+  record.method.assign("get");
+  record.referrer.assign("http://r/#x");
+  record.user_agent.assign("a+b");
+  EXPECT_FALSE(CompleteRecord(ParseOptions{}, record));
+  EXPECT_EQ(record.request_class, 0u);
+  EXPECT_EQ(record.uri_stem.view(), "/Scripts/root.exe");
+  EXPECT_EQ(record.method.view(), "get");
+  EXPECT_EQ(record.referrer.view(), "http://r/#x");
+  EXPECT_EQ(record.user_agent.view(), "a+b");
+}
+
+TEST(CompletionTest, EmptyRuleListLogsEverythingAsNonVisit) {
+  EXPECT_EQ(ClassifyResource({}, "/a.html"), 0x200u);
+  ParseOptions options;
+  options.resource_rules = [](std::string_view) { return uint32_t{0x102}; };
+  EXPECT_EQ(CompletedRecord("/a.html", options).request_class, 0x102u);
+}
+
+struct FilterCase {
+  const char* name;
+  LogFilterVerdict verdict;
+  uint32_t expected;  // with the rules giving 0x203 for every URL
+};
+
+class LogFilterCombinationTest : public ::testing::TestWithParam<FilterCase> {};
+
+TEST_P(LogFilterCombinationTest, CombinesWithRules) {
+  ParseOptions options;
+  options.resource_rules = [](std::string_view) { return uint32_t{0x203}; };
+  const LogFilterVerdict verdict = GetParam().verdict;
+  options.log_filters = [verdict](LogRecord&) { return verdict; };
+  LogRecord record;
+  record.Reset();
+  record.uri_stem.assign("/a");
+  CompleteRecord(options, record);
+  EXPECT_EQ(record.request_class, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Completion, LogFilterCombinationTest,
+    ::testing::Values(FilterCase{"NothingSet", {}, 0x203},
+                      FilterCase{"BothSet", {true, 1, true, 0x100}, 0x101},
+                      FilterCase{"TypeOnly", {true, 1, false, 0}, 0x201},
+                      FilterCase{"LoggingOnly", {false, 0, true, 0x100}, 0x103},
+                      FilterCase{"DoNotLog", {true, 0, true, 0}, 0x000}),
+    [](const ::testing::TestParamInfo<FilterCase>& info) { return std::string(info.param.name); });
+
+TEST(CompletionTest, FiltersRewriteWhatTheRulesSee) {
+  ParseOptions options;
+  options.log_filters = [](LogRecord& record) {
+    record.uri_stem.assign("/rewritten.html");
+    return LogFilterVerdict{};
+  };
+  EXPECT_EQ(CompletedRecord("/a.gif", options).request_class, 0x101u);
+}
+
+}  // namespace
+}  // namespace velmora
