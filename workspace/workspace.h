@@ -82,6 +82,7 @@ class Workspace {
   int32_t time_shift() const { return time_shift_; }
   // The day the report view counts its periods from, once LoadForReports has found it.
   std::optional<Ticks> reference_day() const { return reference_day_; }
+  Prompter& prompter() { return *prompter_; }
   // The workspace's database; null before the first workspace.
   WorkspaceDatabase* database() { return database_.get(); }
 

@@ -1,0 +1,74 @@
+#include "workspace/file_commands.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/prompter.h"
+#include "workspace/recent_list.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+void SaveIfLoaded(Workspace& workspace) {
+  if (workspace.loaded()) (void)workspace.SaveWorkspace();
+}
+
+void ListAsMostRecent(Preferences& preferences, const std::string& path) {
+  RecentList recent = RecentList::Load(preferences);
+  recent.Add(path);
+  recent.Store(preferences);
+}
+
+}  // namespace
+
+std::string WorkspaceTitle(const Workspace& workspace) {
+  return "[" + workspace.settings().block.workspace_name + "] - " + std::string(kAppCaption);
+}
+
+Status NewWorkspaceCommand(Workspace& workspace, Preferences& preferences,
+                           const NewWorkspaceParams& params) {
+  Status status = workspace.NewWorkspace(params);
+  if (status.ok()) ListAsMostRecent(preferences, workspace.file_path());
+  return status;
+}
+
+Status OpenWorkspaceCommand(Workspace& workspace, Preferences& preferences,
+                            const std::string& path) {
+  SaveIfLoaded(workspace);
+  Status status = workspace.OpenWorkspace(path);
+  if (status.ok()) ListAsMostRecent(preferences, workspace.file_path());
+  return status;
+}
+
+Status OpenRecentWorkspace(Workspace& workspace, Preferences& preferences,
+                           const std::string& entry) {
+  RecentList recent = RecentList::Load(preferences);
+  std::error_code ec;
+  if (!fs::exists(entry, ec)) {
+    workspace.prompter().ShowError(kAppCaption, kCantFindWorkspace);
+    recent.Remove(entry);
+    recent.Store(preferences);
+    return Error{kShownToUser, std::string(kCantFindWorkspace)};
+  }
+  recent.Add(entry);
+  SaveIfLoaded(workspace);
+  Status status = workspace.OpenWorkspace(entry);
+  recent.Store(preferences);
+  return status;
+}
+
+Status OpenStartWorkspace(Workspace& workspace, Preferences& preferences, std::string_view path) {
+  if (!path.empty()) {
+    Result<std::string> file = FindWorkspaceFile(std::string(path));
+    if (!file.ok()) return file.error();
+    return OpenWorkspaceCommand(workspace, preferences,
+                                fs::absolute(fs::path(file.value())).lexically_normal().string());
+  }
+  const std::optional<std::string> recent = RecentList::Load(preferences).MostRecent();
+  if (!recent) return Error{0, std::string(kNoWorkspaceLoaded)};
+  return OpenRecentWorkspace(workspace, preferences, *recent);
+}
+
+}  // namespace velmora

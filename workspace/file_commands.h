@@ -1,0 +1,41 @@
+// The workspace commands of the File menu and the choice of the first workspace at start-up,
+// which tie the current Workspace to the recent list in the preferences. The recent list is
+// stored after every change. Opening another workspace saves the loaded one first.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/result.h"
+#include "workspace/command_line.h"
+#include "workspace/preferences.h"
+#include "workspace/workspace.h"
+
+namespace velmora {
+
+inline constexpr std::string_view kNoWorkspaceLoaded = "No Workspace Loaded";
+inline constexpr std::string_view kCantFindWorkspace = "Can't find Workspace";
+
+// The main window's title for the current workspace: "[<name>] - Velmora".
+std::string WorkspaceTitle(const Workspace& workspace);
+
+// "New Workspace": creates it (Workspace::NewWorkspace) and lists it as the most recent.
+Status NewWorkspaceCommand(Workspace& workspace, Preferences& preferences,
+                           const NewWorkspaceParams& params);
+
+// "Open Workspace...": saves the loaded workspace, opens `path`, and on success lists it as the
+// most recent. A failed open leaves the list alone.
+Status OpenWorkspaceCommand(Workspace& workspace, Preferences& preferences,
+                            const std::string& path);
+
+// A "Recent Workspaces" entry: a file that is gone shows "Can't find Workspace" and leaves the
+// list; otherwise the entry becomes the most recent and is opened. The list is stored either way.
+Status OpenRecentWorkspace(Workspace& workspace, Preferences& preferences,
+                           const std::string& entry);
+
+// Start-up: opens the workspace named by `path` (a .stw file or its folder, made a full path)
+// when it is not empty, else the most recent entry of the list. Fails with "No Workspace Loaded"
+// when there is neither.
+Status OpenStartWorkspace(Workspace& workspace, Preferences& preferences, std::string_view path);
+
+}  // namespace velmora
