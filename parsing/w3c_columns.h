@@ -1,0 +1,64 @@
+// The columns of a W3C Extended "#Fields:" directive, resolved once per directive into where each
+// column's words go, so that data lines are split and stored without comparing any names.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "parsing/log_record.h"
+
+namespace velmora {
+
+enum class W3cColumn : uint8_t {
+  kIgnored,  // a name the analysis does not use
+  kDate,
+  kTime,
+  kClientHost,
+  kUserName,
+  kSiteName,
+  kServerName,
+  kServerAddress,
+  kServerPort,
+  kMethod,
+  kUriStem,
+  kQuery,
+  kStatus,
+  kBytesSent,
+  kBytesReceived,
+  kTimeTaken,
+  kProtocolVersion,
+  kHostHeader,
+  kUserAgent,
+  kReferrer,
+};
+
+// The column a field name stands for, compared without regard to case ("cs(User-Agent)").
+W3cColumn W3cColumnForName(std::string_view name);
+
+// The columns named by the text after "#Fields:", words separated by blanks and tabs.
+std::vector<W3cColumn> ResolveW3cColumns(std::string_view field_names);
+
+// Where a text column goes in the record; null for the other columns.
+LogText* W3cTextField(LogRecord& record, W3cColumn column);
+// Where a number column goes in the record; null for the other columns.
+int32_t* W3cNumberField(LogRecord& record, W3cColumn column);
+
+// The decimal value of the word's leading digits: 0 without any, held at INT32_MAX at most.
+int32_t W3cNumber(std::string_view word);
+
+// Splits `text` at runs of blanks and tabs and calls `take(word)` for each word in order; stops
+// early when `take` returns false.
+template <class Take>
+void ForEachW3cWord(std::string_view text, Take take) {
+  size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (i == text.size()) return;
+    const size_t start = i;
+    while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
+    if (!take(text.substr(start, i - start))) return;
+  }
+}
+
+}  // namespace velmora

@@ -1,0 +1,195 @@
+#include "parsing/w3c_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "parsing/recording_sink_for_tests.h"
+#include "parsing/string_log_reader_for_tests.h"
+#include "parsing/w3c_columns.h"
+
+namespace velmora {
+namespace {
+
+using testing::RecordingSink;
+using testing::StringLogReader;
+
+struct W3cRun {
+  bool finished = false;
+  RecordingSink sink;
+};
+
+W3cRun Parse(const std::string& bytes, const ParseOptions& options = {}) {
+  StringLogReader reader(bytes);
+  W3cRun run;
+  run.finished = ParseW3C(reader, options, run.sink);
+  return run;
+}
+
+TEST(W3cParserTest, ColumnsAndValues) {
+  const W3cRun run = Parse(
+      "#Software: Microsoft Internet Information Services 7.0\r\n"
+      "#Fields: date time c-ip cs-method cs-uri-stem cs-uri-query sc-status sc-bytes cs-bytes "
+      "CS(USER-AGENT) x-unknown\r\n"
+      "2002-05-24 20:18:01.345 10.1.2.3 get /A.html q=1 404x abc 12 Mozilla/4.0+(x) extra "
+      "more\r\n");
+  ASSERT_TRUE(run.finished);
+  ASSERT_EQ(run.sink.records.size(), 1u);
+  const testing::SeenRecord& r = run.sink.records[0];
+  EXPECT_EQ(r.client_host, "10.1.2.3");
+  EXPECT_EQ(r.method, "GET");
+  EXPECT_EQ(r.uri_stem, "/a.html");
+  EXPECT_EQ(r.query, "q=1");
+  EXPECT_EQ(r.status, 404);    // leading digits
+  EXPECT_EQ(r.bytes_sent, 0);  // no digits
+  EXPECT_EQ(r.bytes_received, 12);
+  EXPECT_EQ(r.user_agent, "Mozilla/4.0 (x)");
+  EXPECT_EQ(r.calendar_time.hour, 20);
+  EXPECT_EQ(r.calendar_time.second, 1);
+  EXPECT_EQ(r.calendar_time.milliseconds, 0);
+  EXPECT_EQ(run.sink.log, "Log file format: W3C Extended\r\nLines Processed: 3\r\n\r\n");
+  EXPECT_EQ(run.sink.total_lines, 3);
+  EXPECT_EQ(run.sink.total_errors, 0);
+}
+
+TEST(W3cParserTest, DateDirectiveGivesTheMissingDate) {
+  const W3cRun run = Parse(
+      "#Date: 2002-05-24 00:00:00\n"
+      "#Fields: time c-ip cs-method cs-uri-stem sc-status\n"
+      "10:00:00 1.1.1.1 GET /a.html 200\n"
+      "23:59:59 1.1.1.1 GET /b.html 200\n");
+  ASSERT_TRUE(run.finished);
+  ASSERT_EQ(run.sink.records.size(), 2u);
+  for (const testing::SeenRecord& r : run.sink.records) {
+    EXPECT_EQ(r.calendar_time.year, 2002);
+    EXPECT_EQ(r.calendar_time.month, 5);
+    EXPECT_EQ(r.calendar_time.day, 24);
+  }
+  EXPECT_EQ(run.sink.records[1].calendar_time.hour, 23);
+}
+
+TEST(W3cParserTest, DateDirectiveWithoutBlankAfterTheColon) {
+  const W3cRun run =
+      Parse("#date:2002-05-24\t00:00:00\n#Fields: time cs-uri-stem\n10:00:00 /a.html\n");
+  ASSERT_TRUE(run.finished);
+  ASSERT_EQ(run.sink.records.size(), 1u);
+  EXPECT_EQ(run.sink.records[0].calendar_time.year, 2002);
+}
+
+struct AbandonCase {
+  const char* name;
+  std::string bytes;
+  std::string error;
+};
+
+class W3cAbandonTest : public ::testing::TestWithParam<AbandonCase> {};
+
+TEST_P(W3cAbandonTest, FileWithoutDateOrTimeIsAbandoned) {
+  const W3cRun run = Parse(GetParam().bytes);
+  EXPECT_FALSE(run.finished);
+  EXPECT_EQ(run.sink.log, "Log file format: W3C Extended\r\nERROR: " + GetParam().error);
+  EXPECT_EQ(run.sink.total_lines, 0);
+  EXPECT_EQ(run.sink.progress.size(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    W3c, W3cAbandonTest,
+    ::testing::Values(
+        AbandonCase{
+            "NoDate",
+            "#Fields: time c-ip cs-method cs-uri-stem sc-status\n10:00:00 1.1.1.1 GET /a 200\n",
+            "Log file does not contain date information"},
+        AbandonCase{"NoTime", "#Date: 2002-05-24\n#Fields: date cs-uri-stem\n2002-05-24 /a\n",
+                    "Log file does not contain time information"},
+        AbandonCase{"ShortLineLosesItsDate",
+                    "#Fields: cs-uri-stem date time\n/a 2002-05-24 10:00:00\n/b\n",
+                    "Log file does not contain date information"}),
+    [](const ::testing::TestParamInfo<AbandonCase>& info) { return std::string(info.param.name); });
+
+TEST(W3cParserTest, RecordsBeforeTheAbandoningLineWereHandedOn) {
+  const W3cRun run = Parse("#Fields: cs-uri-stem date time\n/a 2002-05-24 10:00:00\n/b\n");
+  EXPECT_EQ(run.sink.records.size(), 1u);
+}
+
+TEST(W3cParserTest, ShortLineKeepsResetValues) {
+  const W3cRun run =
+      Parse("#Fields: date time cs-uri-stem sc-status cs(Referer)\n2002-05-24 10:00:00 /a.html\n");
+  ASSERT_EQ(run.sink.records.size(), 1u);
+  EXPECT_EQ(run.sink.records[0].status, 0);
+}
+
+TEST(W3cParserTest, DataBeforeFieldsIsIgnoredAndFieldsCanChange) {
+  const W3cRun run = Parse(
+      "2002-05-24 10:00:00 /ignored.html\n"
+      "#Fields: date time cs-uri-stem\n"
+      "2002-05-24 10:00:00 /first.html\n"
+      "#Fields: date time sc-status cs-uri-stem\n"
+      "2002-05-24 10:00:00 200 /second.html\n");
+  ASSERT_EQ(run.sink.records.size(), 2u);
+  EXPECT_EQ(run.sink.records[0].uri_stem, "/first.html");
+  EXPECT_EQ(run.sink.records[1].uri_stem, "/second.html");
+  EXPECT_EQ(run.sink.records[1].status, 200);
+}
+
+TEST(W3cParserTest, FileWithoutFieldsYieldsNoRecords) {
+  const W3cRun run = Parse("2002-05-24 10:00:00 /a\n#Date: 2002-05-24\n");
+  EXPECT_TRUE(run.finished);
+  EXPECT_TRUE(run.sink.records.empty());
+  EXPECT_EQ(run.sink.total_lines, 2);
+}
+
+std::string BlankLines(int count) {
+  std::string blank;
+  for (int i = 0; i < count; ++i) blank += " \t\n";
+  return blank;
+}
+
+TEST(W3cParserTest, MoreThan1024EmptyLinesEndTheFile) {
+  const std::string head = "#Fields: date time cs-uri-stem\n";
+  const std::string data = "2002-05-24 10:00:00 /a.html\n";
+  EXPECT_EQ(Parse(head + BlankLines(1024) + data).sink.records.size(), 1u);
+  const W3cRun ended = Parse(head + BlankLines(1025) + data);
+  EXPECT_TRUE(ended.finished);
+  EXPECT_TRUE(ended.sink.records.empty());
+  EXPECT_EQ(ended.sink.total_lines, 1 + 1025);
+  // Lines of zero bytes read as empty lines too.
+  std::string zero_lines;
+  for (int i = 0; i < 1025; ++i) zero_lines += std::string("\0\0\n", 3);
+  EXPECT_TRUE(Parse(head + zero_lines + data).sink.records.empty());
+}
+
+TEST(W3cParserTest, ThousandsOfColumnsAndLongLines) {
+  std::string fields = "#Fields: date time";
+  std::string data = "2002-05-24 10:00:00";
+  for (int i = 0; i < 5000; ++i) {
+    fields += " x-col";
+    data += " v";
+  }
+  // The 100,000-character line reads as several lines; the "#Date:" defaults keep its pieces
+  // from abandoning the file.
+  const W3cRun run = Parse("#Date: 2002-05-24 00:00:00\n" + fields + " cs-uri-stem\n" + data +
+                           " /a.html\n" + "2002-05-24 10:00:00 " + std::string(100000, 'w') + "\n");
+  EXPECT_TRUE(run.finished);
+  EXPECT_GE(run.sink.records.size(), 1u);
+}
+
+TEST(W3cParserTest, ProgressEvery128Lines) {
+  std::string log = "#Fields: date time cs-uri-stem\n";
+  for (int i = 0; i < 299; ++i) log += "2002-05-24 10:00:00 /a.html\n";
+  const W3cRun run = Parse(log);
+  ASSERT_EQ(run.sink.progress.size(), 3u);
+  EXPECT_EQ(run.sink.progress.back(), kFileProgressRange);
+}
+
+TEST(W3cColumnsTest, NamesResolveWithoutRegardToCase) {
+  EXPECT_EQ(W3cColumnForName("cs(user-agent)"), W3cColumn::kUserAgent);
+  EXPECT_EQ(W3cColumnForName("CS(Referer)"), W3cColumn::kReferrer);
+  EXPECT_EQ(W3cColumnForName("date-local"), W3cColumn::kIgnored);
+  EXPECT_EQ(ResolveW3cColumns("  date\t\ttime  s-port "),
+            (std::vector<W3cColumn>{W3cColumn::kDate, W3cColumn::kTime, W3cColumn::kServerPort}));
+  EXPECT_EQ(W3cNumber("99999999999"), INT32_MAX);
+  EXPECT_EQ(W3cNumber("-5"), 0);
+}
+
+}  // namespace
+}  // namespace velmora
