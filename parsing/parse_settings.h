@@ -1,0 +1,32 @@
+// ParseSettings: what a parse run takes from its workspace, as a plain value, so that parsing
+// never depends on the workspace code. The caller fills it from the workspace settings and saves
+// the workspace when the run reports a newly detected format.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "parsing/record_completion.h"
+
+namespace velmora {
+
+// How the format of each log file is found; the numbers are those of the settings file.
+enum class LogFormatMode : uint8_t {
+  kW3cExtended = 0,
+  kAutodetect = 1,
+  kCustom = 2,
+};
+
+struct ParseSettings {
+  // The folder that holds logs/, reports/ and parsing.log.
+  std::string workspace_folder;
+  std::string workspace_name;
+  LogFormatMode log_format_mode = LogFormatMode::kAutodetect;
+  // Under Custom the user's format string; under Autodetect the last format detected for this
+  // workspace, tried first and used when detection fails; empty for W3C Extended or none.
+  std::string stored_format;
+  // Default document, time offset, resource rules and log filters for completing records.
+  ParseOptions options;
+};
+
+}  // namespace velmora
