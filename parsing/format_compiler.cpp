@@ -130,6 +130,7 @@ CompiledFormat CompiledFormat::Compile(std::string_view format) {
         token.kind = field->kind;
         token.width = field->width;
         token.terminators = TerminatorsAt(format, i);
+        token.only_terminator = static_cast<int16_t>(token.terminators.OnlyMember());
         out.tokens_.push_back(token);
       }
       // Any other letter is ignored: it matches nothing.

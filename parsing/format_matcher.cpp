@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "core/ascii.h"
@@ -24,7 +25,13 @@ size_t ScanField(std::string_view line, size_t pos, const FormatToken& token) {
   const size_t available = line.size() - pos;
   const size_t limit = std::min<size_t>(available, size_t{token.width} + 1);
   size_t n = 0;
-  while (n < limit && !token.terminators.Contains(line[pos + n])) ++n;
+  if (token.only_terminator >= 0) {
+    const void* hit = std::memchr(line.data() + pos, token.only_terminator, limit);
+    n = hit != nullptr ? static_cast<size_t>(static_cast<const char*>(hit) - line.data()) - pos
+                       : limit;
+  } else {
+    while (n < limit && !token.terminators.Contains(line[pos + n])) ++n;
+  }
   if (n == available || n <= token.width) return n;
   return kNoMatch;
 }

@@ -288,6 +288,15 @@ TEST(CompilerTest, TerminatorsComeFromTheTextAfterTheToken) {
   EXPECT_EQ(terminators_of_first("%S\\"), set_of("\\"));
   EXPECT_EQ(terminators_of_first("%S\""), set_of("\""));
   EXPECT_TRUE(terminators_of_first("%S").empty());
+
+  const auto only_of_first = [](std::string_view format) {
+    return CompiledFormat::Compile(format).tokens()[0].only_terminator;
+  };
+  EXPECT_EQ(only_of_first("%S\""), '"');
+  EXPECT_EQ(only_of_first("%S\\t"), '\t');
+  EXPECT_EQ(only_of_first("%S\xff"), 0xff);
+  EXPECT_EQ(only_of_first("%S%w"), -1);
+  EXPECT_EQ(only_of_first("%S"), -1);
 }
 
 TEST(CompilerTest, HostileFormatsCompile) {
