@@ -1,0 +1,135 @@
+#include "bench/loggen/output_sink.h"
+
+#include <bzlib.h>
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tests/support/temp_dir.h"
+
+namespace velmora::loggen {
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Gunzip(const std::string& path) {
+  gzFile f = gzopen(path.c_str(), "rb");
+  std::string out;
+  char buffer[65536];
+  int n;
+  while ((n = gzread(f, buffer, sizeof(buffer))) > 0) out.append(buffer, n);
+  gzclose(f);
+  return out;
+}
+
+std::string Bunzip(const std::string& packed) {
+  bz_stream bz{};
+  BZ2_bzDecompressInit(&bz, 0, 0);
+  bz.next_in = const_cast<char*>(packed.data());
+  bz.avail_in = static_cast<unsigned>(packed.size());
+  std::string out;
+  char buffer[65536];
+  int rc = BZ_OK;
+  while (rc == BZ_OK) {
+    bz.next_out = buffer;
+    bz.avail_out = sizeof(buffer);
+    rc = BZ2_bzDecompress(&bz);
+    out.append(buffer, sizeof(buffer) - bz.avail_out);
+    if (rc == BZ_OK && bz.avail_in == 0 && bz.avail_out != 0) break;  // truncated stream
+  }
+  BZ2_bzDecompressEnd(&bz);
+  return rc == BZ_STREAM_END ? out : "<broken: " + std::to_string(rc) + ">";
+}
+
+// Text in several blocks, one larger than the compressors' output chunk, as the tool writes.
+std::string Sample() {
+  std::string text;
+  for (int i = 0; i < 40000; ++i) text += "line " + std::to_string(i * 7919 % 100003) + "\n";
+  return text;
+}
+
+TEST(OutputSinkTest, EveryCompressionRoundTrips) {
+  const testing::TempDir dir;
+  const std::string text = Sample();
+  for (const Compression c : {Compression::kNone, Compression::kGzip, Compression::kBzip2}) {
+    const std::string path = dir / ("out" + std::to_string(static_cast<int>(c)));
+    auto sink = OpenOutput(path, c);
+    ASSERT_TRUE(sink.ok()) << sink.error().message;
+    ASSERT_TRUE((*sink)->Write(std::string_view(text).substr(0, 10)).ok());
+    ASSERT_TRUE((*sink)->Write({}).ok());
+    ASSERT_TRUE((*sink)->Write(std::string_view(text).substr(10)).ok());
+    ASSERT_TRUE((*sink)->Finish().ok());
+    const std::string raw = ReadFile(path);
+    switch (c) {
+      case Compression::kNone:
+        EXPECT_EQ(raw, text);
+        break;
+      case Compression::kGzip:
+        ASSERT_GE(raw.size(), 2u);
+        EXPECT_EQ(static_cast<unsigned char>(raw[0]), 0x1F);
+        EXPECT_EQ(static_cast<unsigned char>(raw[1]), 0x8B);
+        EXPECT_LT(raw.size(), text.size() / 2);
+        EXPECT_EQ(Gunzip(path), text);
+        break;
+      case Compression::kBzip2:
+        EXPECT_TRUE(raw.starts_with("BZh9"));
+        EXPECT_EQ(Bunzip(raw), text);
+        break;
+    }
+  }
+}
+
+TEST(OutputSinkTest, EmptyCompressedOutputIsStillAValidStream) {
+  const testing::TempDir dir;
+  for (const Compression c : {Compression::kGzip, Compression::kBzip2}) {
+    const std::string path = dir / ("empty" + std::to_string(static_cast<int>(c)));
+    auto sink = OpenOutput(path, c);
+    ASSERT_TRUE(sink.ok());
+    ASSERT_TRUE((*sink)->Finish().ok());
+    if (c == Compression::kGzip) {
+      EXPECT_GE(ReadFile(path).size(), 20u);  // header, empty block and trailer
+      EXPECT_EQ(Gunzip(path), "");
+    } else {
+      EXPECT_EQ(Bunzip(ReadFile(path)), "");
+    }
+  }
+}
+
+TEST(OutputSinkTest, UnwritablePathIsReported) {
+  const testing::TempDir dir;
+  auto sink = OpenOutput(dir / "no-such-folder/out.log", Compression::kNone);
+  ASSERT_FALSE(sink.ok());
+  EXPECT_EQ(sink.error().code, ENOENT);
+  EXPECT_NE(sink.error().message.find("no-such-folder"), std::string::npos);
+}
+
+TEST(OutputSinkTest, CompressionByNameAndByOutputFile) {
+  const struct {
+    std::string_view text;
+    std::optional<Compression> parsed;
+  } names[] = {{"none", Compression::kNone}, {"gzip", Compression::kGzip},
+               {"gz", Compression::kGzip},   {"bzip2", Compression::kBzip2},
+               {"bz2", Compression::kBzip2}, {"zip", std::nullopt},
+               {"", std::nullopt},           {"GZIP", std::nullopt}};
+  for (const auto& n : names) EXPECT_EQ(ParseCompression(n.text), n.parsed) << n.text;
+
+  const struct {
+    std::string_view path;
+    Compression c;
+  } files[] = {{"access.log.gz", Compression::kGzip},
+               {"a.bz2", Compression::kBzip2},
+               {"access.log", Compression::kNone},
+               {"-", Compression::kNone},
+               {"gz", Compression::kNone},
+               {"x.gz.log", Compression::kNone}};
+  for (const auto& f : files) EXPECT_EQ(CompressionForName(f.path), f.c) << f.path;
+}
+
+}  // namespace
+}  // namespace velmora::loggen
