@@ -121,8 +121,11 @@ Status Workspace::NewWorkspace(const NewWorkspaceParams& params) {
     prompter_->ShowError(kAppCaption, kInvalidName);
     return Shown(kInvalidName);
   }
+  // A full path, so that the recent list and later runs find the workspace from any folder.
   const std::string location =
-      WithSlash(params.location.empty() ? DefaultWorkspaceLocation() : params.location);
+      WithSlash(fs::absolute(params.location.empty() ? DefaultWorkspaceLocation() : params.location)
+                    .lexically_normal()
+                    .string());
   const std::string question = std::string(kOverwriteQuestion) + location + params.name;
   if (prompter_->Ask(kAppCaption, question, PromptButtons::kYesNo, PromptIcon::kWarning) !=
       PromptAnswer::kYes) {

@@ -111,6 +111,20 @@ TEST_F(WorkspaceTest, NamesWithBlanksAndPunctuationAreAccepted) {
   }
 }
 
+TEST_F(WorkspaceTest, RelativeLocationBecomesAFullPath) {
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir_.path());
+  Workspace ws(prompter_);
+  NewWorkspaceParams params = Params();
+  params.location = "./sub/../here";
+  const Status status = ws.NewWorkspace(params);
+  fs::current_path(previous);
+  ASSERT_TRUE(status.ok());
+  EXPECT_EQ(ws.folder(), dir_.str() + "/here/My Site/");
+  EXPECT_EQ(prompter_.messages()[0].text,
+            "This action will overwrite some files in the\n" + dir_.str() + "/here/My Site");
+}
+
 TEST_F(WorkspaceTest, DecliningTheOverwriteQuestionMakesNothing) {
   ScriptedPrompter prompter;  // answers No
   Workspace ws(prompter);
