@@ -9,6 +9,9 @@ CLI::App* CommandTable::Add(const std::string& name, const std::string& descript
   return sub;
 }
 
-void RegisterAllCommands(CommandTable& /*table*/) {}
+void RegisterAllCommands(CommandTable& table) {
+  RegisterWorkspaceCommands(table);
+  RegisterDatabaseCommands(table);
+}
 
 }  // namespace velmora::cli

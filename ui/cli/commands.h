@@ -21,6 +21,8 @@ struct CommandTable {
 };
 
 // One function per command file.
+void RegisterWorkspaceCommands(CommandTable& table);
+void RegisterDatabaseCommands(CommandTable& table);
 void RegisterAllCommands(CommandTable& table);
 
 }  // namespace velmora::cli

@@ -1,0 +1,48 @@
+// A fixture for end-to-end tests of the command: a private home and preferences folder per
+// test, so the recent list of one test never leaks into another or into the user's own.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/run_command.h"
+#include "tests/support/temp_dir.h"
+
+namespace velmora {
+
+class CliTest : public ::testing::Test {
+ protected:
+  testing::CommandResult Velmora(std::vector<std::string> args, const std::string& input = "") {
+    return testing::RunProgram(VELMORA_BIN, args,
+                               {"HOME=" + home_.str(), "XDG_CONFIG_HOME=" + home_ / "config",
+                                "XDG_DOCUMENTS_DIR=" + home_ / "Documents"},
+                               input);
+  }
+  // Creates workspace `name` under <home>/ws and returns its folder (with a trailing '/').
+  std::string NewWorkspace(const std::string& name = "site") {
+    const auto r = Velmora({"--yes", "new", name, "--path", home_ / "ws"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    return home_ / "ws" + "/" + name + "/";
+  }
+  static std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  static std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  testing::TempDir home_;
+};
+
+}  // namespace velmora
