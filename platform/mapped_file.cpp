@@ -107,6 +107,15 @@ Status MappedFile::Resize(uint64_t size) {
   if (size > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) return SystemError(EFBIG);
   // Pages of a view beyond the end of the file fault on access; refuse rather than leave them.
   if (data_ != nullptr && size < mapped_size_) return SystemError(EBUSY);
+  // Growth reserves the disk blocks: a sparse extension would let a full disk surface later as
+  // SIGBUS on a write into the view, where no message can be shown and data is lost.
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return SystemError(errno);
+  if (size > static_cast<uint64_t>(st.st_size)) {
+    const int rc = ::posix_fallocate(fd_, st.st_size, static_cast<off_t>(size) - st.st_size);
+    if (rc == 0) return {};
+    if (rc != EOPNOTSUPP && rc != EINVAL) return SystemError(rc);
+  }
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return SystemError(errno);
   return {};
 }
