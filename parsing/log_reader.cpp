@@ -30,14 +30,13 @@ void LogReader::MarkEnded() {
 bool LogReader::FillBuffer() {
   if (ended_) return false;
   delivered_before_buffer_ += static_cast<uint64_t>(cursor_ - buffer_.data());
-  size_t n = std::min(ReadBlock(buffer_), buffer_.size());
+  std::span<uint8_t> space(reinterpret_cast<uint8_t*>(buffer_.data()), buffer_.size());
+  size_t n = std::min(ReadBlock(space), buffer_.size());
   cursor_ = buffer_.data();
   limit_ = cursor_ + n;
   if (n == 0) ended_ = true;
   return n != 0;
 }
-
-int LogReader::Refill() { return FillBuffer() ? *cursor_++ : -1; }
 
 int64_t LogReader::FileProgress() const {
   uint64_t fraction = ProgressFraction();

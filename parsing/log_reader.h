@@ -50,12 +50,17 @@ class LogReader {
   // Sets the end flag and drops what the buffer still holds.
   void MarkEnded();
 
-  // The next byte as 0..255, or -1 at the end.
+  // The next byte as 0..255, or -1 at the end. The cursor is read once and written once per
+  // byte, and the refill rejoins before the write: the compiler can then carry the cursor in a
+  // register from one call to the next in a caller's loop instead of through memory.
   int GetChar() {
-    if (cursor_ != limit_) [[likely]] {
-      return *cursor_++;
+    const char8_t* p = cursor_;
+    if (p == limit_) [[unlikely]] {
+      if (!FillBuffer()) return -1;
+      p = cursor_;
     }
-    return Refill();
+    cursor_ = p + 1;
+    return *p;
   }
 
   // Bytes handed out by GetChar so far.
@@ -75,15 +80,17 @@ class LogReader {
   explicit LogReader(size_t buffer_size);
 
  private:
-  // Out of line: moves the buffer forward through ReadBlock and hands out its first byte, or sets
-  // the end flag and returns -1 when the refill yields nothing.
-  int Refill();
-  // Replaces the buffer's content through ReadBlock; false (end flag set) when nothing came.
+  // Out of line: replaces the buffer's content through ReadBlock; false (end flag set, and from
+  // then on without reading again) when nothing came.
   bool FillBuffer();
 
-  std::vector<uint8_t> buffer_;
-  const uint8_t* cursor_;  // next byte to hand out
-  const uint8_t* limit_;   // one past the last valid byte
+  // The buffer holds char8_t, which unlike char and uint8_t may not alias other objects: a byte
+  // read through cursor_ then cannot be the cursor itself, so a caller's loop over GetChar keeps
+  // the cursor in a register instead of storing and reloading it for every byte. Decoders fill
+  // it as unsigned char, which may access any object.
+  std::vector<char8_t> buffer_;
+  const char8_t* cursor_;  // next byte to hand out
+  const char8_t* limit_;   // one past the last valid byte
   uint64_t delivered_before_buffer_ = 0;
   bool ended_ = false;
 };
