@@ -105,3 +105,20 @@ TEST_F(CliTest, DamagedSettingsFileIsRefusedAndKept) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+TEST_F(CliTest, BareWorkspacePathOpensItAsAFileManagerWould) {
+  const std::string a = NewWorkspace("a");
+  NewWorkspace("b");
+  const auto r = Velmora({a + "a.stw"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("[a] - Velmora"), std::string::npos) << r.out;
+  // It is now the most recent workspace.
+  EXPECT_EQ(Velmora({"settings", "get", "workspace-name"}).out, "a\n");
+  EXPECT_EQ(Velmora({home_ / "ws/missing.stw"}).status, 1);
+}
+
+}  // namespace
+}  // namespace velmora

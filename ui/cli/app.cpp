@@ -28,6 +28,7 @@ constexpr const char* kExamples =
 }  // namespace
 
 int RunVelmora(int argc, char** argv) {
+  if (IsBareWorkspaceStart(argc, argv)) return RunBareWorkspaceStart(argc, argv);
   CLI::App app{kDescription, "velmora"};
   app.set_version_flag("--version", std::string("velmora ") + VELMORA_VERSION);
   app.footer(kExamples);

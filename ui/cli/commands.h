@@ -20,6 +20,10 @@ struct CommandTable {
                 std::function<int(CliContext&)> run);
 };
 
+// `velmora PATH` with a workspace path alone, as a file manager starts the program.
+bool IsBareWorkspaceStart(int argc, char** argv);
+int RunBareWorkspaceStart(int argc, char** argv);
+
 // One function per command file.
 void RegisterWorkspaceCommands(CommandTable& table);
 void RegisterDatabaseCommands(CommandTable& table);
