@@ -29,7 +29,7 @@ struct SplitCase {
 
 class ReadLineTest : public ::testing::TestWithParam<SplitCase> {};
 
-TEST_P(ReadLineTest, SplitsAsSpecified) { EXPECT_EQ(AllLines(GetParam().bytes), GetParam().lines); }
+TEST_P(ReadLineTest, SplitsIntoLines) { EXPECT_EQ(AllLines(GetParam().bytes), GetParam().lines); }
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, ReadLineTest,
