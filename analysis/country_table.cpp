@@ -1,0 +1,149 @@
+// Packed network records, as the stream unpacks them (7 bytes each, no header):
+//
+//   offset  width  field
+//   0       4      network, most significant byte first; the bits beyond the prefix are 0
+//   4       1      prefix length, signed
+//   5       2      country code, two ASCII characters ("US", "GB")
+//
+// Prepared in place, a record keeps its 7-byte slot: the network becomes a native number and the
+// code its country index. Keeping the slot size lets the unpacked bytes be converted without a
+// second buffer, so the whole table lives in the one area.
+#include "analysis/country_table.h"
+
+#include <bzlib.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <utility>
+
+#include "analysis/country_packed_table.h"
+
+namespace velmora {
+namespace {
+
+struct [[gnu::packed]] PreparedRecord {
+  uint32_t network;
+  int8_t prefix_length;
+  uint16_t country;
+};
+static_assert(sizeof(PreparedRecord) == kNetworkRecordSize);
+static_assert(offsetof(PreparedRecord, prefix_length) == 4);
+static_assert(offsetof(PreparedRecord, country) == 5);
+
+constexpr uint32_t MaskOf(int prefix_length) {
+  return prefix_length == 0 ? 0 : ~uint32_t{0} << (32 - prefix_length);
+}
+
+// Unpacks as much of `packed` as decodes into `out`; returns the bytes produced. Stops quietly at
+// the end of the stream, a damaged block, truncated input or a full area: whatever came out
+// before stays usable.
+size_t Unpack(std::span<const unsigned char> packed, unsigned char* out, size_t capacity) {
+  if (packed.empty()) return 0;
+  bz_stream stream{};
+  if (BZ2_bzDecompressInit(&stream, 0, 0) != BZ_OK) return 0;
+  // bzlib counts in unsigned int; anything longer than that cannot be a table that fits anyway.
+  stream.next_in = const_cast<char*>(reinterpret_cast<const char*>(packed.data()));
+  stream.avail_in = static_cast<unsigned int>(std::min<size_t>(packed.size(), UINT_MAX));
+  stream.next_out = reinterpret_cast<char*>(out);
+  stream.avail_out = static_cast<unsigned int>(std::min<size_t>(capacity, UINT_MAX));
+  while (stream.avail_out > 0) {
+    const unsigned int in_before = stream.avail_in;
+    const unsigned int out_before = stream.avail_out;
+    if (BZ2_bzDecompress(&stream) != BZ_OK) break;  // BZ_STREAM_END or an error
+    if (stream.avail_in == in_before && stream.avail_out == out_before) break;  // input ran out
+  }
+  const size_t produced =
+      (static_cast<size_t>(stream.total_out_hi32) << 32) | stream.total_out_lo32;
+  BZ2_bzDecompressEnd(&stream);
+  return std::min(produced, capacity);
+}
+
+}  // namespace
+
+CountryTable::CountryTable() { start_.fill(-1); }
+
+Result<CountryTable> CountryTable::Create(std::span<const unsigned char> packed) {
+  Result<AnonymousMemory> area = AnonymousMemory::Create(kCountryAreaSize);
+  if (!area.ok()) return Error{area.error().code, kCannotInitializeApplication};
+  CountryTable table;
+  table.area_ = std::move(*area);
+  table.Prepare(Unpack(packed, table.area_.data(), table.area_.size()));
+  // Sealing only guards against stray writes; a table that cannot be sealed still answers.
+  (void)table.area_.Seal();
+  return table;
+}
+
+void CountryTable::Prepare(size_t unpacked) {
+  unpacked_bytes_ = unpacked;
+  unsigned char* bytes = area_.data();
+  const size_t count = unpacked / kNetworkRecordSize;  // a cut-off last record is dropped
+
+  // Convert in place, closing up over dropped records: slot `kept` never lies past slot `i`, so
+  // every record is read before its bytes can be overwritten.
+  size_t kept = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const unsigned char* in = bytes + i * kNetworkRecordSize;
+    const uint32_t network = (uint32_t{in[0]} << 24) | (uint32_t{in[1]} << 16) |
+                             (uint32_t{in[2]} << 8) | uint32_t{in[3]};
+    const int prefix_length = static_cast<int8_t>(in[4]);
+    if (prefix_length < 0 || prefix_length > 32 || (network & ~MaskOf(prefix_length)) != 0) {
+      ++skipped_records_;
+      continue;
+    }
+    const char code[2] = {static_cast<char>(in[5]), static_cast<char>(in[6])};
+    PreparedRecord out{network, static_cast<int8_t>(prefix_length),
+                       CountryIndexOfCode(CountryCodeValue(std::string_view(code, 2)))};
+    std::memcpy(bytes + kept * kNetworkRecordSize, &out, kNetworkRecordSize);
+    ++kept;
+  }
+  record_count_ = kept;
+
+  auto* first = reinterpret_cast<PreparedRecord*>(bytes);
+  std::sort(first, first + kept, [](const PreparedRecord& a, const PreparedRecord& b) {
+    if (a.prefix_length != b.prefix_length) return a.prefix_length < b.prefix_length;
+    return a.network < b.network;
+  });
+
+  start_.fill(-1);
+  int next_unset = 0;
+  for (size_t i = 0; i < kept && next_unset <= 32; ++i) {
+    const int p = first[i].prefix_length;
+    for (; next_unset <= p; ++next_unset) start_[next_unset] = static_cast<int32_t>(i);
+  }
+}
+
+CountryNetwork CountryTable::record(size_t i) const {
+  if (i >= record_count_) return {};
+  const auto* r = reinterpret_cast<const PreparedRecord*>(records()) + i;
+  return {r->network, r->prefix_length, r->country};
+}
+
+uint16_t CountryTable::CountryOfAddress(uint32_t address) const {
+  const auto* all = reinterpret_cast<const PreparedRecord*>(records());
+  for (int p = 32; p >= kShortestSearchedPrefix; --p) {
+    const int32_t begin = start_[p];
+    if (begin < 0) continue;
+    const int32_t next = start_[p + 1];
+    const int32_t end = next < 0 ? static_cast<int32_t>(record_count_) : next;
+    const uint32_t key = address & MaskOf(p);
+    const PreparedRecord* hit =
+        std::lower_bound(all + begin, all + end, key,
+                         [](const PreparedRecord& r, uint32_t value) { return r.network < value; });
+    if (hit != all + end && hit->network == key) return hit->country;
+  }
+  return kUnknownCountry;
+}
+
+const Result<CountryTable>& LoadSharedCountryTable() {
+  static const Result<CountryTable> table = CountryTable::Create(PackedCountryTable());
+  return table;
+}
+
+const CountryTable& SharedCountryTable() {
+  static const CountryTable empty;
+  const Result<CountryTable>& table = LoadSharedCountryTable();
+  return table.ok() ? *table : empty;
+}
+
+}  // namespace velmora

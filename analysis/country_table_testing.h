@@ -1,0 +1,79 @@
+// Test helpers for the country table: raw network records, their packed stream, and the
+// longest-prefix answer found by scanning every record, which the bisection must agree with.
+#pragma once
+
+#include <bzlib.h>
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "analysis/country_list.h"
+
+namespace velmora::testing {
+
+struct RawNetwork {
+  uint32_t network;
+  int prefix_length;  // written as one signed byte, so damaged values can be built too
+  std::string_view code;
+};
+
+inline std::vector<unsigned char> RecordBytes(const std::vector<RawNetwork>& networks) {
+  std::vector<unsigned char> bytes;
+  for (const RawNetwork& n : networks) {
+    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back((n.network >> shift) & 0xFF);
+    bytes.push_back(static_cast<unsigned char>(static_cast<int8_t>(n.prefix_length)));
+    bytes.push_back(n.code.size() > 0 ? n.code[0] : 0);
+    bytes.push_back(n.code.size() > 1 ? n.code[1] : 0);
+  }
+  return bytes;
+}
+
+inline std::vector<unsigned char> Pack(const std::vector<unsigned char>& bytes) {
+  std::vector<unsigned char> packed(bytes.size() + bytes.size() / 100 + 1024);
+  unsigned int size = static_cast<unsigned int>(packed.size());
+  std::vector<unsigned char> input = bytes;
+  if (BZ2_bzBuffToBuffCompress(reinterpret_cast<char*>(packed.data()), &size,
+                               reinterpret_cast<char*>(input.data()),
+                               static_cast<unsigned int>(input.size()), 9, 0, 0) != BZ_OK) {
+    return {};
+  }
+  packed.resize(size);
+  return packed;
+}
+
+inline std::vector<unsigned char> Unpack(const std::vector<unsigned char>& packed,
+                                         size_t capacity) {
+  std::vector<unsigned char> out(capacity);
+  std::vector<unsigned char> input = packed;
+  unsigned int size = static_cast<unsigned int>(out.size());
+  if (BZ2_bzBuffToBuffDecompress(reinterpret_cast<char*>(out.data()), &size,
+                                 reinterpret_cast<char*>(input.data()),
+                                 static_cast<unsigned int>(input.size()), 0, 0) != BZ_OK) {
+    return {};
+  }
+  out.resize(size);
+  return out;
+}
+
+// The country of the longest network of `records` (7-byte packed records) holding `address`,
+// among prefix lengths 4 to 32, by looking at every record.
+inline uint16_t LinearCountryOf(const std::vector<unsigned char>& records, uint32_t address) {
+  int best_length = -1;
+  uint16_t best = kUnknownCountry;
+  for (size_t at = 0; at + 7 <= records.size(); at += 7) {
+    const unsigned char* r = records.data() + at;
+    const uint32_t network =
+        (uint32_t{r[0]} << 24) | (uint32_t{r[1]} << 16) | (uint32_t{r[2]} << 8) | r[3];
+    const int length = static_cast<int8_t>(r[4]);
+    if (length < 4 || length > 32 || length <= best_length) continue;
+    const uint32_t mask = ~uint32_t{0} << (32 - length);
+    if ((network & ~mask) != 0 || (address & mask) != network) continue;
+    best_length = length;
+    const char code[2] = {static_cast<char>(r[5]), static_cast<char>(r[6])};
+    best = CountryIndexOfCode(CountryCodeValue(std::string_view(code, 2)));
+  }
+  return best;
+}
+
+}  // namespace velmora::testing
