@@ -6,16 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include "parsing/log_format_mode.h"
 #include "parsing/record_completion.h"
 
 namespace velmora {
-
-// How the format of each log file is found; the numbers are those of the settings file.
-enum class LogFormatMode : uint8_t {
-  kW3cExtended = 0,
-  kAutodetect = 1,
-  kCustom = 2,
-};
 
 struct ParseSettings {
   // The folder that holds logs/, reports/ and parsing.log.

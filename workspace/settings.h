@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "parsing/log_format_mode.h"
+
 namespace velmora {
 
 // Capacities of the fixed text fields, NUL included: a text holds at most capacity - 1 bytes.
@@ -19,7 +21,6 @@ inline constexpr size_t kTextFieldSize = 260;
 inline constexpr size_t kCustomFormatFieldSize = 2048;
 
 enum class RetrieveMethod : int32_t { kFetchlet = 0, kFtp = 1, kLocalDirectory = 2 };
-enum class LogFormatMode : int32_t { kW3cExtended = 0, kAutodetect = 1, kCustom = 2 };
 enum class LocalCompression : int32_t { kBzip2 = 0, kGzip = 1, kNone = 2 };
 
 // Bits of SettingsBlock::flags.
