@@ -16,6 +16,7 @@
 #include <climits>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "analysis/country_packed_table.h"
 
@@ -80,7 +81,10 @@ void CountryTable::Prepare(size_t unpacked) {
   const size_t count = unpacked / kNetworkRecordSize;  // a cut-off last record is dropped
 
   // Convert in place, closing up over dropped records: slot `kept` never lies past slot `i`, so
-  // every record is read before its bytes can be overwritten.
+  // every record is read before its bytes can be overwritten. A table holds a few hundred
+  // distinct codes over hundreds of thousands of records, so each code is looked up in the list
+  // once and remembered by its two bytes.
+  std::vector<int32_t> index_of_code(1 << 16, -1);
   size_t kept = 0;
   for (size_t i = 0; i < count; ++i) {
     const unsigned char* in = bytes + i * kNetworkRecordSize;
@@ -91,9 +95,12 @@ void CountryTable::Prepare(size_t unpacked) {
       ++skipped_records_;
       continue;
     }
-    const char code[2] = {static_cast<char>(in[5]), static_cast<char>(in[6])};
-    PreparedRecord out{network, static_cast<int8_t>(prefix_length),
-                       CountryIndexOfCode(CountryCodeValue(std::string_view(code, 2)))};
+    int32_t& country = index_of_code[(in[5] << 8) | in[6]];
+    if (country < 0) {
+      const char code[2] = {static_cast<char>(in[5]), static_cast<char>(in[6])};
+      country = CountryIndexOfCode(CountryCodeValue(std::string_view(code, 2)));
+    }
+    PreparedRecord out{network, static_cast<int8_t>(prefix_length), static_cast<uint16_t>(country)};
     std::memcpy(bytes + kept * kNetworkRecordSize, &out, kNetworkRecordSize);
     ++kept;
   }
