@@ -1,0 +1,176 @@
+#include "analysis/spider_table.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "core/ascii.h"
+
+namespace velmora {
+namespace {
+
+int Recognize(std::string_view text) { return RecognizeSpider(AsciiLowered(text)); }
+
+TEST(SpiderTable, OriginalListHasItsShape) {
+  const auto rows = SpiderRows().first(kOriginalSpiderRows);
+  int with_a = 0, with_a2 = 0, with_b = 0, with_b2 = 0, exact_only = 0, slash = 0;
+  for (const SpiderRow& row : rows) {
+    with_a += !row.a.empty();
+    with_a2 += !row.a2.empty();
+    with_b += !row.b.empty();
+    with_b2 += !row.b2.empty();
+    exact_only += row.a.empty() && row.b.empty() && !row.exact.empty();
+    slash += row.a.ends_with('/');
+  }
+  EXPECT_EQ(with_a, 190);
+  EXPECT_EQ(with_a2, 23);
+  EXPECT_EQ(with_b, 3);
+  EXPECT_EQ(with_b2, 0);
+  EXPECT_EQ(exact_only, 4);
+  EXPECT_EQ(slash, 96);
+  EXPECT_GT(SpiderCount(), kOriginalSpiderRows);
+}
+
+TEST(SpiderTable, EveryRowIsWellFormed) {
+  for (int i = 0; i < SpiderCount(); ++i) {
+    const SpiderRow& row = SpiderRows()[static_cast<size_t>(i)];
+    EXPECT_FALSE(row.name.empty()) << i;
+    EXPECT_TRUE(!row.a.empty() || !row.b.empty() || !row.exact.empty()) << i;
+    EXPECT_TRUE(row.a2.empty() || !row.a.empty()) << i;
+    EXPECT_TRUE(row.b2.empty() || !row.b.empty()) << i;
+    // The test runs on a lower-cased copy: a capital in a pattern could never match.
+    for (std::string_view p : {row.a, row.a2, row.b, row.b2, row.exact}) {
+      EXPECT_EQ(p, AsciiLowered(p)) << i;
+    }
+  }
+}
+
+// The rows whose patterns the list fixes, exactly as stored.
+TEST(SpiderTable, TellingRowsAreExact) {
+  struct Telling {
+    int row;
+    std::string_view name, a, a2, b, exact;
+  };
+  const Telling cases[] = {
+      {0, "GoogleBot", "googlebot/", "googlebot.com", "", ""},
+      {2, "Scooter-W3", "scooter-w3", "", "scooter-3", ""},
+      {7, "Ask Jeeves", "mozilla/2.0", "jeeves", "", ""},
+      {16, "MS FrontPage", "mozilla/2.0", "frontpage", "", ""},
+      {97, "LinkScan", "linkscan server/", "", "linkscan workstation/", ""},
+      {135, "SpiderView(tm)", "spiderview", "unix", "", ""},
+      {152, "WWWC", "wwwc/", "", "", ""},
+      {153, "XGET", "xget/", "", "", ""},
+      {163, "Larbin", "larbin", "", "", ""},
+      {164, "Aport", "", "", "", "aport"},
+      {165, "Flunky", "", "", "", "flunky"},
+      {166, "sitechecker", "", "", "", "sitechecker"},
+      {167, "Java1.x.x", "java1.3.", "", "java1.2.", ""},
+      {170, "$botname", "$botname", "", "", ""},
+      {172, "MSIECrawler", "mozilla/4.0", "msiecrawler", "", ""},
+      {174, "Mozilla", "", "", "", "mozilla"},
+      {182, "iaea", "(compatible)", "", "", ""},
+      {187, "Yandex", "yandex/", "", "", ""},
+      {192, "BaiDuSpider", "baiduspider", "", "", ""},
+      {193, "nabot", "nabot/", "", "", ""},
+  };
+  for (const Telling& c : cases) {
+    const SpiderRow& row = SpiderRows()[static_cast<size_t>(c.row)];
+    EXPECT_EQ(row.name, c.name) << c.row;
+    EXPECT_EQ(row.a, c.a) << c.row;
+    EXPECT_EQ(row.a2, c.a2) << c.row;
+    EXPECT_EQ(row.b, c.b) << c.row;
+    EXPECT_EQ(row.exact, c.exact) << c.row;
+  }
+  // The operator's domain as second pattern, and a host or domain as pattern A.
+  for (int row : {0, 1, 5, 6, 8, 9, 14, 36, 154, 161, 169, 173, 177, 180, 188}) {
+    EXPECT_NE(SpiderRows()[static_cast<size_t>(row)].a2.find('.'), std::string_view::npos) << row;
+  }
+  for (int row : {15, 118, 157, 159}) {
+    EXPECT_NE(SpiderRows()[static_cast<size_t>(row)].a.find('.'), std::string_view::npos) << row;
+  }
+}
+
+TEST(SpiderTable, NamesAndCount) {
+  EXPECT_EQ(SpiderName(0), "GoogleBot");
+  EXPECT_EQ(SpiderName(193), "nabot");
+  EXPECT_EQ(SpiderName(-1), "");
+  EXPECT_EQ(SpiderName(SpiderCount()), "");
+  EXPECT_EQ(SpiderName(SpiderCount() - 1), SpiderRows().back().name);
+  // Rows left unnamed by the original list carry plain names, not addresses.
+  for (int row : {15, 24, 31, 36, 145, 157, 159, 171, 173, 177, 188}) {
+    const std::string_view name = SpiderName(row);
+    EXPECT_EQ(name.find('@'), std::string_view::npos) << row;
+    EXPECT_EQ(name.find(".com"), std::string_view::npos) << row;
+  }
+}
+
+struct RuleCase {
+  std::string_view text;
+  int row;
+};
+
+TEST(RecognizeSpider, MatchingRules) {
+  const RuleCase cases[] = {
+      // Exact-text rows match the whole text only.
+      {"Mozilla", 174},
+      {"MOZILLA", 174},
+      {"Aport", 164},
+      {"aport/1.0", -1},
+      {"Flunky", 165},
+      {"SiteChecker", 166},
+      {"sitechecker 2", -1},
+      // The second pattern is required.
+      {"Mozilla/2.0", -1},
+      {"Mozilla/2.0 (compatible; Ask Jeeves)", 7},
+      {"Mozilla/2.0 (compatible; MS FrontPage 4.0)", 16},
+      {"Mozilla/2.0 (compatible; T-H-U-N-D-E-R-S-T-O-N-E)", 175},
+      {"Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; MSIECrawler)", 172},
+      {"SpiderView 1.0", -1},
+      {"SpiderView 1.0/unix", 135},
+      {"ZyBorg/1.0 (wn-14.zyborg@looksmart.net)", -1},
+      // Googlebot without the operator's domain is not row 0, but today's row takes it.
+      {"Googlebot/2.1 (+http://www.googlebot.com/bot.html)", 0},
+      {"Googlebot/2.1", 194},
+      // Pattern B, and A and B of the same row.
+      {"Scooter-W3.1.2", 2},
+      {"Scooter-3.2.EX", 2},
+      {"LinkScan Server/5.5", 97},
+      {"LinkScan Workstation/5.5", 97},
+      {"Java1.3.1", 167},
+      {"Java1.2.2", 167},
+      {"Java1.4.0", -1},
+      // Case never matters: the test runs on the lower-cased copy.
+      {"WWWC/1.06", 152},
+      {"wwwc/1.06", 152},
+      {"XGET/0.7", 153},
+      {"Mozilla/4.0 (compatible)", 182},
+      // Product tokens as published.
+      {"Yandex/1.01.001 (compatible; Win16; I)", 187},
+      {"larbin_2.6.2 larbin2.6.2@unspecified.mail", 163},
+      {"Baiduspider+(+http://www.baidu.com/search/spider.htm)", 192},
+      // First row wins: "$botname" is a template left unfilled, before the generic rows.
+      {"$botname/$botversion", 170},
+      // Nothing to recognise.
+      {"", -1},
+      {"x", -1},
+      {"Wget/1.8.2", -1},
+  };
+  for (const RuleCase& c : cases) EXPECT_EQ(Recognize(c.text), c.row) << c.text;
+}
+
+TEST(RecognizeSpider, HostileTextsStayInBounds) {
+  std::string binary;
+  for (int i = 1; i < 256; ++i) binary += static_cast<char>(i);
+  const std::string tail_cut = std::string(2040, 'a') + "googlebo";  // a pattern cut by the end
+  EXPECT_EQ(RecognizeSpider(binary), -1);
+  EXPECT_EQ(RecognizeSpider(tail_cut), -1);
+  EXPECT_EQ(RecognizeSpider(std::string(5000, 'b')), -1);
+  EXPECT_EQ(RecognizeSpider(std::string(3000, 'x') + "twitterbot/1.0"), 222);
+  EXPECT_EQ(RecognizeSpider("b"), -1);
+  EXPECT_EQ(RecognizeSpider("bo"), -1);
+}
+
+}  // namespace
+}  // namespace velmora
