@@ -10,6 +10,7 @@
 #include "parsing/custom_parser.h"
 #include "parsing/format_detection.h"
 #include "parsing/w3c_parser.h"
+#include "platform/sequential_file.h"
 
 namespace velmora {
 namespace {
@@ -231,13 +232,18 @@ bool ParseDriver::ParseNewFile(const std::string& path, ProgressDialog& dialog) 
 
   FileSink sink(*this, dialog);
   bool read_to_end;
+  // A file that cannot be opened (gone since the listing, not readable) reads as empty like any
+  // other, but is not recorded: recording it would keep its lines out of every later run.
+  // Damaged content (a bad gzip header, a broken stream) is recorded; reading it again gives
+  // nothing new.
+  const bool openable = SequentialFile().Open(path).ok();
   {
     std::unique_ptr<LogReader> reader = OpenLogReader(path);
     read_to_end = format->is_w3c()
                       ? hooks_.parsers.parse_w3c(*reader, settings_.options, sink)
                       : hooks_.parsers.parse_custom(*reader, *format, settings_.options, sink);
   }
-  if (!read_to_end) return false;
+  if (!read_to_end || !openable) return false;
   return database_.AddParsedLog(FileNameOf(path));
 }
 

@@ -7,8 +7,9 @@
 // through SetStatus, SetDetail, SetFileCount, ResetFileBar, KeepGoing and PostOk. Cancel is seen
 // between files: the file in progress is finished and recorded, and a cancelled run posts no OK.
 //
-// A file counts as parsed only when its parser read it to its end and its name was added to
-// ParsedLogs; nothing else (size, time) is compared, so a recorded file is never read again.
+// A file counts as parsed only when it could be opened, its parser read it to its end and its name
+// was added to ParsedLogs; nothing else (size, time) is compared, so a recorded file is never read
+// again. A file that could not be opened reads as empty but stays new for the next run.
 #pragma once
 
 #include <cstdint>

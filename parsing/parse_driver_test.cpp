@@ -332,6 +332,19 @@ TEST_F(ParseDriverTest, FileAbandonedByItsParserStaysNew) {
   EXPECT_THAT(ParseLogText(), HasSubstr("Log file format: W3C Extended\r\n"));
 }
 
+TEST_F(ParseDriverTest, FileGoneSinceTheListingIsNotRecorded) {
+  AddLog("a.log", "2\n");
+  AddLog("b.log", "3\n");
+  AddLog("c.log.gz", "not gzip");  // opens, reads as empty: recorded
+  on_parse_ = [this](int n) {
+    if (n == 1) fs::remove(dir_.path() / "logs/b.log");
+  };
+  ParseCommandResult result = RunParse();
+  EXPECT_THAT(db_.added, ElementsAre("a.log", "c.log.gz"));
+  EXPECT_EQ(result.summary.parsed_files, 2);
+  EXPECT_THAT(ParseLogText(), HasSubstr("Parsing file 2 of 3: b.log\r\n"));
+}
+
 TEST_F(ParseDriverTest, MissingLogsFolderIsARunWithoutFiles) {
   fs::remove_all(dir_.path() / "logs");
   ParseCommandResult result = RunParse();
