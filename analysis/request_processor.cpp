@@ -1,0 +1,211 @@
+#include "analysis/request_processor.h"
+
+#include <string>
+#include <utility>
+
+#include "analysis/hourly_counts.h"
+#include "analysis/referrer_domain.h"
+#include "analysis/visit_detection.h"
+#include "storage/database_keys.h"
+#include "storage/index_order.h"
+
+namespace velmora {
+namespace {
+
+constexpr uint32_t kNone = 0xFFFFFFFF;  // -1 in an id field of the record
+
+// Stores `record` as record `id` of `table`, the companion of string `id` of its string table.
+// Tables that fell out of step (only a damaged database does) are padded with default records.
+template <StoredRecord R>
+bool StoreCompanion(RecordTable<R>& table, int32_t id, const R& record) {
+  while (table.Count() < id) {
+    if (table.Append(R{}) < 0) return false;
+  }
+  if (table.Count() == id) return table.Append(record) == id;
+  return table.Set(id, record);
+}
+
+// The day key; the record's calendar time keeps its cleared time of day from here on.
+Ticks DayKeyOf(LogRecord& record) {
+  CalendarTime& day = record.calendar_time;
+  day.hour = 0;
+  day.minute = 0;
+  day.second = 0;
+  day.milliseconds = 0;
+  if (const std::optional<Ticks> ticks = CalendarToTicks(day)) return *ticks;
+  return StartOfDay(record.time);
+}
+
+}  // namespace
+
+RequestProcessor::RequestProcessor(WorkspaceDatabase& db, RequestProcessorSettings settings,
+                                   RequestClassifiers& classifiers)
+    : db_(db), settings_(std::move(settings)), classifiers_(classifiers) {}
+
+RequestProcessor::~RequestProcessor() = default;
+
+void RequestProcessor::BeginRun() {
+  FlushVisitLists(lists_);
+  lists_ = BeginVisitLists(db_);
+}
+
+void RequestProcessor::EndRun() { FlushVisitLists(lists_); }
+
+void RequestProcessor::CountHourly(const LogRecord& record) { velmora::CountHourly(db_, record); }
+
+void RequestProcessor::ProcessRequest(LogRecord& record) {
+  if (record.uri_stem.empty() || record.request_class < 256) return;
+  FileReferrer(record);
+  FileResource(record);
+  FileError(record);
+  FileTraffic(record);
+  const int32_t spider = FileUserAgent(record);
+  if (!lists_) lists_ = BeginVisitLists(db_);
+  VisitDetectionContext context{db_, settings_, classifiers_, *lists_};
+  const int32_t visit = DetectVisit(context, record, spider);
+  record.visit_id = static_cast<uint32_t>(visit);
+  if (spider >= 0 && visit < 0) FileSpiderHit(record);
+}
+
+void RequestProcessor::FileReferrer(LogRecord& record) {
+  if (record.referrer.empty()) {
+    record.referrer_id = kNone;
+    record.referrer_domain_id = kNone;
+    return;  // kind stays "no referrer"
+  }
+  StringTable& strings = db_.referer_strings();
+  RecordTable<RefererRecord>& referers = db_.referers();
+  const std::string_view text = record.referrer.view();
+  int32_t id = strings.Find(text);
+  if (id < 0) {
+    const std::string domain = ExtractReferrerDomain(text);
+    record.referrer_domain.assign(domain);
+    const int32_t domain_id = domain.empty() ? -1 : db_.ref_domains().FindOrAdd(domain);
+    record.referrer_domain_id = static_cast<uint32_t>(domain_id);
+    // The record file first, so that a string is never stored without its record.
+    id = referers.records().Reserve(1) ? strings.Add(text) : -1;
+    RefererRecord fresh;
+    fresh.domain = domain_id;
+    if (id < 0 || !StoreCompanion(referers, id, fresh)) {
+      record.referrer_id = kNone;
+      return;
+    }
+  }
+  // A record left unanalysed (a run that ended half-way) is analysed when next seen.
+  if (referers.Get(id).kind == static_cast<uint32_t>(0)) {
+    classifiers_.AnalyseReferrer(db_, id, settings_.server_names);
+  }
+  const RefererRecord stored = referers.Get(id);
+  record.referrer_id = static_cast<uint32_t>(id);
+  record.referrer_domain_id = static_cast<uint32_t>(stored.domain);
+  record.referrer_kind = stored.kind;
+}
+
+void RequestProcessor::FileResource(LogRecord& record) {
+  // Server errors are filed per query; a joined text longer than a record's field is cut there.
+  if (record.status >= 500 && !record.query.empty() && record.query.view() != "-") {
+    record.uri_stem.append("?");
+    record.uri_stem.append(record.query.view());
+  }
+  record.resource_id = static_cast<uint32_t>(db_.resources().FindOrAdd(record.uri_stem.view()));
+}
+
+void RequestProcessor::FileError(LogRecord& record) {
+  record.error_id = -1;
+  if (record.status < 400) return;
+  ErrorRecord error;
+  error.status = record.status;
+  error.resource = static_cast<int32_t>(record.resource_id);
+  error.referrer = record.status == 404 ? static_cast<int32_t>(record.referrer_id) : -1;
+  error.request_class = record.request_class;
+  RecordTable<ErrorRecord>& errors = db_.error_records();
+  TableFile& index = errors.index(1);
+  const auto compare = CompareKeyWith(ErrorKey(error), ErrorRecordKey(errors));
+  const SearchResult found = SearchIndex(index, compare, SearchMode::kExact);
+  if (found.found) {
+    record.error_id = static_cast<int32_t>(index.Entry(found.position));
+    return;
+  }
+  if (!errors.records().Reserve(1) || !index.Reserve(1)) return;
+  const int32_t n = errors.Append(error);
+  if (n < 0) return;
+  InsertSorted(index, compare, static_cast<uint32_t>(n));
+  record.error_id = n;
+}
+
+void RequestProcessor::FileTraffic(LogRecord& record) {
+  const Ticks day = DayKeyOf(record);
+  const auto resource = static_cast<int32_t>(record.resource_id);
+  if (resource < 0) return;  // the resource could not be stored
+  RecordTable<FileTrafficRecord>& traffic = db_.file_traffic();
+  TableFile& by_day_resource = traffic.index(1);
+  const auto key = std::pair<uint64_t, int32_t>(day, resource);
+  const SearchResult found = SearchIndex(
+      by_day_resource, CompareKeyWith(key, FileTrafficDayResourceKey(traffic)), SearchMode::kExact);
+  if (found.found) {
+    const auto n = static_cast<int32_t>(by_day_resource.Entry(found.position));
+    FileTrafficRecord sum = traffic.Get(n);
+    sum.bytes_sent.set(sum.bytes_sent.value() + static_cast<uint64_t>(record.bytes_sent));
+    traffic.Set(n, sum);
+    return;
+  }
+  if (!traffic.records().Reserve(1) || !by_day_resource.Reserve(1) ||
+      !traffic.index(2).Reserve(1)) {
+    return;
+  }
+  FileTrafficRecord fresh;
+  fresh.day.set(day);
+  fresh.resource = resource;
+  fresh.resource_type = record.request_class & kRequestClassTypeMask;
+  fresh.bytes_sent.set(static_cast<uint64_t>(int64_t{record.bytes_sent}));
+  const int32_t n = traffic.Append(fresh);
+  if (n < 0) return;
+  AddIndexEntry(by_day_resource, static_cast<uint32_t>(n), FileTrafficDayResourceKey(traffic));
+  AddIndexEntry(traffic.index(2), static_cast<uint32_t>(n), FileTrafficDayKey(traffic));
+}
+
+int32_t RequestProcessor::FileUserAgent(LogRecord& record) {
+  if (record.user_agent.empty()) {
+    record.user_agent_id = kNone;
+    record.browser_id = kNone;
+    record.operating_system_id = kNone;
+    return -1;  // a request without user agent is no spider
+  }
+  StringTable& strings = db_.user_agent_strings();
+  RecordTable<UserAgentRecord>& agents = db_.user_agents();
+  const std::string_view text = record.user_agent.view();
+  int32_t id = strings.Find(text);
+  UserAgentRecord agent;
+  if (id >= 0) {
+    agent = agents.Get(id);
+  } else {
+    UserAgentVerdict verdict = classifiers_.ClassifyUserAgent(text);
+    record.browser.assign(verdict.browser);
+    record.operating_system.assign(verdict.os);
+    agent.browser = verdict.browser.empty() ? -1 : db_.browsers().FindOrAdd(verdict.browser);
+    agent.operating_system = verdict.os.empty() ? -1 : db_.oses().FindOrAdd(verdict.os);
+    agent.spider = verdict.spider;
+    id = agents.records().Reserve(1) ? strings.Add(text) : -1;
+    if (id >= 0 && !StoreCompanion(agents, id, agent)) id = -1;
+  }
+  record.user_agent_id = static_cast<uint32_t>(id);
+  record.browser_id = static_cast<uint32_t>(agent.browser);
+  record.operating_system_id = static_cast<uint32_t>(agent.operating_system);
+  return agent.spider;
+}
+
+void RequestProcessor::FileSpiderHit(const LogRecord& record) {
+  RecordTable<SpiderHitRecord>& spiders = db_.spiders();
+  if (!spiders.records().Reserve(1) || !spiders.index(1).Reserve(1)) return;
+  SpiderHitRecord hit;
+  hit.time.set(record.time);
+  hit.user_agent = static_cast<int32_t>(record.user_agent_id);
+  hit.resource = static_cast<int32_t>(record.resource_id);
+  hit.status = static_cast<uint32_t>(record.status);
+  hit.bytes_received = static_cast<uint32_t>(record.bytes_received);
+  hit.bytes_sent = static_cast<uint32_t>(record.bytes_sent);
+  const int32_t n = spiders.Append(hit);
+  if (n >= 0) AddIndexEntry(spiders.index(1), static_cast<uint32_t>(n), SpiderTimeKey(spiders));
+}
+
+}  // namespace velmora

@@ -1,0 +1,29 @@
+#include "analysis/standard_classifiers.h"
+
+#include "analysis/referrer_store.h"
+#include "analysis/spider_table.h"
+#include "analysis/user_agent.h"
+
+namespace velmora {
+
+StandardClassifiers::StandardClassifiers() : countries_(&SharedCountryTable()) {}
+
+UserAgentVerdict StandardClassifiers::ClassifyUserAgent(std::string_view text) {
+  UserAgentClass agent = velmora::ClassifyUserAgent(text);
+  UserAgentVerdict verdict;
+  verdict.spider = RecognizeSpider(agent.lowered);
+  verdict.browser = std::move(agent.browser);
+  verdict.os = std::move(agent.os);
+  return verdict;
+}
+
+void StandardClassifiers::AnalyseReferrer(WorkspaceDatabase& db, int32_t referrer_id,
+                                          std::string_view server_names) {
+  velmora::AnalyseReferrer(db, referrer_id, server_names);
+}
+
+uint16_t StandardClassifiers::CountryOfClient(bool named, uint32_t address, std::string_view host) {
+  return countries_->CountryOfClient(named, address, host);
+}
+
+}  // namespace velmora

@@ -1,0 +1,27 @@
+// StandardClassifiers: the request processor's classifiers answered by the program's own
+// tables - user-agent classification and the spider list, the referrer analysis with the
+// search-engine table, and the IP-to-country table built at start-up.
+#pragma once
+
+#include "analysis/country_table.h"
+#include "analysis/request_classifiers.h"
+
+namespace velmora {
+
+class StandardClassifiers final : public RequestClassifiers {
+ public:
+  // Uses the program's shared country table.
+  StandardClassifiers();
+  // Uses `countries`, which must outlive the object.
+  explicit StandardClassifiers(const CountryTable& countries) : countries_(&countries) {}
+
+  UserAgentVerdict ClassifyUserAgent(std::string_view text) override;
+  void AnalyseReferrer(WorkspaceDatabase& db, int32_t referrer_id,
+                       std::string_view server_names) override;
+  uint16_t CountryOfClient(bool named, uint32_t address, std::string_view host) override;
+
+ private:
+  const CountryTable* countries_;
+};
+
+}  // namespace velmora

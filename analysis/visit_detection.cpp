@@ -1,0 +1,230 @@
+#include "analysis/visit_detection.h"
+
+#include <limits>
+
+#include "analysis/address_key.h"
+#include "analysis/referrer_kind.h"
+#include "storage/database_keys.h"
+#include "storage/index_order.h"
+
+namespace velmora {
+namespace {
+
+constexpr uint32_t kVisitIndexByFirst = 1;
+constexpr uint32_t kVisitIndexByLast = 2;
+
+bool IsVisitRequest(const LogRecord& record) {
+  return (record.request_class & kRequestClassVisit) != 0;
+}
+
+bool IsSearchOrOtherSite(uint32_t kind) {
+  return kind == static_cast<uint32_t>(ReferrerKind::kSearchEngine) ||
+         kind == static_cast<uint32_t>(ReferrerKind::kOtherSite);
+}
+
+bool Matches(const RequestProcessorSettings& settings, const SessionRecord& visit,
+             const LogRecord& record) {
+  const uint32_t key = record.client_address;
+  if (visit.visitor_address == key) return true;
+  if (!settings.advanced_visit_detection) return false;
+  const bool referrer_fits =
+      record.referrer_kind == static_cast<uint32_t>(ReferrerKind::kNoReferrer) ||
+      record.referrer_kind == static_cast<uint32_t>(ReferrerKind::kOwnSite) ||
+      visit.referrer == static_cast<int32_t>(record.referrer_id);
+  const auto agent = static_cast<int32_t>(record.user_agent_id);
+  return referrer_fits && VisitNetwork(visit.visitor_address) == VisitNetwork(key) &&
+         (visit.page_user_agent == agent || visit.download_user_agent == agent);
+}
+
+// The position of `record` in `index`, whose entries are ordered by `key_of`, given the key the
+// record had when it was placed; -1 when it is not among the entries of that key.
+template <class KeyOf>
+int32_t PositionInIndex(const TableFile& index, uint32_t record, uint64_t key, KeyOf key_of) {
+  const SearchResult behind =
+      SearchIndex(index, CompareKeyWith(key, key_of), SearchMode::kUpperBound);
+  if (!behind.found) return -1;
+  for (int32_t p = behind.position - 1; p >= 0; --p) {
+    const uint32_t entry = index.Entry(p);
+    if (entry == record) return p;
+    if (key_of(entry) != key) break;
+  }
+  return -1;
+}
+
+bool IsSpiderAgent(WorkspaceDatabase& db, int32_t user_agent) {
+  return db.user_agents().Get(user_agent).spider >= 0;
+}
+
+// Makes the main and detail tables count the same records again (only a damaged database
+// differs), so that a new visit's two records share their number.
+bool AlignVisitTables(WorkspaceDatabase& db) {
+  RecordTable<SessionRecord>& sessions = db.sessions();
+  RecordTable<SessionDetailRecord>& details = db.session_details();
+  while (details.Count() < sessions.Count()) {
+    if (details.Append(SessionDetailRecord{}) < 0) return false;
+  }
+  while (sessions.Count() < details.Count()) {
+    if (sessions.Append(SessionRecord{}) < 0) return false;
+  }
+  return true;
+}
+
+int32_t OpenVisit(VisitDetectionContext& context, const LogRecord& record, bool named) {
+  WorkspaceDatabase& db = context.db;
+  RecordTable<SessionRecord>& sessions = db.sessions();
+  RecordTable<SessionDetailRecord>& details = db.session_details();
+  // Room in all four files first, so that a visit is either stored whole or not at all.
+  if (!AlignVisitTables(db) || !sessions.records().Reserve(1) || !details.records().Reserve(1) ||
+      !sessions.index(kVisitIndexByFirst).Reserve(1) ||
+      !sessions.index(kVisitIndexByLast).Reserve(1)) {
+    return -1;
+  }
+  SessionRecord visit;
+  visit.last_request_time.set(record.time);
+  visit.first_request_time.set(record.time);
+  visit.visitor_address = record.client_address;
+  visit.referrer = static_cast<int32_t>(record.referrer_id);
+  visit.download_user_agent = static_cast<int32_t>(record.user_agent_id);
+  visit.page_user_agent = static_cast<int32_t>(record.user_agent_id);
+  SessionDetailRecord detail;
+  detail.country =
+      context.classifiers.CountryOfClient(named, record.client_address, record.client_host.view());
+  detail.flag = IsVisitRequest(record) ? 1 : 0;
+  const int32_t n = sessions.Append(visit);
+  if (n < 0 || details.Append(detail) != n) return -1;
+  AddIndexEntry(sessions.index(kVisitIndexByFirst), static_cast<uint32_t>(n),
+                SessionFirstRequestKey(sessions));
+  AddIndexEntry(sessions.index(kVisitIndexByLast), static_cast<uint32_t>(n),
+                SessionLastRequestKey(sessions));
+  return n;
+}
+
+// Extends visit `found` by the request's time, flag and referrer.
+void JoinVisit(WorkspaceDatabase& db, const FoundVisit& found, const LogRecord& record) {
+  RecordTable<SessionRecord>& sessions = db.sessions();
+  const int32_t n = found.visit;
+  SessionRecord visit = sessions.Get(n);
+  const Ticks t = record.time;
+  if (t > visit.last_request_time.value()) {
+    visit.last_request_time.set(t);
+    sessions.Set(n, visit);
+    SettleIndexEntry(sessions.index(kVisitIndexByLast), found.last_index_position,
+                     SessionLastRequestKey(sessions));
+  } else if (t < visit.first_request_time.value()) {
+    TableFile& by_first = sessions.index(kVisitIndexByFirst);
+    const int32_t position =
+        PositionInIndex(by_first, static_cast<uint32_t>(n), visit.first_request_time.value(),
+                        SessionFirstRequestKey(sessions));
+    visit.first_request_time.set(t);
+    sessions.Set(n, visit);
+    SettleIndexEntry(by_first, position, SessionFirstRequestKey(sessions));
+  }
+
+  const uint32_t current = db.referers().Get(visit.referrer).kind;
+  const uint32_t offered = record.referrer_kind;
+  if (!IsSearchOrOtherSite(current) &&
+      (IsSearchOrOtherSite(offered) ||
+       (current == static_cast<uint32_t>(ReferrerKind::kOwnSite) &&
+        offered == static_cast<uint32_t>(ReferrerKind::kNoReferrer)))) {
+    visit.referrer = static_cast<int32_t>(record.referrer_id);
+    sessions.Set(n, visit);
+  }
+
+  if (IsVisitRequest(record)) {
+    SessionDetailRecord detail = db.session_details().Get(n);
+    detail.flag = 1;
+    db.session_details().Set(n, detail);
+  }
+}
+
+// What every request adds to its visit: lists, user agents and byte sums.
+void AddRequestToVisit(VisitDetectionContext& context, int32_t n, const LogRecord& record) {
+  WorkspaceDatabase& db = context.db;
+  SessionRecord visit = db.sessions().Get(n);
+  SessionDetailRecord detail = db.session_details().Get(n);
+  const auto resource = static_cast<int32_t>(record.resource_id);
+  const auto agent = static_cast<int32_t>(record.user_agent_id);
+  VisitListKind list = VisitListKind::kImages;
+  bool listed = true;
+  switch (record.request_class & kRequestClassTypeMask) {
+    case 1:  // page
+      list = context.settings.store_full_path ? VisitListKind::kFullPathPages
+                                              : VisitListKind::kSummaryPages;
+      if (!IsSpiderAgent(db, visit.page_user_agent)) visit.page_user_agent = agent;
+      break;
+    case 2:  // download
+      list = VisitListKind::kDownloads;
+      if (!IsSpiderAgent(db, visit.download_user_agent)) visit.download_user_agent = agent;
+      detail.download_bytes = AddBytesSaturated(detail.download_bytes, record.bytes_sent);
+      break;
+    case 3:  // image
+      list = VisitListKind::kImages;
+      break;
+    default:
+      listed = false;
+      break;
+  }
+  detail.bytes_received = AddBytesSaturated(detail.bytes_received, record.bytes_received);
+  detail.bytes_sent = AddBytesSaturated(detail.bytes_sent, record.bytes_sent);
+  db.sessions().Set(n, visit);
+  db.session_details().Set(n, detail);
+  // The lists write their handles into the detail record themselves, so they come after it.
+  if (listed) AddToVisitList(context.lists, n, list, resource);
+  if (record.error_id >= 0)
+    AddToVisitList(context.lists, n, VisitListKind::kErrors, record.error_id);
+}
+
+}  // namespace
+
+uint32_t AddBytesSaturated(uint32_t sum, int32_t amount) {
+  if (amount <= 0) return sum;
+  const uint64_t total = uint64_t{sum} + static_cast<uint64_t>(amount);
+  return total > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
+                                                      : static_cast<uint32_t>(total);
+}
+
+FoundVisit FindVisit(WorkspaceDatabase& db, const RequestProcessorSettings& settings,
+                     const LogRecord& record) {
+  const RecordTable<SessionRecord>& sessions = db.sessions();
+  const uint64_t window =
+      static_cast<uint64_t>(settings.session_timeout_minutes > 0 ? settings.session_timeout_minutes
+                                                                 : 0) *
+      kTicksPerMinute;
+  const Ticks t = record.time;
+  const uint64_t upper = t > std::numeric_limits<uint64_t>::max() - window
+                             ? std::numeric_limits<uint64_t>::max()
+                             : t + window;
+  const uint64_t lower = t < window ? 0 : t - window;
+
+  const TableFile& by_last = sessions.index(kVisitIndexByLast);
+  const auto last_key = SessionLastRequestKey(sessions);
+  const SearchResult start =
+      SearchIndex(by_last, CompareKeyWith(upper, last_key), SearchMode::kStrictLower);
+  for (int32_t p = start.position; p >= 0; --p) {
+    const auto n = static_cast<int32_t>(by_last.Entry(p));
+    if (!sessions.Has(n)) continue;  // a damaged entry names no visit
+    const SessionRecord visit = sessions.Get(n);
+    if (visit.last_request_time.value() < lower) break;
+    if (Matches(settings, visit, record)) return {n, p};
+  }
+  return {};
+}
+
+int32_t DetectVisit(VisitDetectionContext& context, LogRecord& record, int32_t spider) {
+  const bool named = record.client_address == kNamedClientAddress;
+  record.client_address = AddressKey(record.client_address, record.client_host.view());
+
+  const FoundVisit found = FindVisit(context.db, context.settings, record);
+  int32_t n = found.visit;
+  if (n < 0) {
+    if (spider >= 0) return -1;  // spiders never open visits
+    n = OpenVisit(context, record, named);
+    if (n < 0) return -1;
+  } else {
+    JoinVisit(context.db, found, record);
+  }
+  AddRequestToVisit(context, n, record);
+  return n;
+}
+
+}  // namespace velmora
