@@ -334,7 +334,7 @@ struct CompletionCase {
 
 TEST(RequestClassifiersTest, CompletionCombinesFiltersAndRules) {
   std::vector<ResourceMask> masks;
-  for (const ResourceMaskEntry& e : DefaultResourceMasks()) {
+  for (const ResourceMaskEntry& e : DefaultResourceMaskEntries()) {
     masks.push_back({std::string(e.mask), e.request_class, e.group});
   }
   LogFilter page_type = Probe();

@@ -13,7 +13,7 @@ namespace {
 // The masks of a new workspace as the settings hold them.
 std::vector<ResourceMask> NewWorkspaceMasks() {
   std::vector<ResourceMask> masks;
-  for (const ResourceMaskEntry& e : DefaultResourceMasks()) {
+  for (const ResourceMaskEntry& e : DefaultResourceMaskEntries()) {
     masks.push_back(ResourceMask{std::string(e.mask), e.request_class, e.group});
   }
   return masks;

@@ -29,7 +29,7 @@ constexpr std::array<ResourceMaskEntry, 15> kDefaultMasks = {{
 
 }  // namespace
 
-std::span<const ResourceMaskEntry> DefaultResourceMasks() { return kDefaultMasks; }
+std::span<const ResourceMaskEntry> DefaultResourceMaskEntries() { return kDefaultMasks; }
 
 uint32_t ClassifyResource(std::span<const ResourceMaskEntry> masks, std::string_view url) {
   for (const ResourceMaskEntry& entry : masks) {

@@ -16,7 +16,7 @@ struct ResourceMaskEntry {
 };
 
 // The fifteen masks, in the order they are tried.
-std::span<const ResourceMaskEntry> DefaultResourceMasks();
+std::span<const ResourceMaskEntry> DefaultResourceMaskEntries();
 
 // The class of the first mask in `masks` that matches `url`; 0x200 (undefined, logged as
 // non-visit) when none does or the list is empty.
