@@ -1,5 +1,6 @@
 #include "analysis/hourly_counts.h"
 
+#include "analysis/time_index_append.h"
 #include "storage/database_keys.h"
 #include "storage/index_order.h"
 
@@ -27,7 +28,7 @@ void CountHourly(WorkspaceDatabase& db, const LogRecord& record) {
     fresh.hour.set(key);
     n = hourly.Append(fresh);
     if (n < 0) return;
-    AddIndexEntry(index, static_cast<uint32_t>(n), HourlyHourKey(hourly));
+    AppendTimeIndexEntry(index, static_cast<uint32_t>(n), HourlyHourKey(hourly));
   }
   HourlyRecord counts = hourly.Get(n);
   ++counts.hits;

@@ -5,6 +5,7 @@
 
 #include "analysis/hourly_counts.h"
 #include "analysis/referrer_domain.h"
+#include "analysis/time_index_append.h"
 #include "analysis/visit_detection.h"
 #include "storage/database_keys.h"
 #include "storage/index_order.h"
@@ -160,8 +161,9 @@ void RequestProcessor::FileTraffic(LogRecord& record) {
   fresh.bytes_sent.set(static_cast<uint64_t>(int64_t{record.bytes_sent}));
   const int32_t n = traffic.Append(fresh);
   if (n < 0) return;
-  AddIndexEntry(by_day_resource, static_cast<uint32_t>(n), FileTrafficDayResourceKey(traffic));
-  AddIndexEntry(traffic.index(2), static_cast<uint32_t>(n), FileTrafficDayKey(traffic));
+  AppendTimeIndexEntry(by_day_resource, static_cast<uint32_t>(n),
+                       FileTrafficDayResourceKey(traffic));
+  AppendTimeIndexEntry(traffic.index(2), static_cast<uint32_t>(n), FileTrafficDayKey(traffic));
 }
 
 int32_t RequestProcessor::FileUserAgent(LogRecord& record) {
@@ -205,7 +207,8 @@ void RequestProcessor::FileSpiderHit(const LogRecord& record) {
   hit.bytes_received = static_cast<uint32_t>(record.bytes_received);
   hit.bytes_sent = static_cast<uint32_t>(record.bytes_sent);
   const int32_t n = spiders.Append(hit);
-  if (n >= 0) AddIndexEntry(spiders.index(1), static_cast<uint32_t>(n), SpiderTimeKey(spiders));
+  if (n >= 0)
+    AppendTimeIndexEntry(spiders.index(1), static_cast<uint32_t>(n), SpiderTimeKey(spiders));
 }
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 
 #include "analysis/address_key.h"
 #include "analysis/referrer_kind.h"
+#include "analysis/time_index_append.h"
 #include "storage/database_keys.h"
 #include "storage/index_order.h"
 
@@ -92,10 +93,10 @@ int32_t OpenVisit(VisitDetectionContext& context, const LogRecord& record, bool 
   detail.flag = IsVisitRequest(record) ? 1 : 0;
   const int32_t n = sessions.Append(visit);
   if (n < 0 || details.Append(detail) != n) return -1;
-  AddIndexEntry(sessions.index(kVisitIndexByFirst), static_cast<uint32_t>(n),
-                SessionFirstRequestKey(sessions));
-  AddIndexEntry(sessions.index(kVisitIndexByLast), static_cast<uint32_t>(n),
-                SessionLastRequestKey(sessions));
+  AppendTimeIndexEntry(sessions.index(kVisitIndexByFirst), static_cast<uint32_t>(n),
+                       SessionFirstRequestKey(sessions));
+  AppendTimeIndexEntry(sessions.index(kVisitIndexByLast), static_cast<uint32_t>(n),
+                       SessionLastRequestKey(sessions));
   return n;
 }
 
