@@ -214,7 +214,8 @@ void RegisterNew(CommandTable& table) {
   cmd->add_option("--log-format", options->log_format, "auto (default), w3c or custom")
       ->check(CLI::IsMember({"auto", "w3c", "custom"}));
   cmd->add_option("--format-string", options->format_string,
-                  "the custom log format, e.g. '%h %l %u [%d/%b/%Y:%H:%M:%S %z] \"%r\" %s %b'");
+                  "the custom log format, e.g. for NCSA common logs\n"
+                  "'%S %j %u [%d/%M/%Y:%h:%n:%o%w%j] \"%e%w%r%wHTTP%j\" %c %b'");
   cmd->add_option("--retrieval", options->retrieval, "local (default), ftp or fetchlet")
       ->check(CLI::IsMember({"local", "ftp", "fetchlet"}));
   cmd->add_option("--compression", options->compression,

@@ -12,6 +12,8 @@ CLI::App* CommandTable::Add(const std::string& name, const std::string& descript
 void RegisterAllCommands(CommandTable& table) {
   RegisterWorkspaceCommands(table);
   RegisterDatabaseCommands(table);
+  RegisterInspectCommands(table);
+  RegisterParseCommands(table);
 }
 
 }  // namespace velmora::cli

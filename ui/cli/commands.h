@@ -27,6 +27,8 @@ int RunBareWorkspaceStart(int argc, char** argv);
 // One function per command file.
 void RegisterWorkspaceCommands(CommandTable& table);
 void RegisterDatabaseCommands(CommandTable& table);
+void RegisterInspectCommands(CommandTable& table);
+void RegisterParseCommands(CommandTable& table);
 void RegisterAllCommands(CommandTable& table);
 
 }  // namespace velmora::cli

@@ -11,8 +11,12 @@ CliSession::~CliSession() {
   if (WorkspaceDatabase* db = workspace_->database()) db->CloseNow();
 }
 
+Status CliSession::TryOpenCurrent() {
+  return OpenStartWorkspace(*workspace_, preferences_, context_.workspace_arg);
+}
+
 int CliSession::OpenCurrent() {
-  const Status opened = OpenStartWorkspace(*workspace_, preferences_, context_.workspace_arg);
+  const Status opened = TryOpenCurrent();
   if (opened.ok()) return kExitOk;
   if (opened.error().code == kShownToUser) return kExitFailure;
   if (opened.error().message == kNoWorkspaceLoaded) {

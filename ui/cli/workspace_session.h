@@ -22,6 +22,9 @@ class CliSession {
   // Opens the workspace the command line names. On failure prints what went wrong (unless the
   // prompter showed it) with what to do next and returns kExitFailure; kExitOk on success.
   int OpenCurrent();
+  // The same, quietly: the failure is returned for the caller to decide on (messages the
+  // prompter shows are still shown).
+  Status TryOpenCurrent();
 
   Workspace& workspace() { return *workspace_; }
   Preferences& preferences() { return preferences_; }

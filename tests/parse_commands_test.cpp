@@ -1,0 +1,105 @@
+// Parse runs from the command line over generated logs: every compression, name order, the
+// account in parsing.log, a second run finding nothing new, and the line inspector.
+#include <filesystem>
+
+#include "tests/cli_fixture.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ParseCommandTest : public CliTest {
+ protected:
+  void Generate(const std::string& path, const std::string& format, int lines, int seed,
+                const std::string& compress = "none") {
+    const auto r = testing::RunProgram(
+        LOGGEN_BIN, {"--format", format, "--lines", std::to_string(lines), "--seed",
+                     std::to_string(seed), "--compress", compress, "-o", path});
+    ASSERT_EQ(r.status, 0) << r.err;
+  }
+};
+
+TEST_F(ParseCommandTest, ParsesPlainGzipAndBzip2InNameOrderThenFindsNothingNew) {
+  const std::string ws = NewWorkspace();
+  Generate(ws + "logs/b.log.gz", "combined", 3000, 2, "gzip");
+  Generate(ws + "logs/A.log", "combined", 2000, 1);
+  Generate(ws + "logs/c.LOG.BZ2", "w3c", 1000, 3, "bzip2");
+
+  const auto first = Velmora({"-w", ws, "parse"});
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_NE(first.out.find("new: 3, parsed: 3"), std::string::npos) << first.out;
+
+  const std::string log = ReadFile(ws + "parsing.log");
+  const size_t a = log.find("Parsing file 1 of 3: A.log\r\n");
+  const size_t b = log.find("Parsing file 2 of 3: b.log.gz\r\n");
+  const size_t c = log.find("Parsing file 3 of 3: c.LOG.BZ2\r\n");
+  EXPECT_TRUE(a != std::string::npos && b != std::string::npos && c != std::string::npos) << log;
+  EXPECT_LT(a, b);
+  EXPECT_LT(b, c);
+  EXPECT_NE(log.find("Lines Processed: 2000\r\n"), std::string::npos);
+  EXPECT_NE(log.find("Lines Processed: 3000\r\n"), std::string::npos);
+  EXPECT_NE(log.find("\r\n------------------------------\r\nTotal lines processed: "),
+            std::string::npos);
+  EXPECT_EQ(Velmora({"-w", ws, "log"}).out, log + "\n");
+
+  // Each detection stores its result; the last file was W3C Extended, which empties it.
+  EXPECT_EQ(Velmora({"-w", ws, "settings", "get", "custom-format"}).out, "\n");
+
+  const auto second = Velmora({"-w", ws, "parse"});
+  EXPECT_EQ(second.status, 0);
+  EXPECT_NE(second.out.find("new: 0, parsed: 0"), std::string::npos) << second.out;
+  const std::string log2 = ReadFile(ws + "parsing.log");
+  EXPECT_NE(log2.find("Total Files: 3\r\nNew Files: 0\r\n"), std::string::npos) << log2;
+  EXPECT_EQ(log2.find("Opening database"), std::string::npos);
+  EXPECT_EQ(Lines(Velmora({"-w", ws, "dump", "ParsedLogs"}).out).size(), 3u);
+}
+
+TEST_F(ParseCommandTest, LogBeforeAnyRunSaysWhatToDo) {
+  const std::string ws = NewWorkspace();
+  const auto r = Velmora({"-w", ws, "log"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("velmora parse"), std::string::npos) << r.err;
+}
+
+TEST_F(ParseCommandTest, HostileFilesParseToTheEnd) {
+  const std::string ws = NewWorkspace();
+  std::string noise;
+  for (int i = 0; i < 200000; ++i) noise.push_back(static_cast<char>((i * 7919) % 256));
+  std::ofstream(ws + "logs/noise.log", std::ios::binary) << noise;
+  std::ofstream(ws + "logs/zeros.log", std::ios::binary) << std::string(100000, '\0');
+  std::ofstream(ws + "logs/half.gz", std::ios::binary) << "\x1f\x8b\x08\x00garbage";
+  std::ofstream(ws + "logs/bad.bz2", std::ios::binary) << "BZh91AY&SYnoise-noise-noise";
+  std::ofstream(ws + "logs/crs.log", std::ios::binary) << std::string(100000, '\r');
+  const auto r = Velmora({"-w", ws, "parse"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Files in logs/: 5"), std::string::npos) << r.out;
+}
+
+TEST_F(ParseCommandTest, InspectLineGivesTheCompletedRecord) {
+  const std::string fmt = "%S %j %u [%d/%M/%Y:%h:%n:%o%w%j] \"%e%w%r%wHTTP%j\" %c %b";
+  const auto r = Velmora({"inspect", "line",
+                          "1.2.3.4 - - [10/Oct/2000:13:55:36 -0700] \"GET /a/ HTTP/1.0\" 200 2326",
+                          "--format-string", fmt});
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* needle :
+       {"\"matched\":true", "\"client_address\":16909060", "\"uri_stem\":\"/a/index.htm\"",
+        "\"status\":200", "\"year\":2000", "\"hour\":13"}) {
+    EXPECT_NE(r.out.find(needle), std::string::npos) << needle << " in " << r.out;
+  }
+  const auto miss = Velmora({"inspect", "line", "not a log line", "--format-string", fmt});
+  EXPECT_NE(miss.out.find("\"matched\":false"), std::string::npos) << miss.out;
+}
+
+TEST_F(ParseCommandTest, InspectDetectNamesTheFormat) {
+  const std::string ws = NewWorkspace();
+  Generate(home_ / "w3c.log", "w3c", 300, 4);
+  const auto r = Velmora({"-w", ws, "inspect", "detect", home_ / "w3c.log"});
+  EXPECT_EQ(r.out, "{\"format\":\"W3C Extended\"}\n") << r.err;
+  std::ofstream(home_ / "junk.log") << "nothing\nthat\nlooks\nlike\na\nlog\n";
+  EXPECT_EQ(Velmora({"-w", ws, "inspect", "detect", home_ / "junk.log"}).out,
+            "{\"format\":null}\n");
+}
+
+}  // namespace
+}  // namespace velmora
