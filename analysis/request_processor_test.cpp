@@ -194,6 +194,18 @@ TEST_F(RequestProcessorTest, ReferrersAreFiledAndAnalysedOncePerText) {
   EXPECT_EQ(db_.ref_domains().Count(), 7);
 }
 
+TEST_F(RequestProcessorTest, AReferrerLeftUnanalysedIsAnalysedWhenSeenAgain) {
+  const LogRecord& first = Send({.referrer = "http://www.finder.test/search?q=x"});
+  const auto id = static_cast<int32_t>(first.referrer_id);
+  RefererRecord record = db_.referers().Get(id);
+  record.kind = 0;  // as a run that ended between storing and analysing leaves it
+  db_.referers().Set(id, record);
+  const LogRecord& again = Send({.referrer = "http://www.finder.test/search?q=x"});
+  EXPECT_EQ(again.referrer_kind, 3u);
+  EXPECT_EQ(db_.referers().Get(id).kind, 3u);
+  EXPECT_EQ(classifiers_.referrers_analysed, 2);
+}
+
 TEST_F(RequestProcessorTest, NoReferrerTextNamesNoRecord) {
   Send({.referrer = "http://search.test/search?q=x"});  // record 0 exists and is a search
   const LogRecord& r = Send({.host = "10.9.9.9", .referrer = ""});

@@ -3,7 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
+
 #include "analysis/request_processor_testing.h"
+#include "analysis/visit_list_model_testing.h"
 #include "storage/database_keys.h"
 
 namespace velmora {
@@ -299,6 +303,79 @@ TEST_F(VisitDetectionTest, ZeroTimeoutJoinsOnlyTheSameInstant) {
   EXPECT_EQ(VisitOf({.time = "10:00"}), 1);  // last request must be earlier than t + 0
   Restart(false, true, -5);                  // negative counts as 0
   EXPECT_EQ(VisitOf({.time = "10:00:01"}), 2);
+}
+
+// Random requests from more clients than a ring holds, all active at once: after the run every
+// visit's stored lists equal those worked out from the requests the processor put into it.
+TEST_F(VisitDetectionTest, ListsOfManyActiveVisitsMatchAnUnlimitedModel) {
+  for (const bool full_path : {true, false}) {
+    SCOPED_TRACE(full_path ? "full path" : "summary");
+    TearDown();
+    SetUp();
+    Restart(false, full_path);
+    std::mt19937 random(full_path ? 11 : 12);
+    const uint32_t classes[] = {kPageVisit, kPageVisit, kDownloadVisit, kImageVisit,
+                                kUndefinedVisit};
+    // visit -> kind -> numbers added, in order
+    std::map<int32_t, std::map<int, std::vector<int32_t>>> model;
+    for (int i = 0; i < 9000; ++i) {
+      const uint32_t client = random() % 2500;
+      const int minute = i * 25 / 9000;  // every visit stays open through the stream
+      Request r;
+      r.time = (minute < 10 ? "10:0" : "10:") + std::to_string(minute);
+      r.host = "10." + std::to_string(client / 250) + ".1." + std::to_string(client % 250);
+      r.request_class = classes[random() % 5];
+      r.url = "/r" + std::to_string(random() % 7);
+      r.status = random() % 6 == 0 ? 404 : 200;
+      const LogRecord& record = Send(r);
+      const auto visit = static_cast<int32_t>(record.visit_id);
+      ASSERT_GE(visit, 0);
+      const auto resource = static_cast<int32_t>(record.resource_id);
+      switch (r.request_class & 0xFF) {
+        case 1:
+          model[visit][static_cast<int>(full_path ? VisitListKind::kFullPathPages
+                                                  : VisitListKind::kSummaryPages)]
+              .push_back(resource);
+          break;
+        case 2:
+          model[visit][static_cast<int>(VisitListKind::kDownloads)].push_back(resource);
+          break;
+        case 3:
+          model[visit][static_cast<int>(VisitListKind::kImages)].push_back(resource);
+          break;
+      }
+      if (record.error_id >= 0) {
+        model[visit][static_cast<int>(VisitListKind::kErrors)].push_back(record.error_id);
+      }
+    }
+    EXPECT_GT(db_.sessions().Count(), 2000);
+    Flush();
+    for (int32_t v = 0; v < db_.sessions().Count(); ++v) {
+      const SessionDetailRecord d = Detail(v);
+      auto stored = [&](VisitListKind kind) -> std::vector<int32_t> {
+        switch (kind) {
+          case VisitListKind::kDownloads:
+            return StoredList(db_.downloads(), d.downloads);
+          case VisitListKind::kImages:
+            return StoredList(db_.images(), d.images);
+          case VisitListKind::kErrors:
+            return StoredList(db_.errors(), d.errors);
+          default:
+            return StoredList(db_.pages(), d.page_path);
+        }
+      };
+      for (int k = 0; k < kVisitListKinds; ++k) {
+        const auto kind = static_cast<VisitListKind>(k);
+        if (kind == (full_path ? VisitListKind::kSummaryPages : VisitListKind::kFullPathPages)) {
+          continue;
+        }
+        const std::vector<int32_t>& added = model[v][k];
+        ASSERT_EQ(stored(kind),
+                  added.empty() ? std::vector<int32_t>{} : testing::ModelListOf(kind, added))
+            << "visit " << v << " kind " << k;
+      }
+    }
+  }
 }
 
 }  // namespace
