@@ -2,6 +2,10 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "analysis/country_inspect.h"
+#include "analysis/country_table.h"
+#include "analysis/referrer_analysis.h"
+#include "analysis/user_agent.h"
 #include "parsing/line_inspection.h"
 #include "ui/cli/commands.h"
 #include "ui/cli/record_json.h"
@@ -16,7 +20,74 @@ struct InspectOptions {
   std::string text;
   std::string format_string;
   bool format_given = false;
+  std::string server_names;
+  bool server_names_given = false;
 };
+
+int PrintJson(const nlohmann::json& out) {
+  std::printf("%s\n", JsonLine(out).c_str());
+  return kExitOk;
+}
+
+int RunInspectUserAgent(const InspectOptions& o) {
+  const UserAgentInspection ua = InspectUserAgent(o.text);
+  return PrintJson({{"browser", ua.browser},
+                    {"os", ua.os},
+                    {"spider", ua.spider},
+                    {"spider_name", ua.spider_name}});
+}
+
+int RunInspectReferrer(CliContext& context, const InspectOptions& o) {
+  std::string server_names = o.server_names;
+  if (!o.server_names_given) {
+    // The workspace's own names decide what counts as the own site; without a workspace at hand
+    // nothing does.
+    CliSession session(context);
+    if (session.TryOpenCurrent().ok()) {
+      server_names = session.workspace().settings().block.server_names;
+    } else if (!context.workspace_arg.empty()) {
+      return session.OpenCurrent();
+    }
+  }
+  const ReferrerInspection r = InspectReferrer(o.text, server_names);
+  nlohmann::json out{{"domain", r.domain},
+                     {"kind", static_cast<int>(r.kind)},
+                     {"kind_name", std::string(ReferrerKindName(r.kind))},
+                     {"engine", r.engine},
+                     {"engine_name", r.engine_name},
+                     {"words", r.words}};
+  out["phrase"] = r.phrase ? nlohmann::json(*r.phrase) : nlohmann::json(nullptr);
+  return PrintJson(out);
+}
+
+nlohmann::json CountryJson(const CountryAnswer& answer) {
+  return {{"country", answer.country},
+          {"code", std::string(answer.code)},
+          {"name", std::string(answer.name)}};
+}
+
+const CountryTable* LoadCountries() {
+  const Result<CountryTable>& table = LoadSharedCountryTable();
+  if (!table.ok()) {
+    Fail(std::string(kAppCaption) + ": " + table.error().message);
+    return nullptr;
+  }
+  return &table.value();
+}
+
+int RunInspectIp(const InspectOptions& o) {
+  const CountryTable* table = LoadCountries();
+  if (table == nullptr) return kExitFailure;
+  const Result<CountryAnswer> answer = InspectIpAddress(*table, o.text);
+  if (!answer.ok()) return UsageError(answer.error().message);
+  return PrintJson(CountryJson(answer.value()));
+}
+
+int RunInspectHost(const InspectOptions& o) {
+  const CountryTable* table = LoadCountries();
+  if (table == nullptr) return kExitFailure;
+  return PrintJson(CountryJson(InspectHostName(*table, o.text)));
+}
 
 nlohmann::json RecordJson(const LogRecord& r) {
   nlohmann::json out;
@@ -142,6 +213,29 @@ void RegisterInspectCommands(CommandTable& table) {
     detect->format_given = det->count("--format-string") > 0;
     status = RunInspectDetect(context, *detect);
   });
+
+  auto simple = std::make_shared<InspectOptions>();
+  inspect->add_subcommand("ua", "browser, operating system and spider of a user agent")
+      ->callback([&status, simple] { status = RunInspectUserAgent(*simple); })
+      ->add_option("TEXT", simple->text, "the user-agent text as logged")
+      ->required();
+  CLI::App* ref = inspect->add_subcommand(
+      "referrer", "domain, kind, search engine and search words of a referrer");
+  ref->add_option("URL", simple->text, "the referrer URL")->required();
+  ref->add_option("--server-names", simple->server_names,
+                  "the site's own host names, comma-separated (default: the workspace's)");
+  ref->callback([&, simple, ref] {
+    simple->server_names_given = ref->count("--server-names") > 0;
+    status = RunInspectReferrer(context, *simple);
+  });
+  inspect->add_subcommand("ip", "the country of an IPv4 address")
+      ->callback([&status, simple] { status = RunInspectIp(*simple); })
+      ->add_option("ADDRESS", simple->text, "a dotted IPv4 address, e.g. 193.0.6.139")
+      ->required();
+  inspect->add_subcommand("host", "the country a client logged under a host name gets")
+      ->callback([&status, simple] { status = RunInspectHost(*simple); })
+      ->add_option("NAME", simple->text, "a host name, e.g. dialup-4.example.co.uk")
+      ->required();
 }
 
 }  // namespace velmora::cli
