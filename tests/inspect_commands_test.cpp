@@ -23,7 +23,7 @@ TEST_F(CliTest, InspectGivesTheAnalysisOfOneInput) {
        R"("phrase":null,"words":[]})"},
       {{"ip", "8.8.8.8"}, R"({"code":"US","country":227,"name":"United States"})"},
       {{"ip", "193.0.6.139"}, R"({"code":"NL","country":161,"name":"Netherlands"})"},
-      {{"ip", "212.58.244.1"}, R"({"code":"GB","country":77,"name":"Great Britain (UK)"})"},
+      {{"ip", "212.58.244.1"}, R"j({"code":"GB","country":77,"name":"Great Britain (UK)"})j"},
       {{"ip", "127.0.0.1"}, R"({"code":"@","country":0,"name":"Unknown"})"},
       {{"ip", "192.168.1.20"}, R"({"code":"@","country":0,"name":"Unknown"})"},
       {{"host", "dialup-4.example.co.uk"},
