@@ -55,6 +55,35 @@ TEST_F(ParseCommandTest, ParsesPlainGzipAndBzip2InNameOrderThenFindsNothingNew) 
   EXPECT_EQ(Lines(Velmora({"-w", ws, "dump", "ParsedLogs"}).out).size(), 3u);
 }
 
+TEST_F(ParseCommandTest, ParseFillsVisitsHoursAndClassifications) {
+  const std::string ws = NewWorkspace();
+  ASSERT_EQ(Velmora({"-w", ws, "settings", "set", "server-names", "example.com"}).status, 0);
+  Generate(ws + "logs/access.log", "combined", 5000, 7);
+  ASSERT_EQ(Velmora({"-w", ws, "parse"}).status, 0);
+  for (const char* table : {"Sessions", "Hourly", "Resources", "UserAgents", "Referers", "Pages",
+                            "Browsers", "Oses", "RefDomains", "Spiders"}) {
+    EXPECT_FALSE(Velmora({"-w", ws, "dump", table}).out.empty()) << table;
+  }
+  // Every hour's hits add up to the lines of the file.
+  long long hits = 0;
+  for (const std::string& line : Lines(Velmora({"-w", ws, "dump", "Hourly"}).out)) {
+    const size_t at = line.find("\"hits\":");
+    ASSERT_NE(at, std::string::npos) << line;
+    hits += std::stoll(line.substr(at + 7));
+  }
+  EXPECT_EQ(hits, 5000);
+  // The time index of the visits is ordered by last request.
+  long long previous = 0;
+  for (const std::string& line :
+       Lines(Velmora({"-w", ws, "dump", "Sessions", "--index", "2"}).out)) {
+    const size_t at = line.find("\"last_request_time\":");
+    ASSERT_NE(at, std::string::npos);
+    const long long t = std::stoll(line.substr(at + 20));
+    EXPECT_LE(previous, t);
+    previous = t;
+  }
+}
+
 TEST_F(ParseCommandTest, LogBeforeAnyRunSaysWhatToDo) {
   const std::string ws = NewWorkspace();
   const auto r = Velmora({"-w", ws, "log"});

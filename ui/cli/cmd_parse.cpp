@@ -5,6 +5,9 @@
 #include <fstream>
 #include <iostream>
 
+#include "analysis/country_table.h"
+#include "analysis/request_processor.h"
+#include "analysis/standard_classifiers.h"
 #include "parsing/parse_command.h"
 #include "ui/cli/commands.h"
 #include "ui/cli/progress_view.h"
@@ -17,6 +20,11 @@ namespace {
 constexpr std::string_view kParseLogName = "parsing.log";
 
 int RunParse(CliContext& context) {
+  // Visits get their country as they open, so the table must exist before the run starts.
+  if (const Result<CountryTable>& countries = LoadSharedCountryTable(); !countries.ok()) {
+    context.prompt().ShowError(kAppCaption, countries.error().message);
+    return kExitFailure;
+  }
   CliSession session(context);
   if (int rc = session.OpenCurrent(); rc != kExitOk) return rc;
   Workspace& workspace = session.workspace();
@@ -25,7 +33,9 @@ int RunParse(CliContext& context) {
   hooks.save_stored_format = [&workspace](const std::string& format) {
     if (Status s = workspace.SetCustomFormat(format); !s.ok()) ReportFailure(s.error());
   };
-  RequestSink requests;  // visits and lists arrive with the request processor
+  StandardClassifiers classifiers;
+  RequestProcessor requests(*workspace.database(),
+                            MakeRequestProcessorSettings(workspace.settings()), classifiers);
   TerminalProgressView view;
   const ParseCommandResult result = RunParseCommand(
       MakeParseSettings(workspace), *workspace.database(), requests, context.prompt(), view, hooks);
