@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 namespace velmora {
@@ -50,6 +51,22 @@ TEST(ParseNetworkTextTest, ReadsAddressesNetworksAndClampsWhatIsOutOfRange) {
     EXPECT_EQ(n.mask, c.mask);
     EXPECT_EQ(n.numbers_read, c.numbers_read);
     EXPECT_EQ(n.length_read, c.length_read);
+  }
+}
+
+TEST(ParseNetworkTextTest, ArbitraryTextStaysWithinItsBounds) {
+  std::mt19937 random(77);
+  const std::string alphabet = "0123456789./+- \tx";
+  for (int round = 0; round < 5000; ++round) {
+    std::string text(random() % 40, ' ');
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
+    const NetworkAddress n = ParseNetworkText(text);
+    ASSERT_LE(n.length_read, text.size()) << text;
+    ASSERT_LE(n.numbers_read, 5) << text;
+    if (n.numbers_read < 5) ASSERT_EQ(n.mask, 0xFFFFFFFFu) << text;
+    // The mask is always a run of leading ones: its complement a run of trailing ones.
+    const uint32_t host_bits = ~n.mask;
+    ASSERT_EQ(host_bits & (host_bits + 1), 0u) << text;
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -92,6 +94,51 @@ TEST(ApplyResourceRulesTest, HostileMasksStillAnswerCorrectly) {
   EXPECT_EQ(ApplyResourceRules(masks, long_url), 0x102u);
   EXPECT_EQ(ApplyResourceRules(masks, long_url + "b"), 0x101u);
   EXPECT_EQ(ApplyResourceRules(masks, "/x"), 0x103u);
+}
+
+// Reference matcher by dynamic programming over (mask position, text position).
+bool ReferenceMatch(std::string_view mask, std::string_view text) {
+  std::vector<std::vector<char>> can(mask.size() + 1, std::vector<char>(text.size() + 1, 0));
+  can[mask.size()][text.size()] = 1;
+  for (size_t m = mask.size(); m-- > 0;) {
+    for (size_t t = text.size() + 1; t-- > 0;) {
+      if (mask[m] == '*') {
+        can[m][t] = can[m + 1][t] || (t < text.size() && can[m][t + 1]);
+      } else if (t < text.size() &&
+                 (mask[m] == '?' || std::tolower(mask[m]) == std::tolower(text[t]))) {
+        can[m][t] = can[m + 1][t + 1];
+      }
+    }
+  }
+  return can[0][0];
+}
+
+TEST(ApplyResourceRulesTest, RandomMasksAgreeWithAReferenceMatcher) {
+  std::mt19937 random(20021205);
+  const std::string mask_chars = "aAb*?*,; /";
+  const std::string url_chars = "abB/";
+  auto text = [&random](const std::string& alphabet, size_t max_length) {
+    std::string s(random() % (max_length + 1), ' ');
+    for (char& c : s) c = alphabet[random() % alphabet.size()];
+    return s;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    const std::vector<ResourceMask> masks = {{text(mask_chars, 12), 0x101, 0},
+                                             {text(mask_chars, 12), 0x102, 1}};
+    const std::string url = text(url_chars, 10);
+    uint32_t expected = kUnmatchedRequestClass;
+    for (const ResourceMask& entry : masks) {
+      bool any = false;
+      for (std::string_view piece : SplitMaskText(entry.mask))
+        any = any || ReferenceMatch(piece, url);
+      if (any) {
+        expected = entry.request_class;
+        break;
+      }
+    }
+    ASSERT_EQ(ApplyResourceRules(masks, url), expected)
+        << "'" << masks[0].mask << "' '" << masks[1].mask << "' on '" << url << "'";
+  }
 }
 
 TEST(SplitMaskTextTest, SplitsAtCommasAndSemicolonsAndDropsEmptyPieces) {
