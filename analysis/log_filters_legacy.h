@@ -14,13 +14,13 @@ namespace velmora {
 // One filter as the oldest format stored it. Operations as in LogFilter.
 struct LegacyLogFilter {
   int32_t address_operation = 0;
-  std::string address_text;
+  std::string address_text = {};
   int32_t user_agent_operation = 0;
-  std::string user_agent_text;
+  std::string user_agent_text = {};
   int32_t referrer_operation = 0;
-  std::string referrer_text;
+  std::string referrer_text = {};
   int32_t method_operation = 0;
-  std::string method_text;
+  std::string method_text = {};
   int32_t status_operation = 0;
   int32_t status = 0;
   // 0 "Do not Log", 1 "Log as Non-Visit", 2 "Log as Non-Visit and Set Resource Type to
