@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "parsing/run_marker.h"
+
 namespace velmora {
 
 ParseCommandResult RunParseCommand(const ParseSettings& settings, ParseDatabase& database,
@@ -21,6 +23,7 @@ ParseCommandResult RunParseCommand(const ParseSettings& settings, WorkspaceDatab
                                    RequestSink& requests, Prompter& prompter, ProgressView& view,
                                    ParseHooks hooks) {
   WorkspaceParseDatabase parse_database(database);
+  ParseRunMarker marker(database.workspace_folder());
   return RunParseCommand(settings, parse_database, requests, prompter, view, std::move(hooks));
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "parsing/run_marker.h"
 #include "storage/database_catalogue.h"
 #include "ui/cli/commands.h"
 #include "ui/cli/record_json.h"
@@ -24,6 +25,15 @@ std::string TableNames() {
     names += entry.name;
   }
   return names;
+}
+
+// A run killed while visit lists sat in its caches leaves handles of -2 and below (cache slots
+// of a process that is gone): they name no stored list.
+SessionDetailRecord WithoutCachedLists(SessionDetailRecord r) {
+  for (int32_t* handle : {&r.page_path, &r.downloads, &r.images, &r.errors}) {
+    if (*handle < -1) *handle = -1;
+  }
+  return r;
 }
 
 // Walks ids in id order, or in the order of `index` (4-byte record numbers) adding "pos".
@@ -79,7 +89,7 @@ int DumpOpen(WorkspaceDatabase& db, const CatalogueEntry& entry, const DumpOptio
     Walk(db.sessions().Count(), by_index ? &db.sessions().index(options.index) : nullptr,
          [&](nlohmann::json& line, int32_t id) {
            AddFields(line, db.sessions().Get(id));
-           AddFields(line, db.session_details().Get(id));
+           AddFields(line, WithoutCachedLists(db.session_details().Get(id)));
          });
   } else if (name == t::kHourly) {
     DumpRecords(db.hourly(), options.index);
@@ -126,7 +136,7 @@ int RunDump(CliContext& context, const DumpOptions& options) {
                       (IndexCount(*entry) == 2 ? " and 2" : "") + " only");
   }
   CliSession session(context);
-  if (int rc = session.OpenCurrent(); rc != kExitOk) return rc;
+  if (int rc = session.OpenForDatabase(); rc != kExitOk) return rc;
   WorkspaceDatabase& db = *session.workspace().database();
   if (entry->name == table_name::kParsedLogs) {
     const bool read = db.ReadParsedLogs(
@@ -146,6 +156,7 @@ int RunReset(CliContext& context) {
   if (!workspace.database()->Reset([&workspace] { workspace.LoadForReports(); })) {
     return kExitFailure;
   }
+  ClearUnfinishedRun(workspace.folder());  // what it warned about is gone
   std::printf("All parsed data removed from workspace %s\n", workspace.file_path().c_str());
   return kExitOk;
 }

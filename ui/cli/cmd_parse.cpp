@@ -26,7 +26,7 @@ int RunParse(CliContext& context) {
     return kExitFailure;
   }
   CliSession session(context);
-  if (int rc = session.OpenCurrent(); rc != kExitOk) return rc;
+  if (int rc = session.OpenForDatabase(); rc != kExitOk) return rc;
   Workspace& workspace = session.workspace();
 
   ParseHooks hooks;

@@ -1,5 +1,6 @@
 #include "ui/cli/workspace_session.h"
 
+#include "parsing/run_marker.h"
 #include "workspace/file_commands.h"
 
 namespace velmora::cli {
@@ -24,6 +25,13 @@ int CliSession::OpenCurrent() {
                 ": name one with -w PATH, or create one with 'velmora new NAME'");
   }
   return ReportFailure(opened.error());
+}
+
+int CliSession::OpenForDatabase() {
+  if (int rc = OpenCurrent(); rc != kExitOk) return rc;
+  CheckUnfinishedRun(*workspace_->database(), context_.prompt(),
+                     [this] { workspace_->LoadForReports(); });
+  return kExitOk;
 }
 
 int ReportFailure(const Error& error) {

@@ -25,6 +25,9 @@ class CliSession {
   // The same, quietly: the failure is returned for the caller to decide on (messages the
   // prompter shows are still shown).
   Status TryOpenCurrent();
+  // OpenCurrent for a command that reads or writes the database: a parse run that died mid-way
+  // is reported first, with the offer to remove all parsed data.
+  int OpenForDatabase();
 
   Workspace& workspace() { return *workspace_; }
   Preferences& preferences() { return preferences_; }
