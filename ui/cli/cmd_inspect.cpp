@@ -228,6 +228,9 @@ void RegisterInspectCommands(CommandTable& table) {
     simple->server_names_given = ref->count("--server-names") > 0;
     status = RunInspectReferrer(context, *simple);
   });
+  CLI::App* rules = inspect->add_subcommand("rules", "what the workspace's rules make of a URL");
+  rules->add_option("URL", simple->text, "a request path, e.g. /docs/guide.pdf")->required();
+  rules->callback([&, simple] { status = RunInspectRules(context, simple->text); });
   inspect->add_subcommand("ip", "the country of an IPv4 address")
       ->callback([&status, simple] { status = RunInspectIp(*simple); })
       ->add_option("ADDRESS", simple->text, "a dotted IPv4 address, e.g. 193.0.6.139")

@@ -8,6 +8,7 @@
 #include "ui/cli/workspace_session.h"
 #include "workspace/file_commands.h"
 #include "workspace/recent_list.h"
+#include "workspace/rules_and_filters.h"
 #include "workspace/settings_json.h"
 #include "workspace/settings_keys.h"
 #include "workspace/tips.h"
@@ -143,6 +144,9 @@ int RunSettingsImport(CliContext& context, const SettingsOptions& options) {
   if (int rc = session.OpenCurrent(); rc != kExitOk) return rc;
   WorkspaceSettings changed = session.workspace().settings();
   if (Status s = ImportSettingsJsonText(changed, text); !s.ok()) {
+    return Fail(options.file + ": " + s.error().message + " (nothing was changed)");
+  }
+  if (Status s = ValidateRulesAndFilters(changed); !s.ok()) {
     return Fail(options.file + ": " + s.error().message + " (nothing was changed)");
   }
   if (Status s = session.workspace().ChangeSettings(std::move(changed)); !s.ok()) {

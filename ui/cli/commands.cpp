@@ -14,6 +14,7 @@ void RegisterAllCommands(CommandTable& table) {
   RegisterDatabaseCommands(table);
   RegisterInspectCommands(table);
   RegisterParseCommands(table);
+  RegisterRuleCommands(table);
 }
 
 }  // namespace velmora::cli
