@@ -25,7 +25,8 @@ size_t ScanField(std::string_view line, size_t pos, const FormatToken& token) {
   const size_t available = line.size() - pos;
   const size_t limit = std::min<size_t>(available, size_t{token.width} + 1);
   size_t n = 0;
-  if (token.only_terminator >= 0) {
+  // memchr must not see the null data of an empty line, even for no bytes.
+  if (token.only_terminator >= 0 && limit > 0) {
     const void* hit = std::memchr(line.data() + pos, token.only_terminator, limit);
     n = hit != nullptr ? static_cast<size_t>(static_cast<const char*>(hit) - line.data()) - pos
                        : limit;

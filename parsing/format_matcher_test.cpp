@@ -249,6 +249,14 @@ TEST(MatcherTest, FailedMatchMayLeaveFieldsWritten) {
   EXPECT_EQ(record.client_host.view(), "host");
 }
 
+// A default string_view has no data at all; scanning it must not hand null to memchr.
+TEST(MatcherTest, LineWithoutDataMatchesNothing) {
+  LogRecord record;
+  record.Reset();
+  EXPECT_FALSE(MatchLine(std::string_view(), record, "%S %c"));
+  EXPECT_FALSE(MatchLine(std::string_view(), record, "%S"));
+}
+
 TEST(MatcherTest, CommonLinesAreTooShortForCombinedAndCombinedTooLongForCommon) {
   const std::string common =
       "in24.inetnebr.com - - [01/Aug/1995:00:00:01 -0400] \"GET /a.txt HTTP/1.0\" 200 1839";
