@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kUnfinished =
     "Velmora: The last parse run did not finish; the database may hold partial data";
-constexpr int kLinesPerFile = 150000;
+constexpr int kLinesPerFile = 100000;
 constexpr int kFiles = 3;
 
 class InterruptedRunTest : public CliTest {
