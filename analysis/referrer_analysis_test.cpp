@@ -192,10 +192,19 @@ TEST(ExtractReferrerDomain, FilesUnderTheHost) {
 
 TEST(DecodeUrlText, NeverLeavesItsText) {
   const std::pair<std::string_view, std::string_view> cases[] = {
-      {"a+b", "a b"},    {"%41%62", "Ab"},  {"%%41", "%41"}, {"%%", "%"}, {"%", "%"},
-      {"a%", "a%"},      {"a%4", "a%4"},    {"%zz", ""},  // both digits count as 0: the NUL ends
-                                                          // the text
-      {"ab%00cd", "ab"}, {"%g1x", "\x01x"}, {"+", " "},      {"", ""},
+      {"a+b", "a b"},
+      {"%41%62", "Ab"},
+      {"%%41", "%41"},
+      {"%%", "%"},
+      {"%", "%"},
+      {"a%", "a%"},
+      {"a%4", "a%4"},
+      {"%zz", ""},  // both digits count as 0: the NUL ends
+                    // the text
+      {"ab%00cd", "ab"},
+      {"%g1x", "\x01x"},
+      {"+", " "},
+      {"", ""},
   };
   for (const auto& [in, out] : cases) EXPECT_EQ(DecodeUrlText(in), out) << in;
 }
