@@ -15,13 +15,20 @@ Ticks HourKeyOf(const LogRecord& record) {
          (record.time % kTicksPerSecond) / kTicksPerMillisecond * kTicksPerMillisecond;
 }
 
-void CountHourly(WorkspaceDatabase& db, const LogRecord& record) {
+void CountHourly(WorkspaceDatabase& db, const LogRecord& record, HourCursor* last) {
   RecordTable<HourlyRecord>& hourly = db.hourly();
   TableFile& index = hourly.index(1);
   const Ticks key = HourKeyOf(record);
-  const SearchResult found =
-      SearchIndex(index, CompareKeyWith(key, HourlyHourKey(hourly)), SearchMode::kExact);
-  int32_t n = found.found ? static_cast<int32_t>(index.Entry(found.position)) : -1;
+  int32_t n = -1;
+  if (last != nullptr && last->record >= 0 && last->hour == key &&
+      last->index_count == index.Count()) {
+    n = last->record;
+  } else {
+    const SearchResult found =
+        SearchIndex(index, CompareKeyWith(key, HourlyHourKey(hourly)), SearchMode::kExact);
+    n = found.found ? static_cast<int32_t>(index.Entry(found.position)) : -1;
+  }
+  if (last != nullptr) *last = HourCursor{};
   if (n < 0 || !hourly.Has(n)) {
     if (!hourly.records().Reserve(1) || !index.Reserve(1)) return;
     HourlyRecord fresh;
@@ -30,6 +37,7 @@ void CountHourly(WorkspaceDatabase& db, const LogRecord& record) {
     if (n < 0) return;
     AppendTimeIndexEntry(index, static_cast<uint32_t>(n), HourlyHourKey(hourly));
   }
+  if (last != nullptr) *last = HourCursor{key, n, index.Count()};
   HourlyRecord counts = hourly.Get(n);
   ++counts.hits;
   // Signed sums, added in unsigned arithmetic so that a damaged total wraps instead of

@@ -17,6 +17,15 @@ Ticks HourKeyOf(const LogRecord& record);
 // Adds the request to the Hourly record of its hour, which is appended (zero counters) and put
 // into the hour index when the hour is new: one hit, its bytes sent and received (signed, as
 // logged), and a server error for status 500 to 599 or a client error for 400 to 499.
-void CountHourly(WorkspaceDatabase& db, const LogRecord& record);
+//
+// `last`, when given, remembers the record of the hour counted last and the size of the hour
+// index then: while neither the hour nor the index changes, the search would land on the same
+// record, so it is skipped. A default HourCursor knows nothing.
+struct HourCursor {
+  Ticks hour = 0;
+  int32_t record = -1;
+  int32_t index_count = -1;
+};
+void CountHourly(WorkspaceDatabase& db, const LogRecord& record, HourCursor* last = nullptr);
 
 }  // namespace velmora

@@ -43,16 +43,55 @@ RequestProcessor::RequestProcessor(WorkspaceDatabase& db, RequestProcessorSettin
                                    RequestClassifiers& classifiers)
     : db_(db), settings_(std::move(settings)), classifiers_(classifiers) {}
 
-RequestProcessor::~RequestProcessor() = default;
+RequestProcessor::~RequestProcessor() { ClearCaches(); }
 
 void RequestProcessor::BeginRun() {
+  ClearCaches();
   FlushVisitLists(lists_);
   lists_ = BeginVisitLists(db_);
+  // Within the run nothing but this processor looks up or adds these strings, so their sorted
+  // indexes may take the new ones in batches; EndRun indexes the rest.
+  for (StringIdCache* cache : {&resource_ids_, &referrer_ids_, &user_agent_ids_}) {
+    cache->set_deferring(true);
+  }
 }
 
-void RequestProcessor::EndRun() { FlushVisitLists(lists_); }
+void RequestProcessor::EndRun() {
+  FlushVisitLists(lists_);
+  ClearCaches();
+}
 
-void RequestProcessor::CountHourly(const LogRecord& record) { velmora::CountHourly(db_, record); }
+void RequestProcessor::ClearCaches() {
+  resource_ids_.Flush(db_.resources());
+  referrer_ids_.Flush(db_.referer_strings());
+  user_agent_ids_.Flush(db_.user_agent_strings());
+  for (StringIdCache* cache : {&resource_ids_, &referrer_ids_, &user_agent_ids_}) {
+    cache->set_deferring(false);
+    cache->Clear();
+  }
+  hour_ = HourCursor{};
+  traffic_day_ = 0;
+  traffic_of_resource_ = {};
+}
+
+int32_t RequestProcessor::FindString(StringTable& table, StringIdCache& cache,
+                                     std::string_view text) {
+  return settings_.accelerated ? cache.Find(table, text) : table.Find(text);
+}
+
+int32_t RequestProcessor::AddString(StringTable& table, StringIdCache& cache,
+                                    std::string_view text) {
+  return settings_.accelerated ? cache.Add(table, text) : table.Add(text);
+}
+
+int32_t RequestProcessor::FindOrAddString(StringTable& table, StringIdCache& cache,
+                                          std::string_view text) {
+  return settings_.accelerated ? cache.FindOrAdd(table, text) : table.FindOrAdd(text);
+}
+
+void RequestProcessor::CountHourly(const LogRecord& record) {
+  velmora::CountHourly(db_, record, settings_.accelerated ? &hour_ : nullptr);
+}
 
 void RequestProcessor::ProcessRequest(LogRecord& record) {
   if (record.uri_stem.empty() || record.request_class < 256) return;
@@ -77,14 +116,14 @@ void RequestProcessor::FileReferrer(LogRecord& record) {
   StringTable& strings = db_.referer_strings();
   RecordTable<RefererRecord>& referers = db_.referers();
   const std::string_view text = record.referrer.view();
-  int32_t id = strings.Find(text);
+  int32_t id = FindString(strings, referrer_ids_, text);
   if (id < 0) {
     const std::string domain = ExtractReferrerDomain(text);
     record.referrer_domain.assign(domain);
     const int32_t domain_id = domain.empty() ? -1 : db_.ref_domains().FindOrAdd(domain);
     record.referrer_domain_id = static_cast<uint32_t>(domain_id);
     // The record file first, so that a string is never stored without its record.
-    id = referers.records().Reserve(1) ? strings.Add(text) : -1;
+    id = referers.records().Reserve(1) ? AddString(strings, referrer_ids_, text) : -1;
     RefererRecord fresh;
     fresh.domain = domain_id;
     if (id < 0 || !StoreCompanion(referers, id, fresh)) {
@@ -108,7 +147,8 @@ void RequestProcessor::FileResource(LogRecord& record) {
     record.uri_stem.append("?");
     record.uri_stem.append(record.query.view());
   }
-  record.resource_id = static_cast<uint32_t>(db_.resources().FindOrAdd(record.uri_stem.view()));
+  record.resource_id = static_cast<uint32_t>(
+      FindOrAddString(db_.resources(), resource_ids_, record.uri_stem.view()));
 }
 
 void RequestProcessor::FileError(LogRecord& record) {
@@ -141,10 +181,25 @@ void RequestProcessor::FileTraffic(LogRecord& record) {
   RecordTable<FileTrafficRecord>& traffic = db_.file_traffic();
   TableFile& by_day_resource = traffic.index(1);
   const auto key = std::pair<uint64_t, int32_t>(day, resource);
-  const SearchResult found = SearchIndex(
-      by_day_resource, CompareKeyWith(key, FileTrafficDayResourceKey(traffic)), SearchMode::kExact);
-  if (found.found) {
-    const auto n = static_cast<int32_t>(by_day_resource.Entry(found.position));
+  int32_t n = -1;
+  if (settings_.accelerated) {
+    // A (day, resource) pair has one record, found by a search once and the same ever after.
+    if (day != traffic_day_) {
+      traffic_day_ = day;
+      traffic_of_resource_.clear();
+    }
+    if (auto at = traffic_of_resource_.find(resource); at != traffic_of_resource_.end()) {
+      n = at->second;
+    }
+  }
+  if (n < 0) {
+    const SearchResult found =
+        SearchIndex(by_day_resource, CompareKeyWith(key, FileTrafficDayResourceKey(traffic)),
+                    SearchMode::kExact);
+    if (found.found) n = static_cast<int32_t>(by_day_resource.Entry(found.position));
+    if (found.found && settings_.accelerated) traffic_of_resource_[resource] = n;
+  }
+  if (n >= 0) {
     FileTrafficRecord sum = traffic.Get(n);
     sum.bytes_sent.set(sum.bytes_sent.value() + static_cast<uint64_t>(record.bytes_sent));
     traffic.Set(n, sum);
@@ -159,10 +214,15 @@ void RequestProcessor::FileTraffic(LogRecord& record) {
   fresh.resource = resource;
   fresh.resource_type = record.request_class & kRequestClassTypeMask;
   fresh.bytes_sent.set(static_cast<uint64_t>(int64_t{record.bytes_sent}));
-  const int32_t n = traffic.Append(fresh);
+  n = traffic.Append(fresh);
   if (n < 0) return;
+  const int32_t indexed = by_day_resource.Count();
   AppendTimeIndexEntry(by_day_resource, static_cast<uint32_t>(n),
                        FileTrafficDayResourceKey(traffic));
+  // Only a record the search can find may be remembered.
+  if (settings_.accelerated && by_day_resource.Count() > indexed) {
+    traffic_of_resource_[resource] = n;
+  }
   AppendTimeIndexEntry(traffic.index(2), static_cast<uint32_t>(n), FileTrafficDayKey(traffic));
 }
 
@@ -176,7 +236,7 @@ int32_t RequestProcessor::FileUserAgent(LogRecord& record) {
   StringTable& strings = db_.user_agent_strings();
   RecordTable<UserAgentRecord>& agents = db_.user_agents();
   const std::string_view text = record.user_agent.view();
-  int32_t id = strings.Find(text);
+  int32_t id = FindString(strings, user_agent_ids_, text);
   UserAgentRecord agent;
   if (id >= 0) {
     agent = agents.Get(id);
@@ -187,7 +247,7 @@ int32_t RequestProcessor::FileUserAgent(LogRecord& record) {
     agent.browser = verdict.browser.empty() ? -1 : db_.browsers().FindOrAdd(verdict.browser);
     agent.operating_system = verdict.os.empty() ? -1 : db_.oses().FindOrAdd(verdict.os);
     agent.spider = verdict.spider;
-    id = agents.records().Reserve(1) ? strings.Add(text) : -1;
+    id = agents.records().Reserve(1) ? AddString(strings, user_agent_ids_, text) : -1;
     if (id >= 0 && !StoreCompanion(agents, id, agent)) id = -1;
   }
   record.user_agent_id = static_cast<uint32_t>(id);

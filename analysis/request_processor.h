@@ -5,6 +5,10 @@
 // distinct text) - and assigned to a visit, or, for a spider outside any visit, to the spider
 // log. Per-visit lists live in the run's VisitListCaches from BeginRun to EndRun.
 //
+// Accelerated (the default), a run keeps string-id caches of resources, referrers and user
+// agents whose new texts reach the sorted indexes in batches (all of them by EndRun), the hour
+// counted last and the day's traffic records: the tables come out byte for byte as without them.
+//
 // The database must be open from BeginRun to EndRun; the processor is used by the parse worker
 // alone and takes no locks. Tables that cannot grow have shown their own message; the request
 // then goes on with what could be stored.
@@ -17,9 +21,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 
+#include "analysis/hourly_counts.h"
 #include "analysis/request_classifiers.h"
 #include "analysis/request_processor_settings.h"
+#include "analysis/string_id_cache.h"
 #include "analysis/visit_lists.h"
 #include "parsing/log_record.h"
 #include "parsing/request_sink.h"
@@ -58,11 +65,25 @@ class RequestProcessor final : public RequestSink {
   // Returns the spider index of the request's user agent, -1 for a human or none.
   int32_t FileUserAgent(LogRecord& record);
   void FileSpiderHit(const LogRecord& record);
+  // The string id of `text` in `table` through `cache` when accelerated; -1 when missing.
+  int32_t FindString(StringTable& table, StringIdCache& cache, std::string_view text);
+  int32_t FindOrAddString(StringTable& table, StringIdCache& cache, std::string_view text);
+  int32_t AddString(StringTable& table, StringIdCache& cache, std::string_view text);
+  // Indexes what the string caches added and forgets them.
+  void ClearCaches();
 
   WorkspaceDatabase& db_;
   RequestProcessorSettings settings_;
   RequestClassifiers& classifiers_;
   std::unique_ptr<VisitListCaches> lists_;
+  // Within a run only: BeginRun and EndRun forget them.
+  StringIdCache resource_ids_;
+  StringIdCache referrer_ids_;
+  StringIdCache user_agent_ids_;
+  HourCursor hour_;
+  // FileTraffic records of one day by resource id: the day's sums are what a run updates.
+  Ticks traffic_day_ = 0;
+  std::unordered_map<int32_t, int32_t> traffic_of_resource_;
 };
 
 }  // namespace velmora

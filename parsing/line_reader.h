@@ -7,11 +7,15 @@
 // after it up to the line's end are still consumed.
 //
 // The source is anything with `int GetChar()` returning 0..255, or -1 at the end and from then
-// on (the LogReader of log_reader.h, or a test's in-memory source).
+// on (the LogReader of log_reader.h, or a test's in-memory source). A source that also shows its
+// buffered bytes (`Buffered()`, `Skip(n)`) has its runs of ordinary characters found with memchr
+// and copied at once; what comes out is the same, byte for byte.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 namespace velmora {
@@ -51,6 +55,22 @@ bool ReadLine(Source& source, LineBuffer& line) {
     if (c == 0 && text_size > stored) text_size = stored;
     line.data_[stored++] = static_cast<char>(c);
     if (stored == kMaxLineLength) break;
+    if constexpr (requires { source.Buffered(); }) {
+      // The run of characters up to the next line feed, carriage return or zero byte (each
+      // handled above) is copied as the loop would copy it, one by one.
+      const auto buffered = source.Buffered();
+      size_t n = std::min(buffered.size(), kMaxLineLength - stored);
+      if (n != 0) {
+        const char* run = reinterpret_cast<const char*>(buffered.data());
+        if (const void* at = std::memchr(run, '\n', n)) n = static_cast<const char*>(at) - run;
+        if (const void* at = std::memchr(run, '\r', n)) n = static_cast<const char*>(at) - run;
+        if (const void* at = std::memchr(run, 0, n)) n = static_cast<const char*>(at) - run;
+        std::memcpy(line.data_.data() + stored, run, n);
+        stored += n;
+        source.Skip(n);
+      }
+      if (stored == kMaxLineLength) break;
+    }
     c = source.GetChar();
   }
   line.data_[stored] = '\0';

@@ -63,6 +63,12 @@ class LogReader {
     return *p;
   }
 
+  // The bytes the buffer still holds, for a caller that scans them in place (ReadLine looks for
+  // the line's end with memchr); Skip(n) then hands out n of them as n GetChar calls would.
+  // Empty does not mean the end: GetChar refills.
+  std::span<const char8_t> Buffered() const { return {cursor_, limit_}; }
+  void Skip(size_t n) { cursor_ += n; }
+
   // Bytes handed out by GetChar so far.
   uint64_t delivered() const {
     return delivered_before_buffer_ + static_cast<uint64_t>(cursor_ - buffer_.data());

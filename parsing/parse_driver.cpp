@@ -9,6 +9,8 @@
 #include "core/ascii.h"
 #include "parsing/custom_parser.h"
 #include "parsing/format_detection.h"
+#include "parsing/overlapped_log_reader.h"
+#include "parsing/resource_class_memo.h"
 #include "parsing/w3c_parser.h"
 #include "platform/sequential_file.h"
 
@@ -110,6 +112,10 @@ ParseDriver::ParseDriver(ParseSettings settings, ParseDatabase& database, Reques
   if (!hooks_.steady_now) hooks_.steady_now = SteadyNow;
   summary_.parse_log_path = JoinPath(settings_.workspace_folder, kParseLogName);
   summary_.stored_format = settings_.stored_format;
+  if (settings_.accelerated) {
+    settings_.options.resource_rules =
+        MemoizeResourceRules(std::move(settings_.options.resource_rules));
+  }
 }
 
 int64_t ParseDriver::MillisecondsSinceStart() const {
@@ -238,7 +244,8 @@ bool ParseDriver::ParseNewFile(const std::string& path, ProgressDialog& dialog) 
   // nothing new.
   const bool openable = SequentialFile().Open(path).ok();
   {
-    std::unique_ptr<LogReader> reader = OpenLogReader(path);
+    std::unique_ptr<LogReader> reader =
+        settings_.accelerated ? OpenOverlappedLogReader(path) : OpenLogReader(path);
     read_to_end = format->is_w3c()
                       ? hooks_.parsers.parse_w3c(*reader, settings_.options, sink)
                       : hooks_.parsers.parse_custom(*reader, *format, settings_.options, sink);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "storage/heap_table_files.h"
@@ -25,6 +26,17 @@ class StringTable : public HeapTableFiles {
   int32_t Add(std::string_view text);
   // Find, then Add when missing.
   int32_t FindOrAdd(std::string_view text);
+
+  // Add without the sorted index, for a caller that keeps its own lookup of what it adds (a
+  // parse run): heap and offsets only, and the sorted index takes it at IndexAdded. -1 when a
+  // file could not grow. Until then Find looks for it among the ids the index lacks, one by
+  // one: those are the last ids while the index takes every id in order.
+  int32_t AddUnindexed(std::string_view text);
+  // Puts `ids` (from AddUnindexed, of distinct texts the index does not hold) into the sorted
+  // index where one Add after another would have put them: sorted among themselves, then each
+  // placed behind the last indexed text below it, in one pass over the index. False, with the
+  // index unchanged, when it could not grow.
+  bool IndexAdded(std::span<const int32_t> ids);
 
   // The string of `id`; empty for an id outside the table. Valid until the next Add.
   std::string_view Get(int32_t id) const;
