@@ -56,6 +56,11 @@ void StringIdCache::Complete(const StringTable& table) {
   used_ = 0;
   for (int32_t id = 0; id < count; ++id) Insert(HashOf(table.Get(id)), id);
   known_ = count;
+  // Texts a run that was stopped left out of the sorted index are the last ids: the next Flush
+  // indexes them with the new ones.
+  if (unindexed_.empty()) {
+    for (int32_t id = table.index().Count(); id < count; ++id) unindexed_.push_back(id);
+  }
 }
 
 int32_t StringIdCache::Find(StringTable& table, std::string_view text) {

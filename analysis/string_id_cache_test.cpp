@@ -110,6 +110,31 @@ TEST_F(StringIdCacheTest, DeferredIndexEndsAsAddsOneByOne) {
   ExpectSameFiles();
 }
 
+// A run stopped before its Flush leaves its new texts out of the sorted index; the next cache
+// finds them and its Flush indexes them with its own.
+TEST_F(StringIdCacheTest, TextsLeftOutByAStoppedRunAreIndexedByTheNext) {
+  for (const char* text : {"/k", "/b", "/y"}) {
+    plain_.Add(text);
+    cached_.Add(text);
+  }
+  {
+    StringIdCache stopped;
+    stopped.set_deferring(true);
+    for (const char* text : {"/q", "/a"}) {
+      EXPECT_EQ(stopped.FindOrAdd(cached_, text), plain_.Add(text));
+    }
+  }  // no Flush
+  cache_.set_deferring(true);
+  EXPECT_EQ(cache_.Find(cached_, "/a"), plain_.Find("/a"));
+  EXPECT_EQ(cache_.FindOrAdd(cached_, "/m"), plain_.Add("/m"));
+  EXPECT_TRUE(cache_.Flush(cached_));
+  EXPECT_EQ(cached_.index().Count(), cached_.Count());
+  for (const char* text : {"/a", "/q", "/m", "/y"}) {
+    EXPECT_EQ(cached_.Find(text), plain_.Find(text)) << text;
+  }
+  ExpectSameFiles();
+}
+
 TEST_F(StringIdCacheTest, ClosedTableFindsNothing) {
   cached_.Close();
   EXPECT_EQ(cache_.Find(cached_, "x"), -1);
