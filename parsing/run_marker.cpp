@@ -91,7 +91,7 @@ UnfinishedRunOutcome CheckUnfinishedRun(WorkspaceDatabase& database, Prompter& p
       PromptAnswer::kYes) {
     return UnfinishedRunOutcome::kKept;
   }
-  if (!database.Reset(reload_report_view)) return UnfinishedRunOutcome::kKept;
+  if (!database.ResetConfirmed(reload_report_view)) return UnfinishedRunOutcome::kKept;
   ClearUnfinishedRun(database.workspace_folder());
   return UnfinishedRunOutcome::kReset;
 }

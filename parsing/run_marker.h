@@ -57,8 +57,8 @@ enum class UnfinishedRunOutcome : uint8_t {
   kKept,   // the user kept the data (or the reset was declined or failed); the mark stays
 };
 
-// Tells the user of an unfinished run through `prompter` and, on Yes, resets `database` (which
-// confirms once more and calls `reload_report_view`) and clears the mark.
+// Tells the user of an unfinished run through `prompter` and, on Yes, resets `database` (the
+// Yes is the consent: no second question) and clears the mark.
 UnfinishedRunOutcome CheckUnfinishedRun(WorkspaceDatabase& database, Prompter& prompter,
                                         const std::function<void()>& reload_report_view);
 

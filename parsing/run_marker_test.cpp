@@ -105,29 +105,21 @@ TEST_F(UnfinishedRunCheckTest, DeclinedKeepsDataAndMark) {
   EXPECT_TRUE(fs::exists(marker()));
 }
 
-TEST_F(UnfinishedRunCheckTest, AgreedResetsAfterTheResetConfirmationAndClearsTheMark) {
+TEST_F(UnfinishedRunCheckTest, OneYesResetsAndClearsTheMark) {
   WriteMarker("garbage\n");
   ASSERT_TRUE(database_.Open());
   ASSERT_GE(database_.pages().Add(std::vector<int32_t>{1, 2, 3}), 0);
   database_.Release();
   int reloads = 0;
   prompter_.QueueAnswer(PromptAnswer::kYes);
-  prompter_.QueueAnswer(PromptAnswer::kYes);
   EXPECT_EQ(CheckUnfinishedRun(database_, prompter_, [&] { ++reloads; }),
             UnfinishedRunOutcome::kReset);
+  EXPECT_EQ(prompter_.messages().size(), 1u);
   EXPECT_EQ(reloads, 1);
   EXPECT_FALSE(fs::exists(marker()));
   ASSERT_TRUE(database_.Open());
   EXPECT_EQ(database_.pages().Count(), 0);
   database_.Release();
-}
-
-TEST_F(UnfinishedRunCheckTest, DeclinedResetConfirmationKeepsTheMark) {
-  WriteMarker("garbage\n");
-  prompter_.QueueAnswer(PromptAnswer::kYes);
-  prompter_.QueueAnswer(PromptAnswer::kNo);
-  EXPECT_EQ(CheckUnfinishedRun(database_, prompter_, {}), UnfinishedRunOutcome::kKept);
-  EXPECT_TRUE(fs::exists(marker()));
 }
 
 }  // namespace

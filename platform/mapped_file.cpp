@@ -99,6 +99,20 @@ Result<uint64_t> MappedFile::FileSize() const {
   return static_cast<uint64_t>(st.st_size);
 }
 
+Result<size_t> MappedFile::ReadAt(uint64_t offset, std::span<unsigned char> out) const {
+  if (fd_ < 0) return SystemError(EBADF);
+  size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done,
+                              static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return SystemError(errno);
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
 Status MappedFile::Resize(uint64_t size) {
   if (fd_ < 0) return SystemError(EBADF);
   if (const int fault = InjectedFault(MappedFileStep::kResize, path_); fault != 0) {

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "core/result.h"
@@ -42,6 +43,9 @@ class MappedFile {
 
   // Current length of the file on disk.
   Result<uint64_t> FileSize() const;
+  // Reads up to out.size() bytes from `offset` without mapping anything; returns how many were
+  // there (fewer at the end of the file).
+  Result<size_t> ReadAt(uint64_t offset, std::span<unsigned char> out) const;
   // Lengthens (or shortens) the file to `size` bytes; new bytes read as zero. Shortening below
   // the current view fails with EBUSY (unmap first): pages past the end would fault.
   Status Resize(uint64_t size);

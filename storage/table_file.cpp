@@ -1,6 +1,7 @@
 #include "storage/table_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -69,6 +70,29 @@ bool TableFile::OpenOrCreate(std::string_view table_path, uint32_t file_id,
     return false;
   }
   const uint64_t mapping_size = MappingSizeFor(*file_size);
+  // The header is judged before anything is mapped: mapping lengthens the file to whole steps,
+  // and a damaged file must stay exactly as it was found until the user agrees to a reset.
+  std::array<unsigned char, tf::kRecordCountOffset + 4> head{};
+  if (Result<size_t> read = file_.ReadAt(0, head); !read.ok()) {
+    file_.Close();
+    ShowError(WithSuffix(kOpenPrefix, "CreateFile failed", read.error()));
+    return false;
+  }
+  if (LoadLE32(head.data() + tf::kSignature1Offset) != tf::kSignature1 ||
+      LoadLE32(head.data() + tf::kSignature2Offset) != tf::kSignature2) {
+    file_.Close();
+    ShowError(Message(kOpenPrefix, "Bad Signature"));
+    return false;
+  }
+  // A record count beyond the capacity cannot come from this engine; trusting it would put
+  // units outside the view, so such a file is refused like one whose size is wrong.
+  if (LoadLE32(head.data() + tf::kMappedSizeOffset) != mapping_size ||
+      LoadLE32(head.data() + tf::kRecordCountOffset) >
+          std::min<int64_t>(tf::Capacity(unit_size_, mapping_size), INT32_MAX)) {
+    file_.Close();
+    ShowError(Message(kOpenPrefix, "Bad File Size"));
+    return false;
+  }
   if (Status resized = file_.Resize(mapping_size); !resized.ok()) {
     file_.Close();
     ShowError(WithSuffix(kOpenPrefix, "CreateFileMapping failed", resized.error()));
@@ -79,21 +103,7 @@ bool TableFile::OpenOrCreate(std::string_view table_path, uint32_t file_id,
     ShowError(WithSuffix(kOpenPrefix, "MapViewOfFile failed", mapped.error()));
     return false;
   }
-  const unsigned char* view = file_.data();
-  if (LoadLE32(view + tf::kSignature1Offset) != tf::kSignature1 ||
-      LoadLE32(view + tf::kSignature2Offset) != tf::kSignature2) {
-    file_.Close();
-    ShowError(Message(kOpenPrefix, "Bad Signature"));
-    return false;
-  }
   SetCapacityFromMapping();
-  // A record count beyond the capacity cannot come from this engine; trusting it would put
-  // units outside the view, so such a file is refused like one whose size is wrong.
-  if (Header32(kMapped) != mapping_size || Header32(kCount) > static_cast<uint32_t>(capacity_)) {
-    file_.Close();
-    ShowError(Message(kOpenPrefix, "Bad File Size"));
-    return false;
-  }
   SetHeader32(kFree, static_cast<uint32_t>(capacity_ - Count()));
   if (!user_header_out.empty()) {
     const std::span<const std::byte> stored = UserHeader();

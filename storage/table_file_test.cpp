@@ -93,16 +93,16 @@ TEST_F(TableFileTest, AppendPastCapacityGrowsOneZeroedStep) {
   EXPECT_EQ(PeekLE32(DiskPath(), 8), 131072u);
 }
 
-TEST_F(TableFileTest, ZeroByteFileHasBadSignatureAndIsLeftOneStepLong) {
+TEST_F(TableFileTest, ZeroByteFileHasBadSignatureAndIsLeftUntouched) {
   testing::WriteWholeFile(DiskPath(), "");
   TableFile table(prompter_, UnitSize::k4);
   EXPECT_FALSE(table.OpenOrCreate(Path(), 0));
   EXPECT_FALSE(table.is_open());
   EXPECT_EQ(EngineTexts(), std::vector<std::string>{"Can't open table: Bad Signature"});
-  EXPECT_EQ(DiskSize(DiskPath()), 65536u);
+  EXPECT_EQ(DiskSize(DiskPath()), 0u);
 }
 
-TEST_F(TableFileTest, FileCutShortHasBadFileSizeAndIsLengthenedToWholeSteps) {
+TEST_F(TableFileTest, FileCutShortHasBadFileSizeAndIsLeftUntouched) {
   {
     TableFile table(prompter_, UnitSize::k32);
     ASSERT_TRUE(table.Create(Path(), 0));
@@ -113,7 +113,7 @@ TEST_F(TableFileTest, FileCutShortHasBadFileSizeAndIsLengthenedToWholeSteps) {
   TableFile table(prompter_, UnitSize::k32);
   EXPECT_FALSE(table.OpenOrCreate(Path(), 0));
   EXPECT_EQ(EngineTexts(), std::vector<std::string>{"Can't open table: Bad File Size"});
-  EXPECT_EQ(DiskSize(DiskPath()), 131072u);
+  EXPECT_EQ(DiskSize(DiskPath()), 100000u);
 }
 
 TEST_F(TableFileTest, RecordCountBeyondCapacityIsRefusedAsBadFileSize) {

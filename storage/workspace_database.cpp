@@ -202,6 +202,10 @@ bool WorkspaceDatabase::Reset(const std::function<void()>& reload_report_view) {
       PromptAnswer::kYes) {
     return false;
   }
+  return ResetConfirmed(reload_report_view);
+}
+
+bool WorkspaceDatabase::ResetConfirmed(const std::function<void()>& reload_report_view) {
   if (!Create()) {
     prompter_->ShowError(kAppCaption, kFailedToCreate);
     return false;

@@ -68,6 +68,8 @@ class WorkspaceDatabase {
   // The "Remove all parsed data" command: confirms, creates the database anew, deletes every
   // file in reports/ and calls `reload_report_view`. False when declined or failed.
   bool Reset(const std::function<void()>& reload_report_view);
+  // Reset without its own question, for a caller that has already had the user's consent.
+  bool ResetConfirmed(const std::function<void()>& reload_report_view);
   // Opens the database for the report view and derives the day it shows first: the day after
   // the last hour in Hourly, or with no hours today in the user's time zone (`utc_now` plus
   // `your_time_zone_minutes`). When it cannot be opened, offers to reset it. The caller clears

@@ -1,5 +1,8 @@
 // Dumping and resetting the database from the command line, and what a damaged table does.
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
 
 #include "tests/cli_fixture.h"
 
@@ -48,22 +51,47 @@ TEST_F(CliTest, DumpRefusesUnknownTablesAndIndexes) {
 }
 
 TEST_F(CliTest, DamagedTableIsReportedAndNothingIsTouched) {
-  const std::string folder = NewWorkspace();
-  // Every table file is 65536 bytes; spoil the signature of all of them so the first one opened
-  // is certainly damaged, whatever its hashed name.
-  std::vector<fs::path> files;
-  for (const auto& entry : fs::directory_iterator(folder + "database")) files.push_back(entry);
-  for (const auto& file : files) {
-    std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
-    f.write("XXXX", 4);
-  }
-  const auto r = Velmora({"-w", folder, "dump", "Sessions"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("ZEQ Engine 2.0: Can't open table: Bad Signature"), std::string::npos)
-      << r.err;
-  EXPECT_NE(r.err.find("Velmora: Cannot open database"), std::string::npos) << r.err;
-  for (const auto& file : files) {
-    EXPECT_EQ(ReadFile(file.string()).substr(0, 4), "XXXX") << file;
+  struct Case {
+    const char* damage;
+    std::function<void(const fs::path&)> spoil;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {"bad signature",
+       [](const fs::path& file) {
+         std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+         f.write("XXXX", 4);
+       },
+       "ZEQ Engine 2.0: Can't open table: Bad Signature"},
+      {"longer than its header says",
+       [](const fs::path& file) { fs::resize_file(file, 3 * 65536); },
+       "ZEQ Engine 2.0: Can't open table: Bad File Size"},
+      {"emptied", [](const fs::path& file) { fs::resize_file(file, 0); },
+       "ZEQ Engine 2.0: Can't open table: Bad Signature"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.damage);
+    const std::string folder = NewWorkspace(std::string("t") + std::to_string(&c - &cases[0]));
+    std::ofstream(folder + "logs/a.log") << "127.0.0.1 - - [01/Feb/2024:10:00:00 +0000] "
+                                            "\"GET / HTTP/1.1\" 200 5 \"-\" \"x\"\n";
+    // Spoil every table file so the first one opened is certainly damaged, whatever its name.
+    std::map<fs::path, std::string> before;
+    for (const auto& entry : fs::directory_iterator(folder + "database")) {
+      c.spoil(entry.path());
+      before[entry.path()] = ReadFile(entry.path().string());
+    }
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"dump", "Sessions"}, {"parse"}, {"reset"}}) {
+      std::vector<std::string> args{"-w", folder};
+      args.insert(args.end(), command.begin(), command.end());
+      const auto r = Velmora(args);
+      EXPECT_EQ(r.status, 1) << command[0];
+      if (command[0] != "reset") {
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << command[0] << r.err;
+        EXPECT_NE(r.err.find("Velmora: Cannot open database"), std::string::npos) << r.err;
+      }
+    }
+    for (const auto& [file, bytes] : before) EXPECT_TRUE(ReadFile(file.string()) == bytes) << file;
   }
 }
 

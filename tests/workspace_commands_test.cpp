@@ -95,12 +95,29 @@ TEST_F(CliTest, DamagedSettingsFileIsRefusedAndKept) {
   const std::string folder = NewWorkspace();
   const std::string stw = folder + "site.stw";
   const std::string original = ReadFile(stw);
-  std::ofstream(stw, std::ios::binary) << original.substr(0, 5759);
-  const auto r = Velmora({"-w", stw, "settings", "show"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("The file 'site.stw'\nis not a valid Velmora workspace"), std::string::npos)
-      << r.err;
-  EXPECT_EQ(ReadFile(stw).size(), 5759u);
+  const std::vector<std::pair<const char*, std::string>> damages = {
+      {"one byte short", original.substr(0, 5759)},
+      {"wrong header", "XXXX" + original.substr(4)},
+      {"empty", ""},
+  };
+  for (const auto& [damage, bytes] : damages) {
+    SCOPED_TRACE(damage);
+    std::ofstream(stw, std::ios::binary | std::ios::trunc) << bytes;
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"settings", "show"},
+          {"settings", "set", "session-timeout", "10"},
+          {"parse"},
+          {"dump", "Hourly"}}) {
+      std::vector<std::string> args{"-w", stw};
+      args.insert(args.end(), command.begin(), command.end());
+      const auto r = Velmora(args);
+      EXPECT_EQ(r.status, 1) << command[0];
+      EXPECT_NE(r.err.find("The file 'site.stw'\nis not a valid Velmora workspace"),
+                std::string::npos)
+          << r.err;
+    }
+    EXPECT_EQ(ReadFile(stw), bytes);
+  }
 }
 
 }  // namespace
