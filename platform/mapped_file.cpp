@@ -103,8 +103,8 @@ Result<size_t> MappedFile::ReadAt(uint64_t offset, std::span<unsigned char> out)
   if (fd_ < 0) return SystemError(EBADF);
   size_t done = 0;
   while (done < out.size()) {
-    const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done,
-                              static_cast<off_t>(offset + done));
+    const ssize_t n =
+        ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return SystemError(errno);
     if (n == 0) break;

@@ -103,11 +103,10 @@ TEST_F(CliTest, DamagedSettingsFileIsRefusedAndKept) {
   for (const auto& [damage, bytes] : damages) {
     SCOPED_TRACE(damage);
     std::ofstream(stw, std::ios::binary | std::ios::trunc) << bytes;
-    for (const std::vector<std::string>& command :
-         {std::vector<std::string>{"settings", "show"},
-          {"settings", "set", "session-timeout", "10"},
-          {"parse"},
-          {"dump", "Hourly"}}) {
+    for (const std::vector<std::string>& command : {std::vector<std::string>{"settings", "show"},
+                                                    {"settings", "set", "session-timeout", "10"},
+                                                    {"parse"},
+                                                    {"dump", "Hourly"}}) {
       std::vector<std::string> args{"-w", stw};
       args.insert(args.end(), command.begin(), command.end());
       const auto r = Velmora(args);
