@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analysis/country_table_testing.h"
+#include "analysis/standard_classifiers.h"
 #include "platform/anonymous_memory.h"
 
 namespace velmora {
@@ -206,11 +207,21 @@ TEST(CountryTableTest, BisectionAgreesWithALinearScanOnRandomNestedNetworks) {
     const std::vector<unsigned char> bytes = RecordBytes(networks);
     const CountryTable table = Build(Pack(bytes));
     ASSERT_EQ(table.record_count(), networks.size());
-    for (int i = 0; i < 2000; ++i) {
+    std::vector<uint32_t> probes;
+    for (int i = 0; i < 6000; ++i) {
       // Half the probes start from a listed network so that long prefixes get hit too.
       uint32_t address = random();
       if (i % 2 == 0) address = networks[random() % networks.size()].network | (random() & 0xFF);
+      probes.push_back(address);
       ASSERT_EQ(table.CountryOfAddress(address), LinearCountryOf(bytes, address)) << address;
+    }
+    // The classifiers' memo of recent addresses answers the same, hit or evicted.
+    StandardClassifiers classifiers(table);
+    for (int pass = 0; pass < 2; ++pass) {
+      for (const uint32_t address : probes) {
+        ASSERT_EQ(classifiers.CountryOfClient(false, address, ""), LinearCountryOf(bytes, address))
+            << address;
+      }
     }
   }
 }
@@ -244,7 +255,7 @@ TEST(CountryTableTest, ThreadsLookUpWithoutLocks) {
   std::vector<int> wrong(4, 0);
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&, t] {
-      for (int i = 0; i < 20000; ++i) {
+      for (int i = 0; i < 6000; ++i) {
         if (table.CountryOfAddress(Ip(10, 20, 30, i & 0x7F)) != kGB) ++wrong[t];
       }
     });

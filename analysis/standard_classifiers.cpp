@@ -23,7 +23,12 @@ void StandardClassifiers::AnalyseReferrer(WorkspaceDatabase& db, int32_t referre
 }
 
 uint16_t StandardClassifiers::CountryOfClient(bool named, uint32_t address, std::string_view host) {
-  return countries_->CountryOfClient(named, address, host);
+  if (named) return countries_->CountryOfHostName(host);
+  CountrySlot& slot = country_memo_[(address * 0x9E3779B1u) >> 18];
+  if (!slot.used || slot.address != address) {
+    slot = {address, countries_->CountryOfAddress(address), true};
+  }
+  return slot.country;
 }
 
 }  // namespace velmora

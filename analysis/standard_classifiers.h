@@ -3,6 +3,9 @@
 // search-engine table, and the IP-to-country table built at start-up.
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 #include "analysis/country_table.h"
 #include "analysis/request_classifiers.h"
 
@@ -21,7 +24,17 @@ class StandardClassifiers final : public RequestClassifiers {
   uint16_t CountryOfClient(bool named, uint32_t address, std::string_view host) override;
 
  private:
+  // The same visitors come back all day, and a lookup is up to 29 binary searches: the last
+  // answer for each slot of addresses is kept (one classifier serves one run's worker).
+  struct CountrySlot {
+    uint32_t address = 0;
+    uint16_t country = 0;
+    bool used = false;
+  };
+  static constexpr size_t kCountrySlots = 16384;  // a power of two
+
   const CountryTable* countries_;
+  std::array<CountrySlot, kCountrySlots> country_memo_{};
 };
 
 }  // namespace velmora

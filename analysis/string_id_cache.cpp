@@ -24,7 +24,7 @@ int32_t StringIdCache::Lookup(const StringTable& table, std::string_view text,
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     const Slot& slot = slots_[i];
     if (slot.id < 0) return -1;
-    if (slot.hash == hash && table.Get(slot.id) == text) return slot.id;
+    if (slot.hash == hash && table.Holds(slot.id, text)) return slot.id;
   }
 }
 

@@ -56,13 +56,47 @@ int32_t Saturate32(uint64_t value) {
   return static_cast<int32_t>(std::min<uint64_t>(value, std::numeric_limits<int32_t>::max()));
 }
 
-// 1..12 for "Jan".."Dec" in any case, 0 otherwise.
+// 1..12 for "Jan".."Dec" in any case, 0 otherwise. Read on every line of most logs, so the three
+// letters are folded into one number (c | 0x20 lowers a letter and turns no other byte into one).
 int MonthFromAbbreviation(std::string_view text) {
   if (text.size() != 3) return 0;
-  for (int month = 1; month <= 12; ++month) {
-    if (AsciiEqualsIgnoreCase(text, MonthAbbreviation(month))) return month;
+  const uint32_t key = (uint32_t{static_cast<unsigned char>(text[0])} << 16 |
+                        uint32_t{static_cast<unsigned char>(text[1])} << 8 |
+                        uint32_t{static_cast<unsigned char>(text[2])}) |
+                       0x202020u;
+  constexpr auto kKey = [](const char(&m)[4]) {
+    return uint32_t{static_cast<unsigned char>(m[0])} << 16 |
+           uint32_t{static_cast<unsigned char>(m[1])} << 8 |
+           uint32_t{static_cast<unsigned char>(m[2])};
+  };
+  switch (key) {
+    case kKey("jan"):
+      return 1;
+    case kKey("feb"):
+      return 2;
+    case kKey("mar"):
+      return 3;
+    case kKey("apr"):
+      return 4;
+    case kKey("may"):
+      return 5;
+    case kKey("jun"):
+      return 6;
+    case kKey("jul"):
+      return 7;
+    case kKey("aug"):
+      return 8;
+    case kKey("sep"):
+      return 9;
+    case kKey("oct"):
+      return 10;
+    case kKey("nov"):
+      return 11;
+    case kKey("dec"):
+      return 12;
+    default:
+      return 0;
   }
-  return 0;
 }
 
 // The dotted address of %s: three groups of one to three digits each followed by ".", then a
@@ -98,7 +132,11 @@ bool MatchLine(std::string_view line, LogRecord& record, const CompiledFormat& f
     switch (token.kind) {
       case K::kLiteral: {
         const std::string_view literal = format.Literal(token);
-        if (line.substr(pos, literal.size()) != literal) return false;
+        // Literals are mostly one or two characters: a loop beats a call to memcmp.
+        if (line.size() - pos < literal.size()) return false;
+        for (size_t i = 0; i < literal.size(); ++i) {
+          if (line[pos + i] != literal[i]) return false;
+        }
         pos += literal.size();
         continue;
       }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "core/ascii.h"
 #include "core/tick_time.h"
 #include "parsing/format_candidates.h"
 #include "parsing/format_compiler.h"
@@ -241,6 +242,26 @@ INSTANTIATE_TEST_SUITE_P(
                     EXPECT_EQ(r.calendar_time, Calendar(2000, 10, 10, 13, 55, 36));
                   }}),
     [](const ::testing::TestParamInfo<FieldCase>& info) { return std::string(info.param.name); });
+
+TEST(MatcherTest, MonthNamesInAnyCaseAndNothingThatOnlyLooksLikeOne) {
+  const CompiledFormat format = CompiledFormat::Compile("%M");
+  const char* names[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  LogRecord record;
+  for (int month = 1; month <= 12; ++month) {
+    std::string name = names[month - 1];
+    for (std::string text : {name, AsciiUppered(name), AsciiLowered(name)}) {
+      record.Reset();
+      ASSERT_TRUE(MatchLine(text, record, format)) << text;
+      EXPECT_EQ(record.calendar_time.month, month) << text;
+    }
+  }
+  // Bytes that differ from a letter only in bit 5 are no letters.
+  for (const char* text : {"J@N", "j`n", "Ja\x0E", "\xCAan", "Jam", "Ja", "Janu"}) {
+    record.Reset();
+    EXPECT_FALSE(MatchLine(text, record, format)) << text;
+  }
+}
 
 TEST(MatcherTest, FailedMatchMayLeaveFieldsWritten) {
   LogRecord record;

@@ -11,6 +11,12 @@ namespace velmora {
 // match they would allow the latest star allows too, so the cost stays O(mask * text) at worst
 // and masks such as "*a*a*a*b" cannot blow up.
 bool MatchFileMask(std::string_view mask, std::string_view text) {
+  // Most resource masks are a star and an ending ("*.gif"): a suffix test, with no walk.
+  if (mask.size() > 1 && mask[0] == '*' && mask.find_first_of("*?", 1) == std::string_view::npos) {
+    const std::string_view ending = mask.substr(1);
+    return text.size() >= ending.size() &&
+           AsciiEqualsIgnoreCase(text.substr(text.size() - ending.size()), ending);
+  }
   size_t m = 0;
   size_t t = 0;
   size_t star = std::string_view::npos;  // position of the last '*' seen in the mask

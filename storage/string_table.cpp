@@ -119,4 +119,14 @@ std::string_view StringTable::Get(int32_t id) const {
           nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - stored) : available};
 }
 
+bool StringTable::Holds(int32_t id, std::string_view text) const {
+  const int64_t offset = HeapOffset(id);
+  if (offset < 0) return text.empty();
+  const auto* stored = reinterpret_cast<const char*>(heap().UnitAt(static_cast<int32_t>(offset)));
+  const auto available = static_cast<size_t>(heap().Count() - offset);
+  if (available < text.size()) return false;
+  if (std::memcmp(stored, text.data(), text.size()) != 0) return false;
+  return available == text.size() || stored[text.size()] == '\0';
+}
+
 }  // namespace velmora

@@ -40,6 +40,8 @@ class StringTable : public HeapTableFiles {
 
   // The string of `id`; empty for an id outside the table. Valid until the next Add.
   std::string_view Get(int32_t id) const;
+  // Get(id) == text for a `text` without NULs, without measuring the stored string first.
+  bool Holds(int32_t id, std::string_view text) const;
 
  private:
   // strcmp of `key` against the string at heap offset `offset` (-1: the empty string).

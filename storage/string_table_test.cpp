@@ -132,6 +132,13 @@ TEST_F(StringTableTest, DamagedOffsetsAndMissingTerminatorStayInsideTheFiles) {
   table_.heap().UnitAt(table_.heap().Count() - 1)[0] = 'X';
   table_.offsets().SetEntry(1, 6);
   EXPECT_EQ(table_.Get(1), "betaX");
+  // Holds answers as Get does, for prefixes, extensions, strings without a terminator and ids
+  // outside the table.
+  for (const int32_t id : {-1, 0, 1, 7}) {
+    for (const char* text : {"", "alpha", "alph", "alphaX", "beta", "betaX", "betaXY"}) {
+      EXPECT_EQ(table_.Holds(id, text), table_.Get(id) == text) << id << " " << text;
+    }
+  }
   table_.index().SetEntry(0, 0xFFFFFFFF);  // an id outside the table reads as ""
   EXPECT_GE(table_.Add("gamma"), 0);
 }
