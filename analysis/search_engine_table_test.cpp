@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "analysis/referrer_analysis.h"
 #include "core/ascii.h"
@@ -253,6 +256,36 @@ TEST(SearchEngineTable, EveryRowIsReachableByItsOwnSearchUrl) {
     EXPECT_EQ(got.engine, static_cast<int>(row)) << kSamples[row] << " filed under " << got.domain;
     EXPECT_EQ(got.kind, ReferrerKind::kSearchEngine) << kSamples[row];
     EXPECT_EQ(got.phrase.value_or("(none)"), "web log analyzer") << kSamples[row];
+  }
+}
+
+// The domain search skips rows by the character pairs of their hosts; it must find exactly the
+// first row one of whose hosts is part of the domain, as a plain scan of every host does.
+TEST(SearchEngineTable, DomainSearchFindsTheFirstRowHoldingAHostOfTheDomain) {
+  const auto first_row_by_scan = [](std::string_view domain) {
+    const std::span<const SearchEngineRow> rows = SearchEngineRows();
+    for (size_t row = 1; row < rows.size(); ++row) {
+      for (size_t i = 0; i < CountSet(rows[row].hosts); ++i) {
+        if (domain.find(rows[row].hosts[i]) != std::string_view::npos) {
+          return static_cast<int>(row);
+        }
+      }
+    }
+    return 0;
+  };
+  std::vector<std::string> domains = {"", "a", "example.org", "www.example.co.uk"};
+  const std::span<const SearchEngineRow> rows = SearchEngineRows();
+  for (size_t row = 1; row < rows.size(); ++row) {
+    for (size_t i = 0; i < CountSet(rows[row].hosts); ++i) {
+      const std::string host(rows[row].hosts[i]);
+      domains.push_back(host);
+      domains.push_back("www." + host + ".example");
+      domains.push_back(host.substr(1));                   // loses its first pair
+      domains.push_back(host.substr(0, host.size() - 1));  // loses its last pair
+    }
+  }
+  for (const std::string& domain : domains) {
+    EXPECT_EQ(FindEngineByDomain(domain), first_row_by_scan(domain)) << domain;
   }
 }
 

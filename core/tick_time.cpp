@@ -45,10 +45,11 @@ std::optional<Ticks> CalendarToTicks(const CalendarTime& t) {
          t.milliseconds * kTicksPerMillisecond;
 }
 
-CalendarTime TicksToCalendar(Ticks ticks) {
+namespace {
+
+// Year, month, day and day of week of day number `days` since 1 January 1601.
+CalendarTime DateOfDay(int64_t days) {
   CalendarTime out;
-  int64_t days = static_cast<int64_t>(ticks / kTicksPerDay);
-  Ticks rest = ticks % kTicksPerDay;
   out.day_of_week = static_cast<uint16_t>((days + 1) % 7);
 
   // Whole 400-, 100-, 4- and 1-year cycles from 1601, which starts a 400-year cycle.
@@ -73,6 +74,22 @@ CalendarTime TicksToCalendar(Ticks ticks) {
   out.year = static_cast<uint16_t>(year);
   out.month = static_cast<uint16_t>(month);
   out.day = static_cast<uint16_t>(days + 1);
+  return out;
+}
+
+}  // namespace
+
+CalendarTime TicksToCalendar(Ticks ticks) {
+  // A log's lines come in time order, so the date asked for is nearly always the last one.
+  thread_local int64_t last_days = -1;
+  thread_local CalendarTime last_date;
+  const auto days = static_cast<int64_t>(ticks / kTicksPerDay);
+  if (days != last_days) {
+    last_date = DateOfDay(days);
+    last_days = days;
+  }
+  CalendarTime out = last_date;
+  Ticks rest = ticks % kTicksPerDay;
   out.hour = static_cast<uint16_t>(rest / kTicksPerHour);
   rest %= kTicksPerHour;
   out.minute = static_cast<uint16_t>(rest / kTicksPerMinute);
