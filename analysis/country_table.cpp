@@ -107,10 +107,13 @@ void CountryTable::Prepare(size_t unpacked) {
   record_count_ = kept;
 
   auto* first = reinterpret_cast<PreparedRecord*>(bytes);
-  std::sort(first, first + kept, [](const PreparedRecord& a, const PreparedRecord& b) {
+  const auto lookup_order = [](const PreparedRecord& a, const PreparedRecord& b) {
     if (a.prefix_length != b.prefix_length) return a.prefix_length < b.prefix_length;
     return a.network < b.network;
-  });
+  };
+  // The shipped table comes in lookup order; checking costs one pass, sorting several.
+  if (!std::is_sorted(first, first + kept, lookup_order))
+    std::sort(first, first + kept, lookup_order);
 
   start_.fill(-1);
   int next_unset = 0;

@@ -216,11 +216,14 @@ def aligned_networks(first, last):
 
 
 def build_records(networks):
-    out = bytearray()
+    """The records in the order lookups search them (prefix length, then network), so that the
+    program need not sort them at start-up."""
+    records = []
     for first, last, code in joined_ranges(networks):
         for network, length in aligned_networks(first, last):
-            out += struct.pack(">Ib2s", network, length, code.encode("ascii"))
-    return bytes(out)
+            records.append((length, network, code))
+    return b"".join(struct.pack(">Ib2s", network, length, code.encode("ascii"))
+                    for length, network, code in sorted(records))
 
 
 def unpack_records(packed):
