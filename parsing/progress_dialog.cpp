@@ -12,6 +12,7 @@ using std::chrono::milliseconds;
 
 // The window's timer: how often the dialog looks at the view and the worker while it waits.
 constexpr milliseconds kTick{100};
+constexpr milliseconds kBarWakeGap{50};
 // The short waits on the thread handle before and after the termination question.
 constexpr milliseconds kShortWait{10};
 
@@ -41,8 +42,13 @@ ProgressDialog::~ProgressDialog() {
   if (worker_.joinable()) worker_.join();
 }
 
-void ProgressDialog::PostRefresh() {
+void ProgressDialog::PostRefresh(bool only_bar) {
   refresh_posted_ = true;
+  if (only_bar) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_bar_wake_ < kBarWakeGap) return;
+    last_bar_wake_ = now;
+  }
   wake_.notify_all();
 }
 
@@ -65,11 +71,12 @@ void ProgressDialog::SetDetail(std::optional<std::string_view> text, int32_t pos
     state_.detail.assign(*text);
     dirty_ |= kProgressDetail;
   }
-  if (MovesBar(position, state_.file_position)) {
+  const bool moves = MovesBar(position, state_.file_position);
+  if (moves) {
     state_.file_position = position;
     dirty_ |= kProgressFileBar;
   }
-  PostRefresh();
+  if (text || moves) PostRefresh(/*only_bar=*/!text);
 }
 
 void ProgressDialog::SetFileCount(int32_t count) {
