@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -10,6 +11,7 @@
 #include "parsing/custom_parser.h"
 #include "parsing/format_detection.h"
 #include "parsing/overlapped_log_reader.h"
+#include "parsing/pipelined_sink.h"
 #include "parsing/resource_class_memo.h"
 #include "parsing/w3c_parser.h"
 #include "platform/sequential_file.h"
@@ -236,7 +238,11 @@ bool ParseDriver::ParseNewFile(const std::string& path, ProgressDialog& dialog) 
       break;
   }
 
-  FileSink sink(*this, dialog);
+  FileSink file_sink(*this, dialog);
+  // Matching the lines and analysing the records overlap on two cores.
+  std::optional<PipelinedSink> pipelined;
+  if (settings_.accelerated) pipelined.emplace(file_sink);
+  ParseSink& sink = pipelined ? static_cast<ParseSink&>(*pipelined) : file_sink;
   bool read_to_end;
   // A file that cannot be opened (gone since the listing, not readable) reads as empty like any
   // other, but is not recorded: recording it would keep its lines out of every later run.
@@ -250,6 +256,7 @@ bool ParseDriver::ParseNewFile(const std::string& path, ProgressDialog& dialog) 
                       ? hooks_.parsers.parse_w3c(*reader, settings_.options, sink)
                       : hooks_.parsers.parse_custom(*reader, *format, settings_.options, sink);
   }
+  if (pipelined) pipelined->Finish();
   if (!read_to_end || !openable) return false;
   return database_.AddParsedLog(FileNameOf(path));
 }
