@@ -24,7 +24,7 @@ void StandardClassifiers::AnalyseReferrer(WorkspaceDatabase& db, int32_t referre
 
 uint16_t StandardClassifiers::CountryOfClient(bool named, uint32_t address, std::string_view host) {
   if (named) return countries_->CountryOfHostName(host);
-  CountrySlot& slot = country_memo_[(address * 0x9E3779B1u) >> 18];
+  CountrySlot& slot = country_memo_[(address * 0x9E3779B1u) >> 16];
   if (!slot.used || slot.address != address) {
     slot = {address, countries_->CountryOfAddress(address), true};
   }

@@ -3,8 +3,8 @@
 // search-engine table, and the IP-to-country table built at start-up.
 #pragma once
 
-#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "analysis/country_table.h"
 #include "analysis/request_classifiers.h"
@@ -31,10 +31,10 @@ class StandardClassifiers final : public RequestClassifiers {
     uint16_t country = 0;
     bool used = false;
   };
-  static constexpr size_t kCountrySlots = 16384;  // a power of two
+  static constexpr size_t kCountrySlots = 65536;  // a power of two (512 KiB)
 
   const CountryTable* countries_;
-  std::array<CountrySlot, kCountrySlots> country_memo_{};
+  std::vector<CountrySlot> country_memo_ = std::vector<CountrySlot>(kCountrySlots);
 };
 
 }  // namespace velmora
