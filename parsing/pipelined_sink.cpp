@@ -169,11 +169,14 @@ void PipelinedSink::Consume() {
       inner_.ProcessRecord(*record, scalars.analysed != 0);
       next += length;
     }
+    bool room;
     {
       std::lock_guard lock(lock_);
       consumed_ = next;
+      // A waiting writer has published all it wrote and waits for half the ring: wake it then.
+      room = published_ - consumed_ <= kRingBytes / 2;
     }
-    has_room_.notify_one();
+    if (room) has_room_.notify_one();
   }
 }
 
