@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <string_view>
 
@@ -12,26 +11,6 @@ namespace velmora {
 namespace {
 
 int Recognize(std::string_view text) { return RecognizeSpider(AsciiLowered(text)); }
-
-TEST(SpiderTable, OriginalListHasItsShape) {
-  const auto rows = SpiderRows().first(kOriginalSpiderRows);
-  int with_a = 0, with_a2 = 0, with_b = 0, with_b2 = 0, exact_only = 0, slash = 0;
-  for (const SpiderRow& row : rows) {
-    with_a += !row.a.empty();
-    with_a2 += !row.a2.empty();
-    with_b += !row.b.empty();
-    with_b2 += !row.b2.empty();
-    exact_only += row.a.empty() && row.b.empty() && !row.exact.empty();
-    slash += row.a.ends_with('/');
-  }
-  EXPECT_EQ(with_a, 190);
-  EXPECT_EQ(with_a2, 23);
-  EXPECT_EQ(with_b, 3);
-  EXPECT_EQ(with_b2, 0);
-  EXPECT_EQ(exact_only, 4);
-  EXPECT_EQ(slash, 96);
-  EXPECT_GT(SpiderCount(), kOriginalSpiderRows);
-}
 
 TEST(SpiderTable, EveryRowIsWellFormed) {
   for (int i = 0; i < SpiderCount(); ++i) {
@@ -47,63 +26,10 @@ TEST(SpiderTable, EveryRowIsWellFormed) {
   }
 }
 
-// The rows whose patterns the list fixes, exactly as stored.
-TEST(SpiderTable, TellingRowsAreExact) {
-  struct Telling {
-    int row;
-    std::string_view name, a, a2, b, exact;
-  };
-  const Telling cases[] = {
-      {0, "GoogleBot", "googlebot/", "googlebot.com", "", ""},
-      {2, "Scooter-W3", "scooter-w3", "", "scooter-3", ""},
-      {7, "Ask Jeeves", "mozilla/2.0", "jeeves", "", ""},
-      {16, "MS FrontPage", "mozilla/2.0", "frontpage", "", ""},
-      {97, "LinkScan", "linkscan server/", "", "linkscan workstation/", ""},
-      {135, "SpiderView(tm)", "spiderview", "unix", "", ""},
-      {152, "WWWC", "wwwc/", "", "", ""},
-      {153, "XGET", "xget/", "", "", ""},
-      {163, "Larbin", "larbin", "", "", ""},
-      {164, "Aport", "", "", "", "aport"},
-      {165, "Flunky", "", "", "", "flunky"},
-      {166, "sitechecker", "", "", "", "sitechecker"},
-      {167, "Java1.x.x", "java1.3.", "", "java1.2.", ""},
-      {170, "$botname", "$botname", "", "", ""},
-      {172, "MSIECrawler", "mozilla/4.0", "msiecrawler", "", ""},
-      {174, "Mozilla", "", "", "", "mozilla"},
-      {182, "iaea", "(compatible)", "", "", ""},
-      {187, "Yandex", "yandex/", "", "", ""},
-      {192, "BaiDuSpider", "baiduspider", "", "", ""},
-      {193, "nabot", "nabot/", "", "", ""},
-  };
-  for (const Telling& c : cases) {
-    const SpiderRow& row = SpiderRows()[static_cast<size_t>(c.row)];
-    EXPECT_EQ(row.name, c.name) << c.row;
-    EXPECT_EQ(row.a, c.a) << c.row;
-    EXPECT_EQ(row.a2, c.a2) << c.row;
-    EXPECT_EQ(row.b, c.b) << c.row;
-    EXPECT_EQ(row.exact, c.exact) << c.row;
-  }
-  // The operator's domain as second pattern, and a host or domain as pattern A.
-  for (int row : {0, 1, 5, 6, 8, 9, 14, 36, 154, 161, 169, 173, 177, 180, 188}) {
-    EXPECT_NE(SpiderRows()[static_cast<size_t>(row)].a2.find('.'), std::string_view::npos) << row;
-  }
-  for (int row : {15, 118, 157, 159}) {
-    EXPECT_NE(SpiderRows()[static_cast<size_t>(row)].a.find('.'), std::string_view::npos) << row;
-  }
-}
-
-TEST(SpiderTable, NamesAndCount) {
-  EXPECT_EQ(SpiderName(0), "GoogleBot");
-  EXPECT_EQ(SpiderName(193), "nabot");
+TEST(SpiderTable, NamesOutsideTheTableAreEmpty) {
   EXPECT_EQ(SpiderName(-1), "");
   EXPECT_EQ(SpiderName(SpiderCount()), "");
   EXPECT_EQ(SpiderName(SpiderCount() - 1), SpiderRows().back().name);
-  // Rows left unnamed by the original list carry plain names, not addresses.
-  for (int row : {15, 24, 31, 36, 145, 157, 159, 171, 173, 177, 188}) {
-    const std::string_view name = SpiderName(row);
-    EXPECT_EQ(name.find('@'), std::string_view::npos) << row;
-    EXPECT_EQ(name.find(".com"), std::string_view::npos) << row;
-  }
 }
 
 struct RuleCase {
