@@ -37,47 +37,27 @@ struct RuleCase {
   int row;
 };
 
+// Each row's own published text is proved in the samples test; these are the near misses and
+// variants around the rows' patterns.
 TEST(RecognizeSpider, MatchingRules) {
   const RuleCase cases[] = {
-      // Exact-text rows match the whole text only.
-      {"Mozilla", 174},
+      // Exact-text rows match the whole text only, in any case.
       {"MOZILLA", 174},
-      {"Aport", 164},
       {"aport/1.0", -1},
-      {"Flunky", 165},
-      {"SiteChecker", 166},
       {"sitechecker 2", -1},
       // The second pattern is required.
       {"Mozilla/2.0", -1},
       {"Mozilla/2.0 (compatible; Ask Jeeves)", 7},
-      {"Mozilla/2.0 (compatible; MS FrontPage 4.0)", 16},
-      {"Mozilla/2.0 (compatible; T-H-U-N-D-E-R-S-T-O-N-E)", 175},
-      {"Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; MSIECrawler)", 172},
       {"SpiderView 1.0", -1},
-      {"SpiderView 1.0/unix", 135},
       {"ZyBorg/1.0 (wn-14.zyborg@looksmart.net)", -1},
       // Googlebot without the operator's domain is not row 0, but today's row takes it.
-      {"Googlebot/2.1 (+http://www.googlebot.com/bot.html)", 0},
       {"Googlebot/2.1", 194},
       // Pattern B, and A and B of the same row.
-      {"Scooter-W3.1.2", 2},
       {"Scooter-3.2.EX", 2},
-      {"LinkScan Server/5.5", 97},
       {"LinkScan Workstation/5.5", 97},
-      {"Java1.3.1", 167},
       {"Java1.2.2", 167},
       {"Java1.4.0", -1},
-      // Case never matters: the test runs on the lower-cased copy.
-      {"WWWC/1.06", 152},
       {"wwwc/1.06", 152},
-      {"XGET/0.7", 153},
-      {"Mozilla/4.0 (compatible)", 182},
-      // Product tokens as published.
-      {"Yandex/1.01.001 (compatible; Win16; I)", 187},
-      {"larbin_2.6.2 larbin2.6.2@unspecified.mail", 163},
-      {"Baiduspider+(+http://www.baidu.com/search/spider.htm)", 192},
-      // First row wins: "$botname" is a template left unfilled, before the generic rows.
-      {"$botname/$botversion", 170},
       // Nothing to recognise.
       {"", -1},
       {"x", -1},
