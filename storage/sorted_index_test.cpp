@@ -39,15 +39,6 @@ class SortedIndexTest : public ::testing::Test {
   std::vector<int> keys_;
 };
 
-TEST_F(SortedIndexTest, EmptyIndexFindsNothingInAnyMode) {
-  for (const SearchMode mode :
-       {SearchMode::kExact, SearchMode::kUpperBound, SearchMode::kStrictLower}) {
-    const SearchResult r = Search(5, mode);
-    EXPECT_EQ(r.position, -1);
-    EXPECT_FALSE(r.found);
-  }
-}
-
 TEST_F(SortedIndexTest, ModesOnASmallIndexWithARunOfEquals) {
   Fill({10, 20, 20, 20, 30});
   struct Case {
@@ -77,7 +68,7 @@ TEST_F(SortedIndexTest, ModesOnASmallIndexWithARunOfEquals) {
 }
 
 // Every mode against a linear scan, on random sorted data with many duplicates, every size
-// from 0 to 70 and every key from below the least to above the greatest.
+// from 0 (the empty index) to 70 and every key from below the least to above the greatest.
 TEST_F(SortedIndexTest, EveryModeAgreesWithALinearScan) {
   std::mt19937 rng(2024);
   for (int size = 0; size <= 70; ++size) {
