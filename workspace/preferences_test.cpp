@@ -35,20 +35,6 @@ TEST_F(PreferencesTest, ValuesAreWrittenAtOnceAndReadBack) {
   EXPECT_FALSE(again.Get(kAppSection, "Next tip").has_value());
 }
 
-TEST_F(PreferencesTest, ThirteenthWorkspaceDropsTheOldest) {
-  RecentList list;
-  for (int i = 1; i <= 13; ++i) list.Add(Path(i));
-  ASSERT_EQ(list.entries().size(), 12u);
-  EXPECT_EQ(list.entries().front(), Path(2));
-  EXPECT_EQ(list.MostRecent(), Path(13));
-
-  list.Add(Path(5));  // reopening moves it up without a second entry
-  EXPECT_EQ(list.entries().size(), 12u);
-  EXPECT_EQ(list.MostRecentFirst()[0], Path(5));
-  EXPECT_EQ(list.MostRecentFirst()[1], Path(13));
-  EXPECT_EQ(std::count(list.entries().begin(), list.entries().end(), Path(5)), 1);
-}
-
 TEST_F(PreferencesTest, CapacityIsClamped) {
   struct Case {
     size_t asked;
@@ -133,8 +119,6 @@ TEST_F(PreferencesTest, NextTipWrapsAndTreatsNonsenseAsZero) {
     EXPECT_EQ(tip.text, kTipsOfTheDay[c.shown]);
     EXPECT_EQ(prefs_.Get(kAppSection, "Next tip"), c.next);
   }
-  EXPECT_EQ(kTipsOfTheDay[5],
-            "You can find broken links on your site using '404 Error Referrers' report");
 }
 
 TEST_F(PreferencesTest, ShowTipAtStartupIgnoresCase) {
