@@ -2,6 +2,8 @@
 
 #include <array>
 #include <bitset>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace velmora {
@@ -48,9 +50,7 @@ const std::vector<std::array<HostPairs, 3>>& EngineHostPairs() {
   return pairs;
 }
 
-}  // namespace
-
-int FindEngineByDomain(std::string_view domain) {
+int ScanEnginesForDomain(std::string_view domain) {
   const std::span<const SearchEngineRow> rows = SearchEngineRows();
   const std::vector<std::array<HostPairs, 3>>& pairs = EngineHostPairs();
   PairSet present;
@@ -65,6 +65,27 @@ int FindEngineByDomain(std::string_view domain) {
     }
   }
   return 0;
+}
+
+}  // namespace
+
+int FindEngineByDomain(std::string_view domain) {
+  // A site's referrers come from a few thousand domains: the answer for the last domain of each
+  // slot is kept (per thread, so that nothing is shared).
+  constexpr size_t kSlots = 4096;  // a power of two
+  constexpr size_t kLongestRemembered = 96;
+  struct Slot {
+    std::string domain;
+    int row = -1;
+  };
+  if (domain.size() > kLongestRemembered) return ScanEnginesForDomain(domain);
+  thread_local std::vector<Slot> memo(kSlots);
+  Slot& slot = memo[std::hash<std::string_view>{}(domain) & (kSlots - 1)];
+  if (slot.row < 0 || slot.domain != domain) {
+    slot.row = ScanEnginesForDomain(domain);
+    slot.domain.assign(domain);
+  }
+  return slot.row;
 }
 
 }  // namespace velmora

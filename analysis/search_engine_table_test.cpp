@@ -225,8 +225,10 @@ TEST(SearchEngineTable, DomainSearchFindsTheFirstRowHoldingAHostOfTheDomain) {
       domains.push_back(host.substr(0, host.size() - 1));  // loses its last pair
     }
   }
-  for (const std::string& domain : domains) {
-    EXPECT_EQ(FindEngineByDomain(domain), first_row_by_scan(domain)) << domain;
+  for (int pass = 0; pass < 2; ++pass) {  // the second pass answers from the memo
+    for (const std::string& domain : domains) {
+      EXPECT_EQ(FindEngineByDomain(domain), first_row_by_scan(domain)) << domain;
+    }
   }
 }
 
