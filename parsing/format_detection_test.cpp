@@ -47,10 +47,6 @@ TEST(FormatDetectionTest, CandidateTableKeepsItsOrder) {
   EXPECT_EQ(FormatCandidates()[3], four);
 }
 
-TEST(FormatDetectionTest, CombinedLogChoosesCandidate7) {
-  EXPECT_EQ(Detect(CombinedLog(50)), Candidate(7));
-}
-
 TEST(FormatDetectionTest, CommonLogChoosesCandidate1) {
   std::string log;
   for (int i = 0; i < 30; ++i) {

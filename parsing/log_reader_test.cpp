@@ -92,12 +92,6 @@ TEST(LogReaderTest, EveryKindReadsBackItsText) {
   }
 }
 
-TEST(LogReaderTest, BufferSizesAreTheSpecifiedOnes) {
-  EXPECT_EQ(MakeLogReader("a.log")->buffer_size(), 65'536u);
-  EXPECT_EQ(MakeLogReader("a.gz")->buffer_size(), 4'096u);
-  EXPECT_EQ(MakeLogReader("a.bz2")->buffer_size(), 4'096u);
-}
-
 TEST(LogReaderTest, GzipHeaderFieldsAreSkipped) {
   TempDir dir;
   const std::string text = SampleLogText(50);
