@@ -135,7 +135,7 @@ LogRecord CompletedRecord(std::string_view stem, const ParseOptions& options = {
   return record;
 }
 
-TEST(CompletionTest, DefaultDocumentAndCaseMapping) {
+TEST(CompletionTest, DefaultDocumentCutTo2048AndCaseMapping) {
   ParseOptions options;
   options.default_file = "index.html";
   const LogRecord record = CompletedRecord("/Docs/", options);
@@ -143,11 +143,6 @@ TEST(CompletionTest, DefaultDocumentAndCaseMapping) {
   EXPECT_EQ(record.method.view(), "GET");
   EXPECT_EQ(record.request_class, 0x101u);  // the rules saw the appended name
   EXPECT_EQ(record.client_address, 0xC0A80114u);
-}
-
-TEST(CompletionTest, DefaultDocumentAfterBackslashAndCutTo2048) {
-  ParseOptions options;
-  options.default_file = "index.html";
   EXPECT_EQ(CompletedRecord("\\dir\\", options).uri_stem.view(), "\\dir\\index.html");
   const LogRecord full = CompletedRecord(std::string(2047, 'a') + "/", options);
   EXPECT_EQ(full.uri_stem.size(), 2048u);
