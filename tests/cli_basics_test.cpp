@@ -10,18 +10,15 @@ namespace {
 
 using testing::RunProgram;
 
-TEST(CliBasics, HelpTeachesGlobalOptionsAndExamples) {
-  const auto r = RunProgram(VELMORA_BIN, {"--help"});
-  EXPECT_EQ(r.status, 0);
-  for (const char* needle : {"--workspace", "--yes", "--version", "Examples:", "Exit status"}) {
-    EXPECT_NE(r.out.find(needle), std::string::npos) << needle;
+TEST(CliBasics, HelpAlsoWithoutArgumentsTeachesGlobalOptionsAndExamples) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, {}}) {
+    const auto r = RunProgram(VELMORA_BIN, args);
+    EXPECT_EQ(r.status, 0);
+    for (const char* needle :
+         {"Usage: velmora", "--workspace", "--yes", "--version", "Examples:", "Exit status"}) {
+      EXPECT_NE(r.out.find(needle), std::string::npos) << needle << " with " << args.size();
+    }
   }
-}
-
-TEST(CliBasics, NoArgumentsPrintsHelp) {
-  const auto r = RunProgram(VELMORA_BIN, {});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.out.find("Usage: velmora"), std::string::npos);
 }
 
 TEST(CliBasics, VersionNamesTheProgram) {

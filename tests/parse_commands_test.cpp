@@ -91,20 +91,6 @@ TEST_F(ParseCommandTest, LogBeforeAnyRunSaysWhatToDo) {
   EXPECT_NE(r.err.find("velmora parse"), std::string::npos) << r.err;
 }
 
-TEST_F(ParseCommandTest, HostileFilesParseToTheEnd) {
-  const std::string ws = NewWorkspace();
-  std::string noise;
-  for (int i = 0; i < 200000; ++i) noise.push_back(static_cast<char>((i * 7919) % 256));
-  std::ofstream(ws + "logs/noise.log", std::ios::binary) << noise;
-  std::ofstream(ws + "logs/zeros.log", std::ios::binary) << std::string(100000, '\0');
-  std::ofstream(ws + "logs/half.gz", std::ios::binary) << "\x1f\x8b\x08\x00garbage";
-  std::ofstream(ws + "logs/bad.bz2", std::ios::binary) << "BZh91AY&SYnoise-noise-noise";
-  std::ofstream(ws + "logs/crs.log", std::ios::binary) << std::string(100000, '\r');
-  const auto r = Velmora({"-w", ws, "parse"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("Files in logs/: 5"), std::string::npos) << r.out;
-}
-
 TEST_F(ParseCommandTest, InspectLineGivesTheCompletedRecord) {
   const std::string fmt = "%S %j %u [%d/%M/%Y:%h:%n:%o%w%j] \"%e%w%r%wHTTP%j\" %c %b";
   const auto r = Velmora({"inspect", "line",
