@@ -120,12 +120,17 @@ TEST(ProgressDialogTest, StartsWithHiddenBarsAndShowsEveryPartFirst) {
   ProgressState initial = dialog.state();
   EXPECT_EQ(initial.overall_range, -1);
   EXPECT_EQ(initial.file_range, -1);
+  // Ranges set before the window exists are shown when it opens.
+  dialog.SetFileCount(7);
+  dialog.SetFileRange(0);
   ScriptedView view;
   ActingPrompter prompter;
   EXPECT_EQ(dialog.RunModal(view, prompter), ProgressResult::kOk);
   ASSERT_FALSE(view.shows.empty());
   EXPECT_EQ(view.shows.front().parts, static_cast<uint32_t>(kProgressAllParts));
   EXPECT_EQ(view.shows.front().state.title, "Parsing files");
+  EXPECT_EQ(view.shows.front().state.overall_range, 7);
+  EXPECT_EQ(view.shows.front().state.file_range, 0);
   EXPECT_THAT(view.closed, ::testing::ElementsAre(ProgressResult::kOk));
   EXPECT_TRUE(prompter.asked.empty());
 }
@@ -253,20 +258,6 @@ TEST(ProgressDialogTest, AnsweringYesWarnsAndEndsTheProcess) {
             "Termination of the processing thread has been forced.\nPlease restart Velmora and "
             "rebuild the database");
   EXPECT_EQ(prompter.asked[1].icon, PromptIcon::kWarning);
-}
-
-TEST(ProgressDialogTest, RangesSetBeforeTheWindowExistsAreShownWhenItOpens) {
-  ProgressDialog dialog("t", [](ProgressDialog& d) {
-    d.PostOk();
-    return 0;
-  });
-  dialog.SetFileCount(7);
-  dialog.SetFileRange(0);
-  ScriptedView view;
-  ActingPrompter prompter;
-  dialog.RunModal(view, prompter);
-  EXPECT_EQ(view.shows.front().state.overall_range, 7);
-  EXPECT_EQ(view.shows.front().state.file_range, 0);
 }
 
 }  // namespace
