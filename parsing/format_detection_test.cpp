@@ -47,83 +47,55 @@ TEST(FormatDetectionTest, CandidateTableKeepsItsOrder) {
   EXPECT_EQ(FormatCandidates()[3], four);
 }
 
-TEST(FormatDetectionTest, CommonLogChoosesCandidate1) {
-  std::string log;
+TEST(FormatDetectionTest, SampleDecidesTheFormat) {
+  std::string common;
   for (int i = 0; i < 30; ++i) {
     const std::string line = CombinedLine(i);
-    log += line.substr(0, line.find(" \"http")) + "\n";
+    common += line.substr(0, line.find(" \"http")) + "\n";
   }
-  EXPECT_EQ(Detect(log), Candidate(1));
-}
-
-TEST(FormatDetectionTest, OneDamagedLineInTenIsToleratedButNotTwo) {
-  EXPECT_EQ(Detect(CombinedLog(9) + BadLines(1)), Candidate(7));
-  EXPECT_EQ(Detect(CombinedLog(8) + BadLines(2)), std::nullopt);
-}
-
-TEST(FormatDetectionTest, ToleranceIsOneEighthOfTheSample) {
-  // 160 lines: 20 failures are tolerated, 21 are not.
-  EXPECT_EQ(Detect(CombinedLog(140) + BadLines(20)), Candidate(7));
-  EXPECT_EQ(Detect(CombinedLog(139) + BadLines(21)), std::nullopt);
-}
-
-TEST(FormatDetectionTest, OneLineFileNeedsAFormatThatMatchesIt) {
-  EXPECT_EQ(Detect(CombinedLine(1), ""), Candidate(7));
-  EXPECT_EQ(Detect("garbage\n", "%S"), LogFormat::Custom("%S"));
-  EXPECT_EQ(Detect("garbage here\n", "%S %c"), std::nullopt);
-}
-
-TEST(FormatDetectionTest, W3cDirectiveOnLine150) {
-  std::string log = CombinedLog(149) + "#Fields: date time c-ip\n" + "garbage\n";
-  EXPECT_EQ(Detect(log), LogFormat::W3cExtended());
-}
-
-TEST(FormatDetectionTest, W3cDirectiveIsCaseSensitiveAndFoundAnywhereInTheLine) {
-  EXPECT_EQ(Detect("x #Fields: date\n"), LogFormat::W3cExtended());
-  EXPECT_EQ(Detect("#fields: date\n"), std::nullopt);
-}
-
-TEST(FormatDetectionTest, OnlyTheFirst200LinesAreSampled) {
-  std::string bad;
-  for (int i = 0; i < 100; ++i) bad += "bad line\n";
-  EXPECT_EQ(Detect(CombinedLog(200) + bad + "#Fields: date\n"), Candidate(7));
-}
-
-TEST(FormatDetectionTest, StoredFormatWinsOverCandidates) {
-  const std::string stored = "%S %j %u [%d/%M/%Y:%h:%n:%o%w%j] \"%r\" %c %b \"%f\" \"%B\"";
-  EXPECT_EQ(Detect(CombinedLog(20), stored), LogFormat::Custom(stored));
-}
-
-TEST(FormatDetectionTest, EmptyStoredFormatCannotWinWhileLinesExist) {
-  EXPECT_EQ(Detect("garbage\n", ""), std::nullopt);
-  EXPECT_EQ(Detect(CombinedLog(3), ""), Candidate(7));
-}
-
-TEST(FormatDetectionTest, FileWithoutLinesGivesTheStoredFormatBack) {
-  EXPECT_EQ(Detect("", ""), LogFormat::Custom(""));
-  EXPECT_EQ(Detect("\r\n\n", "%S %r"), LogFormat::Custom("%S %r"));
-}
-
-TEST(FormatDetectionTest, IisAndTabSeparatedLayouts) {
   const std::string iis =
       "192.168.114.201, -, 03/20/01, 7:55:20, W3SVC2, SERVER, 172.21.13.45, 4502, 163, 3223, "
       "200, 0, GET, /DeptLogo.gif, -,\n";
-  EXPECT_EQ(Detect(iis + iis), Candidate(16));
   const std::string iis_day_first =
       "192.168.114.201, -, 20/03/2001, 7:55:20, W3SVC2, SERVER, 172.21.13.45, 4502, 163, 3223, "
       "200, 0, GET, /DeptLogo.gif, -,\n";
-  EXPECT_EQ(Detect(iis_day_first), Candidate(19));
-  const std::string tabbed =
-      "24/05/02 20:18:01\thost\tsvc\tx\tuser\tGET\t/p\t-\tx\tUA\t200\t12\t7\n";
-  EXPECT_EQ(Detect(tabbed), Candidate(21));
-}
-
-TEST(FormatDetectionTest, HostileLinesCountAsFailuresOnly) {
+  const std::string stored = "%S %j %u [%d/%M/%Y:%h:%n:%o%w%j] \"%r\" %c %b \"%f\" \"%B\"";
   // The 100,000-character line reads as seven lines, the zero-byte line as one empty line: 8
   // failures among 68 lines exceed the tolerance of 8 only by the rule "at most n / 8".
   const std::string hostile = std::string(100000, 'x') + "\n" + std::string("\0\0\0\n", 4);
-  EXPECT_EQ(Detect(hostile + CombinedLog(60)), Candidate(7));
-  EXPECT_EQ(Detect(hostile + CombinedLog(55)), std::nullopt);
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string stored;
+    std::optional<LogFormat> expected;
+  } cases[] = {
+      {"common log", common, "", Candidate(1)},
+      {"one damaged line in ten", CombinedLog(9) + BadLines(1), "", Candidate(7)},
+      {"two damaged lines in ten", CombinedLog(8) + BadLines(2), "", std::nullopt},
+      {"20 failures in 160", CombinedLog(140) + BadLines(20), "", Candidate(7)},
+      {"21 failures in 160", CombinedLog(139) + BadLines(21), "", std::nullopt},
+      {"one matching line", CombinedLine(1), "", Candidate(7)},
+      {"one line only the stored format matches", "garbage\n", "%S", LogFormat::Custom("%S")},
+      {"one line nothing matches", "garbage here\n", "%S %c", std::nullopt},
+      {"W3C directive on line 150", CombinedLog(149) + "#Fields: date time c-ip\ngarbage\n", "",
+       LogFormat::W3cExtended()},
+      {"W3C directive inside a line", "x #Fields: date\n", "", LogFormat::W3cExtended()},
+      {"W3C directive is case-sensitive", "#fields: date\n", "", std::nullopt},
+      {"only the first 200 lines are sampled", CombinedLog(200) + BadLines(100) + "#Fields: date\n",
+       "", Candidate(7)},
+      {"stored format wins over candidates", CombinedLog(20), stored, LogFormat::Custom(stored)},
+      {"empty stored format cannot win", "garbage\n", "", std::nullopt},
+      {"empty stored format, sound lines", CombinedLog(3), "", Candidate(7)},
+      {"no lines, empty stored format", "", "", LogFormat::Custom("")},
+      {"no lines, a stored format", "\r\n\n", "%S %r", LogFormat::Custom("%S %r")},
+      {"IIS", iis + iis, "", Candidate(16)},
+      {"IIS day first", iis_day_first, "", Candidate(19)},
+      {"tab-separated", "24/05/02 20:18:01\thost\tsvc\tx\tuser\tGET\t/p\t-\tx\tUA\t200\t12\t7\n",
+       "", Candidate(21)},
+      {"hostile lines within the tolerance", hostile + CombinedLog(60), "", Candidate(7)},
+      {"hostile lines past the tolerance", hostile + CombinedLog(55), "", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Detect(c.bytes, c.stored), c.expected) << c.name;
 }
 
 }  // namespace
