@@ -200,8 +200,8 @@ TEST(SearchEngineTable, EveryRowIsReachableByItsOwnSearchUrl) {
   }
 }
 
-// The domain search skips rows by the character pairs of their hosts; it must find exactly the
-// first row one of whose hosts is part of the domain, as a plain scan of every host does.
+// The domain search remembers its answers; fresh or remembered, it must be the first row one of
+// whose hosts is part of the domain, as a plain scan of every host finds.
 TEST(SearchEngineTable, DomainSearchFindsTheFirstRowHoldingAHostOfTheDomain) {
   const auto first_row_by_scan = [](std::string_view domain) {
     const std::span<const SearchEngineRow> rows = SearchEngineRows();

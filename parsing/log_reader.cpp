@@ -60,7 +60,11 @@ std::unique_ptr<LogReader> MakeLogReader(std::string_view path) {
 }
 
 std::unique_ptr<LogReader> OpenLogReader(std::string_view path) {
-  std::unique_ptr<LogReader> reader = MakeLogReader(path);
+  return StartLogReader(MakeLogReader(path), path);
+}
+
+std::unique_ptr<LogReader> StartLogReader(std::unique_ptr<LogReader> reader,
+                                          std::string_view path) {
   if (reader->Open(path)) {
     reader->Prime();
   } else {

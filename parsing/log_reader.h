@@ -106,5 +106,8 @@ std::unique_ptr<LogReader> MakeLogReader(std::string_view path);
 // Makes, opens and primes a reader; never null. A file that cannot be opened gives a reader that
 // is already at its end.
 std::unique_ptr<LogReader> OpenLogReader(std::string_view path);
+// The same for a reader made otherwise (one wrapping another): opens and primes `reader` on
+// `path`, or leaves it at its end.
+std::unique_ptr<LogReader> StartLogReader(std::unique_ptr<LogReader> reader, std::string_view path);
 
 }  // namespace velmora

@@ -3,12 +3,7 @@
 namespace velmora {
 
 void LogRecord::Reset() {
-  for (LogText* text :
-       {&date_time, &client_host, &user_name, &site_name, &server_name, &server_address, &method,
-        &uri_stem, &query, &protocol_version, &host_header, &user_agent, &referrer,
-        &referrer_domain, &operating_system, &browser}) {
-    text->clear();
-  }
+  for (LogText* text : Texts()) text->clear();
   client_address = 0;
   server_port = 0;
   status = 0;

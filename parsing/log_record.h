@@ -10,6 +10,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -108,6 +109,17 @@ struct LogRecord {
   uint32_t visit_id = 0;
 
   void Reset();
+
+  // Every text field, in one fixed order, for code that treats them alike.
+  template <class Self>
+  static auto TextsOf(Self& r) {
+    return std::array{&r.date_time,   &r.client_host,      &r.user_name,        &r.site_name,
+                      &r.server_name, &r.server_address,   &r.method,           &r.uri_stem,
+                      &r.query,       &r.protocol_version, &r.host_header,      &r.user_agent,
+                      &r.referrer,    &r.referrer_domain,  &r.operating_system, &r.browser};
+  }
+  auto Texts() { return TextsOf(*this); }
+  auto Texts() const { return TextsOf(*this); }
 };
 
 }  // namespace velmora

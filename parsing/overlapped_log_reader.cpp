@@ -84,13 +84,7 @@ size_t OverlappedLogReader::ReadBlock(std::span<uint8_t> out) {
 
 std::unique_ptr<LogReader> OpenOverlappedLogReader(std::string_view path) {
   if (LogReaderKindForPath(path) == LogReaderKind::kPlain) return OpenLogReader(path);
-  auto reader = std::make_unique<OverlappedLogReader>(MakeLogReader(path));
-  if (reader->Open(path)) {
-    reader->Prime();
-  } else {
-    reader->MarkEnded();
-  }
-  return reader;
+  return StartLogReader(std::make_unique<OverlappedLogReader>(MakeLogReader(path)), path);
 }
 
 }  // namespace velmora

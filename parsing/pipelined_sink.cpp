@@ -1,22 +1,16 @@
 #include "parsing/pipelined_sink.h"
 
-#include <array>
 #include <cstring>
 #include <system_error>
+#include <tuple>
+#include <utility>
 
 namespace velmora {
 namespace {
 
-// Every field of a record is carried; a new field must be added to Texts or Scalars below.
+// Every field of a record is carried: a new text field belongs in LogRecord::Texts, a new
+// scalar in Scalars below.
 static_assert(sizeof(LogRecord) == 33144, "LogRecord changed: update PipelinedSink's packing");
-
-template <class Record>
-auto Texts(Record& r) {
-  return std::array{&r.date_time,   &r.client_host,      &r.user_name,        &r.site_name,
-                    &r.server_name, &r.server_address,   &r.method,           &r.uri_stem,
-                    &r.query,       &r.protocol_version, &r.host_header,      &r.user_agent,
-                    &r.referrer,    &r.referrer_domain,  &r.operating_system, &r.browser};
-}
 
 struct Scalars {
   uint32_t client_address;
@@ -69,7 +63,7 @@ void SetScalars(LogRecord& r, const Scalars& s) {
   r.visit_id = s.visit_id;
 }
 
-constexpr size_t kTextCount = 16;
+constexpr size_t kTextCount = std::tuple_size_v<decltype(std::declval<LogRecord&>().Texts())>;
 constexpr size_t kAlign = 8;
 // Length word, scalars, and each text with its 16-bit length, at their longest.
 constexpr size_t kLongestRecord =
@@ -114,7 +108,7 @@ void PipelinedSink::ProcessRecord(LogRecord& record, bool analysed) {
   const Scalars scalars = ScalarsOf(record, analysed);
   std::memcpy(out, &scalars, sizeof scalars);
   out += sizeof scalars;
-  for (const LogText* text : Texts(record)) {
+  for (const LogText* text : std::as_const(record).Texts()) {
     const auto size = static_cast<uint16_t>(text->size());
     std::memcpy(out, &size, 2);
     std::memcpy(out + 2, text->c_str(), size);
@@ -160,7 +154,7 @@ void PipelinedSink::Consume() {
       std::memcpy(&scalars, in, sizeof scalars);
       in += sizeof scalars;
       SetScalars(*record, scalars);
-      for (LogText* text : Texts(*record)) {
+      for (LogText* text : record->Texts()) {
         uint16_t size;
         std::memcpy(&size, in, 2);
         text->assign(std::string_view(reinterpret_cast<const char*>(in + 2), size));
