@@ -1,5 +1,7 @@
 #include "parsing/gzip_log_reader.h"
 
+#include <isa-l/igzip_lib.h>
+
 #include <algorithm>
 #include <climits>
 #include <string>
@@ -18,7 +20,6 @@ constexpr uint8_t kFlagName = 0x08;
 constexpr uint8_t kFlagComment = 0x10;
 constexpr uint8_t kFlagsReserved = 0xE0;
 constexpr size_t kFixedHeaderSize = 10;
-constexpr int kRawDeflateWindowBits = -15;
 
 // Skips a zero-terminated text starting at `at`; nullopt when no terminator is in `bytes`.
 std::optional<size_t> SkipText(std::span<const uint8_t> bytes, size_t at) {
@@ -58,74 +59,73 @@ std::optional<size_t> GzipHeaderLength(std::span<const uint8_t> bytes) {
 
 GzipLogReader::GzipLogReader() : LogReader(kBufferSize) {}
 
-GzipLogReader::~GzipLogReader() { EndInflate(); }
-
-void GzipLogReader::EndInflate() {
-  if (inflating_) inflateEnd(&stream_);
-  inflating_ = false;
-  stream_ = z_stream{};
-}
+GzipLogReader::~GzipLogReader() = default;
 
 bool GzipLogReader::Open(std::string_view path) {
-  EndInflate();
+  state_.reset();
   finished_ = false;
   raw_read_ = 0;
+  header_length_ = 0;
+  raw_ended_ = false;
   if (!file_.Open(std::string(path)).ok()) return false;
   size_t n = file_.Read(raw_);
   raw_read_ = n;
   std::optional<size_t> header = GzipHeaderLength(std::span<const uint8_t>(raw_.data(), n));
-  if (!header || inflateInit2(&stream_, kRawDeflateWindowBits) != Z_OK) {
-    stream_ = z_stream{};
+  if (!header) {
     file_.Close();
     return false;
   }
-  inflating_ = true;
-  stream_.next_in = raw_.data() + *header;
-  stream_.avail_in = static_cast<uInt>(n - *header);
+  header_length_ = *header;
+  state_ = std::make_unique<inflate_state>();
+  isal_inflate_init(state_.get());
+  state_->crc_flag = IGZIP_DEFLATE;
+  state_->next_in = raw_.data() + *header;
+  state_->avail_in = static_cast<uint32_t>(n - *header);
   return true;
 }
 
 size_t GzipLogReader::ReadBlock(std::span<uint8_t> out) {
-  if (finished_ || !inflating_ || out.empty()) return 0;
-  const uInt capacity = static_cast<uInt>(std::min<size_t>(out.size(), UINT_MAX));
-  stream_.next_out = out.data();
-  stream_.avail_out = capacity;
+  if (finished_ || !state_ || out.empty()) return 0;
+  inflate_state& state = *state_;
+  const uint32_t capacity = static_cast<uint32_t>(std::min<size_t>(out.size(), UINT32_MAX));
+  state.next_out = out.data();
+  state.avail_out = capacity;
   // Loop until at least one byte came out: a deflate block may span several raw blocks.
-  while (stream_.avail_out == capacity) {
-    if (stream_.avail_in == 0) {
+  while (state.avail_out == capacity) {
+    if (state.avail_in == 0 && !raw_ended_) {
       size_t n = file_.Read(raw_);
       raw_read_ += n;
-      if (n == 0) {  // the stream was cut short
-        finished_ = true;
-        break;
-      }
-      stream_.next_in = raw_.data();
-      stream_.avail_in = static_cast<uInt>(n);
+      raw_ended_ = n == 0;  // the stream was cut short; what the decoder holds still comes out
+      state.next_in = raw_.data();
+      state.avail_in = static_cast<uint32_t>(n);
     }
-    const uInt in_before = stream_.avail_in;
-    int rc = inflate(&stream_, Z_PARTIAL_FLUSH);
-    if (rc == Z_STREAM_END || (rc != Z_OK && rc != Z_BUF_ERROR)) {
+    const uint32_t in_before = state.avail_in;
+    const uint32_t bits_before = static_cast<uint32_t>(state.read_in_length);
+    int rc = isal_inflate(&state);
+    if (rc < 0 || state.block_state == ISAL_BLOCK_FINISH) {
       finished_ = true;  // only the first stream is read; a decoder error ends the file
       break;
     }
-    if (stream_.avail_out == capacity && stream_.avail_in == in_before) {
-      finished_ = true;  // no progress at all: never spin on input zlib will not take
+    if (state.avail_out == capacity && state.avail_in == in_before &&
+        static_cast<uint32_t>(state.read_in_length) == bits_before) {
+      finished_ = true;  // no progress at all: never spin on input the decoder will not take
       break;
     }
   }
-  size_t produced = capacity - stream_.avail_out;
-  stream_.next_out = nullptr;
-  stream_.avail_out = 0;
+  size_t produced = capacity - state.avail_out;
+  state.next_out = nullptr;
+  state.avail_out = 0;
   return produced;
 }
 
 uint32_t GzipLogReader::ProgressFraction() const {
   uint64_t size = file_.size();
-  uint64_t consumed_plus_pending = static_cast<uint64_t>(stream_.total_in) + stream_.avail_in;
-  if (size == 0 || consumed_plus_pending == 0) return 0;
+  if (!state_ || size == 0 || raw_read_ <= header_length_) return 0;
+  // The decoded share of the raw bytes read so far, scaled by the share of the file read.
+  uint64_t consumed_plus_pending = raw_read_ - header_length_;
   uint64_t read_share = std::min<uint64_t>(raw_read_ * 1'000'000 / size, 1'000'000);
   uint64_t fraction =
-      static_cast<uint64_t>(stream_.total_out) * read_share / consumed_plus_pending / kNominalRatio;
+      static_cast<uint64_t>(state_->total_out) * read_share / consumed_plus_pending / kNominalRatio;
   return static_cast<uint32_t>(std::min<uint64_t>(fraction, 1'000'000));
 }
 

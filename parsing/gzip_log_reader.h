@@ -1,5 +1,8 @@
 // GzipLogReader: a log stored gzip-compressed. Open checks and skips the gzip header itself and
-// sets zlib up for raw deflate; the trailer (CRC and size) is never checked.
+// decodes the raw deflate stream behind it; the trailer (CRC and size) is never checked.
+//
+// Decoding uses ISA-L's inflate rather than zlib's: on log text it is several times faster, which
+// is what lets a compressed log parse about as fast as a plain one.
 //
 // Only the first deflate stream is decoded: after its end, on a decoder error or on a truncated
 // stream the reader reports the end. Raw bytes come in 64 KiB blocks kept inside the reader and
@@ -8,16 +11,17 @@
 // Progress is estimated from a nominal decoded size of fifteen times the compressed file.
 #pragma once
 
-#include <zlib.h>
-
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
 
 #include "parsing/log_reader.h"
 #include "platform/sequential_file.h"
+
+struct inflate_state;
 
 namespace velmora {
 
@@ -41,13 +45,12 @@ class GzipLogReader final : public LogReader {
   bool Open(std::string_view path) override;
 
  private:
-  void EndInflate();
-
   SequentialFile file_;
-  z_stream stream_{};
-  bool inflating_ = false;  // inflateInit2 succeeded and inflateEnd is owed
-  bool finished_ = false;   // stream end, decoder error or no more raw bytes
+  std::unique_ptr<inflate_state> state_;  // set while a stream is open (about 60 KiB of tables)
+  bool finished_ = false;                 // stream end, decoder error or no more raw bytes
   uint64_t raw_read_ = 0;
+  uint64_t header_length_ = 0;
+  bool raw_ended_ = false;  // the file has no more raw bytes
   std::array<uint8_t, kRawBlockSize> raw_{};
 };
 
