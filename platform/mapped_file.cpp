@@ -152,6 +152,22 @@ Status MappedFile::Map(size_t size) {
   return {};
 }
 
+Status MappedFile::Extend(size_t size) {
+  if (data_ == nullptr) return Map(size);
+  if (const int fault = InjectedFault(MappedFileStep::kMap, path_); fault != 0) {
+    return SystemError(fault);
+  }
+  if (size < mapped_size_) return SystemError(EINVAL);
+  Result<uint64_t> file_size = FileSize();
+  if (!file_size.ok()) return file_size.error();
+  if (*file_size < size) return SystemError(EINVAL);
+  void* view = ::mremap(data_, mapped_size_, size, MREMAP_MAYMOVE);
+  if (view == MAP_FAILED) return SystemError(errno);
+  data_ = static_cast<unsigned char*>(view);
+  mapped_size_ = size;
+  return {};
+}
+
 void MappedFile::Unmap() {
   if (data_ != nullptr) ::munmap(data_, mapped_size_);
   data_ = nullptr;

@@ -162,7 +162,6 @@ bool TableFile::Grow() {
     return false;
   }
   const uint32_t new_size = old_size + tf::kGrowthStep;
-  file_.Unmap();
   // A cancelled growth must not leave the file longer than its header says: the next open
   // would refuse it as a bad size and the whole database would have to be reset.
   auto give_up = [&] {
@@ -179,7 +178,7 @@ bool TableFile::Grow() {
       return false;
     }
   }
-  while (!file_.Map(new_size).ok()) {
+  while (!file_.Extend(new_size).ok()) {
     if (!AskRetry(Message(kExpandPrefix, "MapViewOfFile failed"))) {
       give_up();
       return false;
