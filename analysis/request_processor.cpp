@@ -72,6 +72,19 @@ void RequestProcessor::ClearCaches() {
   hour_ = HourCursor{};
   traffic_day_ = 0;
   traffic_of_resource_ = {};
+  visit_finder_.reset();
+  visit_finder_built_ = false;
+}
+
+VisitFinder* RequestProcessor::Finder() {
+  if (!settings_.accelerated) return nullptr;
+  if (!visit_finder_built_) {
+    visit_finder_built_ = true;
+    auto finder = std::make_unique<VisitFinder>(settings_.advanced_visit_detection);
+    if (finder->Build(db_.sessions(), db_.sessions().index(kVisitIndexByLast)))
+      visit_finder_ = std::move(finder);
+  }
+  return visit_finder_.get();
 }
 
 int32_t RequestProcessor::FindString(StringTable& table, StringIdCache& cache,
@@ -101,7 +114,7 @@ void RequestProcessor::ProcessRequest(LogRecord& record) {
   FileTraffic(record);
   const int32_t spider = FileUserAgent(record);
   if (!lists_) lists_ = BeginVisitLists(db_);
-  VisitDetectionContext context{db_, settings_, classifiers_, *lists_};
+  VisitDetectionContext context{db_, settings_, classifiers_, *lists_, Finder()};
   const int32_t visit = DetectVisit(context, record, spider);
   record.visit_id = static_cast<uint32_t>(visit);
   if (spider >= 0 && visit < 0) FileSpiderHit(record);

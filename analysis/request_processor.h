@@ -27,6 +27,7 @@
 #include "analysis/request_classifiers.h"
 #include "analysis/request_processor_settings.h"
 #include "analysis/string_id_cache.h"
+#include "analysis/visit_finder.h"
 #include "analysis/visit_lists.h"
 #include "parsing/log_record.h"
 #include "parsing/request_sink.h"
@@ -71,6 +72,8 @@ class RequestProcessor final : public RequestSink {
   int32_t AddString(StringTable& table, StringIdCache& cache, std::string_view text);
   // Indexes what the string caches added and forgets them.
   void ClearCaches();
+  // The run's visit finder when accelerated and the database allows one, else null.
+  VisitFinder* Finder();
 
   WorkspaceDatabase& db_;
   RequestProcessorSettings settings_;
@@ -84,6 +87,9 @@ class RequestProcessor final : public RequestSink {
   // FileTraffic records of one day by resource id: the day's sums are what a run updates.
   Ticks traffic_day_ = 0;
   std::unordered_map<int32_t, int32_t> traffic_of_resource_;
+  // Built on the first request of a run; null when the index it reads is damaged.
+  std::unique_ptr<VisitFinder> visit_finder_;
+  bool visit_finder_built_ = false;
 };
 
 }  // namespace velmora

@@ -1,6 +1,8 @@
 #include "analysis/visit_detection.h"
 
 #include <limits>
+#include <optional>
+#include <utility>
 
 #include "analysis/address_key.h"
 #include "analysis/referrer_kind.h"
@@ -12,7 +14,6 @@ namespace velmora {
 namespace {
 
 constexpr uint32_t kVisitIndexByFirst = 1;
-constexpr uint32_t kVisitIndexByLast = 2;
 
 bool IsVisitRequest(const LogRecord& record) {
   return (record.request_class & kRequestClassVisit) != 0;
@@ -45,6 +46,36 @@ int32_t PositionInIndex(const TableFile& index, uint32_t record, uint64_t key, K
       SearchIndex(index, CompareKeyWith(key, key_of), SearchMode::kUpperBound);
   if (!behind.found) return -1;
   for (int32_t p = behind.position - 1; p >= 0; --p) {
+    const uint32_t entry = index.Entry(p);
+    if (entry == record) return p;
+    if (key_of(entry) != key) break;
+  }
+  return -1;
+}
+
+// The same position as PositionInIndex, searched for from the end of the index: the visit a
+// request joins nearly always ended a moment ago, so its entry is among the last ones.
+template <class KeyOf>
+int32_t PositionNearEnd(const TableFile& index, uint32_t record, uint64_t key, KeyOf key_of) {
+  int32_t hi = index.Count();  // the entries from hi on have a greater key
+  int32_t lo = 0;
+  for (int64_t step = 1; hi > 0; step *= 2) {
+    const auto probe = static_cast<int32_t>(hi > step ? hi - step : 0);
+    if (key_of(index.Entry(probe)) <= key) {
+      lo = probe;
+      break;
+    }
+    hi = probe;
+  }
+  while (lo < hi) {
+    const int32_t mid = lo + (hi - lo) / 2;
+    if (key_of(index.Entry(mid)) <= key) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  for (int32_t p = hi - 1; p >= 0; --p) {
     const uint32_t entry = index.Entry(p);
     if (entry == record) return p;
     if (key_of(entry) != key) break;
@@ -97,20 +128,31 @@ int32_t OpenVisit(VisitDetectionContext& context, const LogRecord& record, bool 
                        SessionFirstRequestKey(sessions));
   AppendTimeIndexEntry(sessions.index(kVisitIndexByLast), static_cast<uint32_t>(n),
                        SessionLastRequestKey(sessions));
+  if (context.finder != nullptr) {
+    context.finder->Place(n, visit.visitor_address, std::nullopt, record.time);
+  }
   return n;
 }
 
 // Extends visit `found` by the request's time, flag and referrer.
-void JoinVisit(WorkspaceDatabase& db, const FoundVisit& found, const LogRecord& record) {
+void JoinVisit(VisitDetectionContext& context, const FoundVisit& found, const LogRecord& record) {
+  WorkspaceDatabase& db = context.db;
   RecordTable<SessionRecord>& sessions = db.sessions();
   const int32_t n = found.visit;
   SessionRecord visit = sessions.Get(n);
   const Ticks t = record.time;
   if (t > visit.last_request_time.value()) {
+    TableFile& by_last = sessions.index(kVisitIndexByLast);
+    const Ticks previous = visit.last_request_time.value();
+    int32_t position = found.last_index_position;
+    if (position < 0) {
+      position = PositionNearEnd(by_last, static_cast<uint32_t>(n), previous,
+                                 SessionLastRequestKey(sessions));
+    }
     visit.last_request_time.set(t);
     sessions.Set(n, visit);
-    SettleIndexEntry(sessions.index(kVisitIndexByLast), found.last_index_position,
-                     SessionLastRequestKey(sessions));
+    SettleIndexEntry(by_last, position, SessionLastRequestKey(sessions));
+    if (context.finder != nullptr) context.finder->Place(n, visit.visitor_address, previous, t);
   } else if (t < visit.first_request_time.value()) {
     TableFile& by_first = sessions.index(kVisitIndexByFirst);
     const int32_t position =
@@ -175,6 +217,27 @@ void AddRequestToVisit(VisitDetectionContext& context, int32_t n, const LogRecor
     AddToVisitList(context.lists, n, VisitListKind::kErrors, record.error_id);
 }
 
+// The last request times a visit may have to take a request at `t`: [lower, upper).
+std::pair<Ticks, Ticks> SearchWindow(const RequestProcessorSettings& settings, Ticks t) {
+  const uint64_t window =
+      static_cast<uint64_t>(settings.session_timeout_minutes > 0 ? settings.session_timeout_minutes
+                                                                 : 0) *
+      kTicksPerMinute;
+  const uint64_t upper = t > std::numeric_limits<uint64_t>::max() - window
+                             ? std::numeric_limits<uint64_t>::max()
+                             : t + window;
+  const uint64_t lower = t < window ? 0 : t - window;
+  return {lower, upper};
+}
+
+int32_t FindVisitInGroup(VisitDetectionContext& context, const LogRecord& record) {
+  const RecordTable<SessionRecord>& sessions = context.db.sessions();
+  const auto [lower, upper] = SearchWindow(context.settings, record.time);
+  return context.finder->Find(record.client_address, lower, upper, [&](int32_t n) {
+    return Matches(context.settings, sessions.Get(n), record);
+  });
+}
+
 }  // namespace
 
 uint32_t AddBytesSaturated(uint32_t sum, int32_t amount) {
@@ -187,26 +250,12 @@ uint32_t AddBytesSaturated(uint32_t sum, int32_t amount) {
 FoundVisit FindVisit(WorkspaceDatabase& db, const RequestProcessorSettings& settings,
                      const LogRecord& record) {
   const RecordTable<SessionRecord>& sessions = db.sessions();
-  const uint64_t window =
-      static_cast<uint64_t>(settings.session_timeout_minutes > 0 ? settings.session_timeout_minutes
-                                                                 : 0) *
-      kTicksPerMinute;
-  const Ticks t = record.time;
-  const uint64_t upper = t > std::numeric_limits<uint64_t>::max() - window
-                             ? std::numeric_limits<uint64_t>::max()
-                             : t + window;
-  const uint64_t lower = t < window ? 0 : t - window;
+  const auto [lower, upper] = SearchWindow(settings, record.time);
 
   const TableFile& by_last = sessions.index(kVisitIndexByLast);
   const auto last_key = SessionLastRequestKey(sessions);
-  // Lines come nearly in time order, so every visit usually ended before `upper`: then the
-  // search would answer the last position, which one look at the last entry tells.
-  const int32_t count = by_last.Count();
-  const bool all_before =
-      settings.accelerated && count > 0 && last_key(by_last.Entry(count - 1)) < upper;
   const SearchResult start =
-      all_before ? SearchResult{count - 1, false}
-                 : SearchIndex(by_last, CompareKeyWith(upper, last_key), SearchMode::kStrictLower);
+      SearchIndex(by_last, CompareKeyWith(upper, last_key), SearchMode::kStrictLower);
   for (int32_t p = start.position; p >= 0; --p) {
     const auto n = static_cast<int32_t>(by_last.Entry(p));
     if (!sessions.Has(n)) continue;  // a damaged entry names no visit
@@ -221,14 +270,16 @@ int32_t DetectVisit(VisitDetectionContext& context, LogRecord& record, int32_t s
   const bool named = record.client_address == kNamedClientAddress;
   record.client_address = AddressKey(record.client_address, record.client_host.view());
 
-  const FoundVisit found = FindVisit(context.db, context.settings, record);
+  const FoundVisit found = context.finder != nullptr
+                               ? FoundVisit{FindVisitInGroup(context, record), -1}
+                               : FindVisit(context.db, context.settings, record);
   int32_t n = found.visit;
   if (n < 0) {
     if (spider >= 0) return -1;  // spiders never open visits
     n = OpenVisit(context, record, named);
     if (n < 0) return -1;
   } else {
-    JoinVisit(context.db, found, record);
+    JoinVisit(context, found, record);
   }
   AddRequestToVisit(context, n, record);
   return n;

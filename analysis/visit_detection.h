@@ -6,7 +6,8 @@
 // looks at the visits of that window. A visit matches by its client key; with advanced visit
 // detection also by the client's /16 network (a host-name key stands for itself) together with
 // one of its user agents, when the request brings no referrer of its own (no referrer or the
-// own site) or the visit's referrer.
+// own site) or the visit's referrer. When accelerated, a VisitFinder offers the visits of the
+// request's own group in the order of that walk, without walking the others.
 //
 // DetectVisit then keeps the visit's record true: its first and last request times (moved in
 // both time indexes; requests may arrive out of order), the visit flag, the referrer upgrade
@@ -20,22 +21,30 @@
 
 #include "analysis/request_classifiers.h"
 #include "analysis/request_processor_settings.h"
+#include "analysis/visit_finder.h"
 #include "analysis/visit_lists.h"
 #include "parsing/log_record.h"
 #include "storage/workspace_database.h"
 
 namespace velmora {
 
+// The Sessions index by last request time, which the visit search walks.
+inline constexpr uint32_t kVisitIndexByLast = 2;
+
 struct VisitDetectionContext {
   WorkspaceDatabase& db;
   const RequestProcessorSettings& settings;
   RequestClassifiers& classifiers;
   VisitListCaches& lists;
+  // When set, it stands in for the walk over the index by last request time and is kept in
+  // step with it; it must have been built on this database.
+  VisitFinder* finder = nullptr;
 };
 
 struct FoundVisit {
   int32_t visit = -1;                // Sessions record number, -1 for none
-  int32_t last_index_position = -1;  // its position in the index by last request time
+  int32_t last_index_position = -1;  // its position in the index by last request time, -1 when
+                                     // not looked up (the finder found it)
 };
 
 // The visit `record` belongs to. The record's client address must already be its AddressKey.

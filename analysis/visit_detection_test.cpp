@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 
@@ -303,6 +304,74 @@ TEST_F(VisitDetectionTest, ZeroTimeoutJoinsOnlyTheSameInstant) {
   EXPECT_EQ(VisitOf({.time = "10:00"}), 1);  // last request must be earlier than t + 0
   Restart(false, true, -5);                  // negative counts as 0
   EXPECT_EQ(VisitOf({.time = "10:00:01"}), 2);
+}
+
+// The run's visit finder against the plain walk over the index: random requests from a few
+// networks and host names, with equal times and times out of order, land in the same visits and
+// leave both indexes in the same order, also after a restart that meets the stored visits, and
+// when that index was damaged in between (the finder then stands aside).
+TEST_F(VisitDetectionTest, FinderAgreesWithThePlainWalk) {
+  const struct {
+    const char* name;
+    void (*damage)(TableFile& by_last);
+  } damages[] = {
+      {"intact", [](TableFile&) {}},
+      {"out of order",
+       [](TableFile& index) {
+         const uint32_t first = index.Entry(0);
+         index.SetEntry(0, index.Entry(index.Count() - 1));
+         index.SetEntry(index.Count() - 1, first);
+       }},
+      {"an entry twice", [](TableFile& index) { index.SetEntry(1, index.Entry(0)); }},
+      {"an entry naming no visit", [](TableFile& index) { index.SetEntry(2, 999'999); }},
+  };
+  auto two_digits = [](int v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+  const char* referrers[] = {"", "", kSearch, kOtherSite, kOwnSite};
+  const char* agents[] = {"Mozilla/5.0", "Other/2", "Getter/1", "Googlebot"};
+  const uint32_t classes[] = {kPageVisit, kPageVisit, kDownloadVisit, kPageNonVisit};
+  for (const auto& damaged : damages) {
+    for (const bool advanced : {true, false}) {
+      SCOPED_TRACE(std::string(damaged.name) + (advanced ? ", advanced" : ", by address"));
+      std::vector<int32_t> visits[2];
+      std::vector<uint32_t> orders[2];
+      for (const bool accelerated : {false, true}) {
+        TearDown();
+        SetUp();
+        std::mt19937 random(advanced ? 21 : 22);
+        for (int run = 0; run < 2; ++run) {
+          if (run == 1) damaged.damage(db_.sessions().index(kVisitIndexByLast));
+          RequestProcessorSettings settings;
+          settings.advanced_visit_detection = advanced;
+          settings.accelerated = accelerated;
+          settings.server_names = "www.example.com example.com";
+          StartProcessor(settings);
+          for (int i = 0; i < 2500; ++i) {
+            int second = (run * 2500 + i) * 3;
+            if (random() % 6 == 0) second -= static_cast<int>(random() % 3600);
+            second = std::max(second, 0);
+            Request r;
+            r.time = two_digits(8 + second / 3600) + ":" + two_digits(second / 60 % 60) + ":" +
+                     two_digits(second % 60);
+            r.host = random() % 10 == 0
+                         ? "host" + std::to_string(random() % 3)
+                         : "10." + std::to_string(random() % 3) + "." +
+                               std::to_string(random() % 4) + "." + std::to_string(random() % 5);
+            r.referrer = referrers[random() % 5];
+            r.agent = agents[random() % 4];
+            r.request_class = classes[random() % 4];
+            visits[accelerated].push_back(VisitOf(r));
+          }
+          for (uint32_t k : {1u, 2u}) {
+            const std::vector<uint32_t> order = IndexOrder(k);
+            orders[accelerated].insert(orders[accelerated].end(), order.begin(), order.end());
+          }
+        }
+      }
+      EXPECT_GT(db_.sessions().Count(), 150);
+      EXPECT_EQ(visits[1], visits[0]);
+      EXPECT_EQ(orders[1], orders[0]);
+    }
+  }
 }
 
 // Random requests from more clients than a ring holds, all active at once: after the run every

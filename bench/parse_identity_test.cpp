@@ -147,6 +147,10 @@ INSTANTIATE_TEST_SUITE_P(
                   {"a2.log.gz", LogLayout::kCombined, 6000, 4, "2026-11-03", 2},
                   {"a3.log.bz2", LogLayout::kCombined, 3000, 5, "2026-11-05", 1}},
                  {{"b1.log", LogLayout::kCombined, 6000, 6, "2026-11-05", 2}}},
+        // The second run brings older traffic than the database holds, ending within it.
+        Scenario{"older_logs_later",
+                 {{"c1.log", LogLayout::kCombined, 6000, 9, "2026-11-10", 2}},
+                 {{"c0.log", LogLayout::kCombined, 8000, 10, "2026-11-08", 3}}},
         Scenario{"w3c",
                  {{"ex1.log", LogLayout::kW3c, 8000, 7, "2026-11-01", 3}},
                  {{"ex2.log.gz", LogLayout::kW3c, 5000, 8, "2026-11-03", 2}}}),
