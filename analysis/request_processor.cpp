@@ -48,7 +48,7 @@ RequestProcessor::~RequestProcessor() { ClearCaches(); }
 void RequestProcessor::BeginRun() {
   ClearCaches();
   FlushVisitLists(lists_);
-  lists_ = BeginVisitLists(db_);
+  lists_ = BeginVisitLists(db_, settings_.accelerated);
   // Within the run nothing but this processor looks up or adds these strings, so their sorted
   // indexes may take the new ones in batches; EndRun indexes the rest.
   for (StringIdCache* cache : {&resource_ids_, &referrer_ids_, &user_agent_ids_}) {
@@ -113,7 +113,7 @@ void RequestProcessor::ProcessRequest(LogRecord& record) {
   FileError(record);
   FileTraffic(record);
   const int32_t spider = FileUserAgent(record);
-  if (!lists_) lists_ = BeginVisitLists(db_);
+  if (!lists_) lists_ = BeginVisitLists(db_, settings_.accelerated);
   VisitDetectionContext context{db_, settings_, classifiers_, *lists_, Finder()};
   const int32_t visit = DetectVisit(context, record, spider);
   record.visit_id = static_cast<uint32_t>(visit);

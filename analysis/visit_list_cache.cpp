@@ -18,8 +18,12 @@ int32_t SessionDetailRecord::*VisitListHandleField(VisitListKind kind) {
 }
 
 VisitListCache::VisitListCache(VisitListKind kind, RecordTable<SessionDetailRecord>& details,
-                               SequenceTable& table)
-    : kind_(kind), field_(VisitListHandleField(kind)), details_(&details), table_(&table) {}
+                               SequenceTable& table, SequenceIdCache* ids)
+    : kind_(kind),
+      field_(VisitListHandleField(kind)),
+      details_(&details),
+      table_(&table),
+      ids_(ids) {}
 
 bool VisitListCache::IsHeld(int32_t slot) const {
   if (slot < 0 || slot >= kVisitListSlots) return false;
@@ -80,7 +84,8 @@ int32_t VisitListCache::TakeSlot(int32_t visit) {
 void VisitListCache::EvictHead() {
   if (head_ == tail_) return;
   Slot& s = slots_[head_];
-  const int32_t id = table_->FindOrAdd(s.words);
+  const int32_t id =
+      ids_ != nullptr ? ids_->FindOrAdd(*table_, s.words) : table_->FindOrAdd(s.words);
   // Only a handle that still names this slot is replaced; anything else was not ours to keep.
   if (details_->Has(s.owner) && details_->Get(s.owner).*field_ == -2 - head_) {
     SetHandle(s.owner, id >= 0 ? id : -1);

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/sequence_id_cache.h"
 #include "analysis/visit_list_update.h"
 #include "storage/indexed_table.h"
 #include "storage/records.h"
@@ -39,8 +40,9 @@ class VisitListCache {
  public:
   // `details` is the Sessions detail table whose handles the cache keeps; `table` the sequence
   // table its lists are stored in. Both must stay open while lists are held.
+  // `ids`, when given, is the id cache of `table` that every store goes through.
   VisitListCache(VisitListKind kind, RecordTable<SessionDetailRecord>& details,
-                 SequenceTable& table);
+                 SequenceTable& table, SequenceIdCache* ids = nullptr);
   VisitListCache(const VisitListCache&) = delete;
   VisitListCache& operator=(const VisitListCache&) = delete;
 
@@ -72,6 +74,7 @@ class VisitListCache {
   int32_t SessionDetailRecord::*field_;
   RecordTable<SessionDetailRecord>* details_;
   SequenceTable* table_;
+  SequenceIdCache* ids_;
   std::array<Slot, kVisitListSlots> slots_;
   int32_t head_ = 0;
   int32_t tail_ = 0;

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "analysis/visit_list_cache.h"
 #include "storage/workspace_database.h"
@@ -17,24 +18,30 @@ namespace velmora {
 
 class VisitListCaches {
  public:
-  explicit VisitListCaches(WorkspaceDatabase& db);
+  // `accelerated`: the lists are stored through id caches of the four sequence tables, which
+  // index new lists in batches; Flush indexes the rest.
+  explicit VisitListCaches(WorkspaceDatabase& db, bool accelerated = false);
 
   void Add(int32_t visit, VisitListKind kind, int32_t number) {
     caches_[static_cast<size_t>(kind)]->Add(visit, number);
   }
-  void Flush() {
-    for (auto& cache : caches_) cache->Flush();
-  }
+  void Flush();
   const VisitListCache& cache(VisitListKind kind) const {
     return *caches_[static_cast<size_t>(kind)];
   }
 
  private:
+  struct StoredIds {
+    SequenceTable* table;
+    SequenceIdCache ids;
+  };
+
   std::array<std::unique_ptr<VisitListCache>, kVisitListKinds> caches_;
+  std::vector<std::unique_ptr<StoredIds>> stored_ids_;  // one per table, when accelerated
 };
 
 // Creates the five caches, all empty; the database must be open.
-std::unique_ptr<VisitListCaches> BeginVisitLists(WorkspaceDatabase& db);
+std::unique_ptr<VisitListCaches> BeginVisitLists(WorkspaceDatabase& db, bool accelerated = false);
 
 // Adds `number` (a resource number, or an error number for the error list) to the list of kind
 // `kind` of visit `visit`.

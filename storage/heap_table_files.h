@@ -7,10 +7,15 @@
 // stops at the first member that fails; members already open stay open until closed together.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "platform/prompter.h"
+#include "storage/sorted_index.h"
 #include "storage/table_file.h"
 
 namespace velmora {
@@ -60,6 +65,38 @@ class HeapTableFiles {
   bool ReserveItem(int32_t heap_units) {
     return index_.Reserve(1) && offsets_.Reserve(1) && heap_.Reserve(heap_units);
   }
+  // Puts `sorted` (ids of distinct items the index does not hold, in ascending order of their
+  // items) into the sorted index where one Add after another would have put them: each behind
+  // the last indexed item below it, in one pass over the index. `compare_with(id)` gives the
+  // three-way comparison of item `id` with an indexed id's item. False, with the index
+  // unchanged, when it could not grow.
+  template <class CompareWith>
+  bool IndexSorted(std::span<const int32_t> sorted, CompareWith&& compare_with) {
+    if (sorted.empty()) return true;
+    const auto k = static_cast<int32_t>(sorted.size());
+    if (!index_.Reserve(k)) return false;
+    std::vector<int32_t> at(sorted.size());
+    for (size_t j = 0; j < sorted.size(); ++j) {
+      const SearchResult lower =
+          SearchIndex(index_, compare_with(sorted[j]), SearchMode::kStrictLower);
+      at[j] = lower.found ? lower.position + 1 : index_.Count();
+    }
+    const int32_t old_count = index_.Count();
+    if (index_.AppendMany(k) < 0) return false;
+    // From the back: the old entries from at[j] on move up by j + 1, the new one goes before them.
+    int32_t end = old_count;
+    for (int32_t j = k - 1; j >= 0; --j) {
+      const int32_t p =
+          std::min(at[static_cast<size_t>(j)], end);  // a damaged index may not ascend
+      if (end > p) {
+        std::memmove(index_.UnitAt(p + j + 1), index_.UnitAt(p), static_cast<size_t>(end - p) * 4);
+      }
+      index_.SetEntry(p + j, static_cast<uint32_t>(sorted[static_cast<size_t>(j)]));
+      end = p;
+    }
+    return true;
+  }
+
   // Heap offset of item `id`, or -1 when `id` or its offset lies outside the files.
   int64_t HeapOffset(int32_t id) const {
     if (id < 0 || id >= offsets_.Count()) return -1;

@@ -1,5 +1,8 @@
 #include "storage/sequence_table.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "storage/sorted_index.h"
 
 namespace velmora {
@@ -39,30 +42,74 @@ int32_t SequenceTable::Find(std::span<const int32_t> values) const {
     return CompareAt(values, HeapOffset(static_cast<int32_t>(id)));
   };
   const SearchResult at = SearchIndex(index(), compare, SearchMode::kExact);
-  return at.found ? static_cast<int32_t>(index().Entry(at.position)) : -1;
+  if (at.found) return static_cast<int32_t>(index().Entry(at.position));
+  // Sequences added but not indexed yet (AddUnindexed) are the last ids; a table whose index is
+  // complete has none.
+  for (int32_t id = index().Count(); id < Count(); ++id) {
+    if (Holds(id, values)) return id;
+  }
+  return -1;
 }
 
-int32_t SequenceTable::Add(std::span<const int32_t> values) {
-  values = UpToTerminator(values);
-  if (values.size() >= static_cast<size_t>(INT32_MAX / 4)) return -1;
+int32_t SequenceTable::Store(std::span<const int32_t> values) {
   const auto heap_units = static_cast<int32_t>(values.size() + 1);
-  if (!ReserveItem(heap_units)) return -1;
-
   const int32_t id = offsets().Count();
-  const int32_t offset = heap().Count();
-  auto compare = [&](uint32_t other) {
-    return CompareAt(values, HeapOffset(static_cast<int32_t>(other)));
-  };
-  const SearchResult lower = SearchIndex(index(), compare, SearchMode::kStrictLower);
-  const int32_t pos = lower.found ? index().InsertAt(lower.position + 1) : index().Append();
-  index().SetEntry(pos, static_cast<uint32_t>(id));
-  offsets().SetEntry(offsets().Append(), static_cast<uint32_t>(offset));
+  offsets().SetEntry(offsets().Append(), static_cast<uint32_t>(heap().Count()));
   const int32_t first = heap().AppendMany(heap_units);
   for (size_t i = 0; i < values.size(); ++i) {
     heap().SetEntry(first + static_cast<int32_t>(i), static_cast<uint32_t>(values[i]));
   }
   heap().SetEntry(first + heap_units - 1, kSequenceTerminator);
   return id;
+}
+
+int32_t SequenceTable::Add(std::span<const int32_t> values) {
+  values = UpToTerminator(values);
+  if (values.size() >= static_cast<size_t>(INT32_MAX / 4)) return -1;
+  if (!ReserveItem(static_cast<int32_t>(values.size() + 1))) return -1;
+  auto compare = [&](uint32_t other) {
+    return CompareAt(values, HeapOffset(static_cast<int32_t>(other)));
+  };
+  const SearchResult lower = SearchIndex(index(), compare, SearchMode::kStrictLower);
+  const int32_t pos = lower.found ? index().InsertAt(lower.position + 1) : index().Append();
+  index().SetEntry(pos, static_cast<uint32_t>(offsets().Count()));
+  return Store(values);
+}
+
+int32_t SequenceTable::AddUnindexed(std::span<const int32_t> values) {
+  values = UpToTerminator(values);
+  if (values.size() >= static_cast<size_t>(INT32_MAX / 4)) return -1;
+  if (!offsets().Reserve(1) || !heap().Reserve(static_cast<int32_t>(values.size() + 1))) {
+    return -1;
+  }
+  return Store(values);
+}
+
+bool SequenceTable::IndexAdded(std::span<const int32_t> ids) {
+  std::vector<int32_t> sorted(ids.begin(), ids.end());
+  // The order CompareAt gives: element by element as signed numbers, the terminator included.
+  std::sort(sorted.begin(), sorted.end(), [this](int32_t a, int32_t b) {
+    const SequenceView x = Get(a);
+    const SequenceView y = Get(b);
+    for (int32_t i = 0;; ++i) {
+      const int32_t p = i < x.size() ? x[i] : -1;
+      const int32_t q = i < y.size() ? y[i] : -1;
+      if (p != q) return p < q;
+      if (p == -1) return false;
+    }
+  });
+  return IndexSorted(sorted, [this](int32_t id) {
+    return [this, values = Get(id).ToVector()](uint32_t other) {
+      return CompareAt(values, HeapOffset(static_cast<int32_t>(other)));
+    };
+  });
+}
+
+bool SequenceTable::Holds(int32_t id, std::span<const int32_t> values) const {
+  const int64_t offset = HeapOffset(id);
+  if (offset < 0) return false;
+  values = UpToTerminator(values);
+  return CompareAt(values, offset) == 0;
 }
 
 int32_t SequenceTable::FindOrAdd(std::span<const int32_t> values) {

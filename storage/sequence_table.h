@@ -48,11 +48,25 @@ class SequenceTable : public HeapTableFiles {
   int32_t Add(std::span<const int32_t> values);
   int32_t FindOrAdd(std::span<const int32_t> values);
 
+  // Add without the sorted index, for a caller that keeps its own lookup of what it adds (a
+  // parse run): heap and offsets only, and the sorted index takes it at IndexAdded. -1 when a
+  // file could not grow. Until then Find looks for it among the ids the index lacks, one by one:
+  // those are the last ids while the index takes every id in order.
+  int32_t AddUnindexed(std::span<const int32_t> values);
+  // Puts `ids` (from AddUnindexed, of distinct sequences the index does not hold) into the
+  // sorted index where one Add after another would have put them. False, with the index
+  // unchanged, when it could not grow.
+  bool IndexAdded(std::span<const int32_t> ids);
+  // Whether the sequence of `id` is `values` (up to its first -1).
+  bool Holds(int32_t id, std::span<const int32_t> values) const;
+
   // The sequence of `id`; empty for an id outside the table.
   SequenceView Get(int32_t id) const;
 
  private:
   int CompareAt(std::span<const int32_t> key, int64_t offset) const;
+  // Appends `values` and its terminator to the heap and its offset; the room must be reserved.
+  int32_t Store(std::span<const int32_t> values);
 };
 
 }  // namespace velmora

@@ -74,34 +74,13 @@ int32_t StringTable::AddUnindexed(std::string_view text) {
 }
 
 bool StringTable::IndexAdded(std::span<const int32_t> ids) {
-  if (ids.empty()) return true;
-  const auto k = static_cast<int32_t>(ids.size());
-  if (!index().Reserve(k)) return false;
   std::vector<int32_t> sorted(ids.begin(), ids.end());
   std::sort(sorted.begin(), sorted.end(), [this](int32_t a, int32_t b) { return Get(a) < Get(b); });
-  // Where Add would insert each: behind the last entry whose text is lower.
-  std::vector<int32_t> at(sorted.size());
-  for (size_t j = 0; j < sorted.size(); ++j) {
-    const std::string_view text = Get(sorted[j]);
-    auto compare = [&](uint32_t other) {
+  return IndexSorted(sorted, [this](int32_t id) {
+    return [this, text = Get(id)](uint32_t other) {
       return CompareAt(text, HeapOffset(static_cast<int32_t>(other)));
     };
-    const SearchResult lower = SearchIndex(index(), compare, SearchMode::kStrictLower);
-    at[j] = lower.found ? lower.position + 1 : index().Count();
-  }
-  const int32_t old_count = index().Count();
-  if (index().AppendMany(k) < 0) return false;
-  // From the back: the old entries from at[j] on move up by j + 1, the new one goes before them.
-  int32_t end = old_count;
-  for (int32_t j = k - 1; j >= 0; --j) {
-    const int32_t p = std::min(at[j], end);  // a damaged, unsorted index may not ascend
-    if (end > p) {
-      std::memmove(index().UnitAt(p + j + 1), index().UnitAt(p), static_cast<size_t>(end - p) * 4);
-    }
-    index().SetEntry(p + j, static_cast<uint32_t>(sorted[j]));
-    end = p;
-  }
-  return true;
+  });
 }
 
 int32_t StringTable::FindOrAdd(std::string_view text) {
