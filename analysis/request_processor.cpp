@@ -62,6 +62,8 @@ void RequestProcessor::EndRun() {
 }
 
 void RequestProcessor::ClearCaches() {
+  new_traffic_.Flush(db_.file_traffic().index(1), FileTrafficDayResourceKey(db_.file_traffic()));
+  new_errors_.Flush(db_.error_records().index(1), ErrorRecordKey(db_.error_records()));
   resource_ids_.Flush(db_.resources());
   referrer_ids_.Flush(db_.referer_strings());
   user_agent_ids_.Flush(db_.user_agent_strings());
@@ -180,6 +182,18 @@ void RequestProcessor::FileError(LogRecord& record) {
     record.error_id = static_cast<int32_t>(index.Entry(found.position));
     return;
   }
+  if (settings_.accelerated) {
+    if (const int32_t held = new_errors_.Find(ErrorKey(error)); held >= 0) {
+      record.error_id = held;
+      return;
+    }
+    if (!errors.records().Reserve(1) || !new_errors_.Reserve(index)) return;
+    const int32_t n = errors.Append(error);
+    if (n < 0) return;
+    if (new_errors_.Add(ErrorKey(error), n)) new_errors_.Flush(index, ErrorRecordKey(errors));
+    record.error_id = n;
+    return;
+  }
   if (!errors.records().Reserve(1) || !index.Reserve(1)) return;
   const int32_t n = errors.Append(error);
   if (n < 0) return;
@@ -210,7 +224,8 @@ void RequestProcessor::FileTraffic(LogRecord& record) {
         SearchIndex(by_day_resource, CompareKeyWith(key, FileTrafficDayResourceKey(traffic)),
                     SearchMode::kExact);
     if (found.found) n = static_cast<int32_t>(by_day_resource.Entry(found.position));
-    if (found.found && settings_.accelerated) traffic_of_resource_[resource] = n;
+    if (!found.found && settings_.accelerated) n = new_traffic_.Find(key);
+    if (n >= 0 && settings_.accelerated) traffic_of_resource_[resource] = n;
   }
   if (n >= 0) {
     FileTrafficRecord sum = traffic.Get(n);
@@ -218,10 +233,9 @@ void RequestProcessor::FileTraffic(LogRecord& record) {
     traffic.Set(n, sum);
     return;
   }
-  if (!traffic.records().Reserve(1) || !by_day_resource.Reserve(1) ||
-      !traffic.index(2).Reserve(1)) {
-    return;
-  }
+  const bool room_in_index =
+      settings_.accelerated ? new_traffic_.Reserve(by_day_resource) : by_day_resource.Reserve(1);
+  if (!traffic.records().Reserve(1) || !room_in_index || !traffic.index(2).Reserve(1)) return;
   FileTrafficRecord fresh;
   fresh.day.set(day);
   fresh.resource = resource;
@@ -229,6 +243,14 @@ void RequestProcessor::FileTraffic(LogRecord& record) {
   fresh.bytes_sent.set(static_cast<uint64_t>(int64_t{record.bytes_sent}));
   n = traffic.Append(fresh);
   if (n < 0) return;
+  if (settings_.accelerated) {
+    if (new_traffic_.Add(key, n)) {
+      new_traffic_.Flush(by_day_resource, FileTrafficDayResourceKey(traffic));
+    }
+    traffic_of_resource_[resource] = n;
+    AppendTimeIndexEntry(traffic.index(2), static_cast<uint32_t>(n), FileTrafficDayKey(traffic));
+    return;
+  }
   const int32_t indexed = by_day_resource.Count();
   AppendTimeIndexEntry(by_day_resource, static_cast<uint32_t>(n),
                        FileTrafficDayResourceKey(traffic));

@@ -21,7 +21,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <tuple>
 #include <unordered_map>
+#include <utility>
 
 #include "analysis/hourly_counts.h"
 #include "analysis/request_classifiers.h"
@@ -31,6 +33,7 @@
 #include "analysis/visit_lists.h"
 #include "parsing/log_record.h"
 #include "parsing/request_sink.h"
+#include "storage/deferred_index_entries.h"
 #include "storage/workspace_database.h"
 
 namespace velmora {
@@ -87,6 +90,9 @@ class RequestProcessor final : public RequestSink {
   // FileTraffic records of one day by resource id: the day's sums are what a run updates.
   Ticks traffic_day_ = 0;
   std::unordered_map<int32_t, int32_t> traffic_of_resource_;
+  // New FileTraffic and Errors records whose entries in the key index wait for a batch.
+  DeferredIndexEntries<std::pair<uint64_t, int32_t>> new_traffic_;
+  DeferredIndexEntries<std::tuple<int32_t, int32_t, int32_t>> new_errors_;
   // Built on the first request of a run; null when the index it reads is damaged.
   std::unique_ptr<VisitFinder> visit_finder_;
   bool visit_finder_built_ = false;

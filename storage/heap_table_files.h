@@ -7,9 +7,7 @@
 // stops at the first member that fails; members already open stay open until closed together.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -73,28 +71,15 @@ class HeapTableFiles {
   template <class CompareWith>
   bool IndexSorted(std::span<const int32_t> sorted, CompareWith&& compare_with) {
     if (sorted.empty()) return true;
-    const auto k = static_cast<int32_t>(sorted.size());
-    if (!index_.Reserve(k)) return false;
+    if (!index_.Reserve(static_cast<int32_t>(sorted.size()))) return false;
+    std::vector<uint32_t> entries(sorted.begin(), sorted.end());
     std::vector<int32_t> at(sorted.size());
     for (size_t j = 0; j < sorted.size(); ++j) {
       const SearchResult lower =
           SearchIndex(index_, compare_with(sorted[j]), SearchMode::kStrictLower);
       at[j] = lower.found ? lower.position + 1 : index_.Count();
     }
-    const int32_t old_count = index_.Count();
-    if (index_.AppendMany(k) < 0) return false;
-    // From the back: the old entries from at[j] on move up by j + 1, the new one goes before them.
-    int32_t end = old_count;
-    for (int32_t j = k - 1; j >= 0; --j) {
-      const int32_t p =
-          std::min(at[static_cast<size_t>(j)], end);  // a damaged index may not ascend
-      if (end > p) {
-        std::memmove(index_.UnitAt(p + j + 1), index_.UnitAt(p), static_cast<size_t>(end - p) * 4);
-      }
-      index_.SetEntry(p + j, static_cast<uint32_t>(sorted[static_cast<size_t>(j)]));
-      end = p;
-    }
-    return true;
+    return InsertEntriesAt(index_, entries, at);
   }
 
   // Heap offset of item `id`, or -1 when `id` or its offset lies outside the files.

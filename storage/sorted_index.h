@@ -9,8 +9,11 @@
 // behind their equals. Every read stays inside [first, first + count), whatever the entries say.
 #pragma once
 
+#include <algorithm>
 #include <compare>
 #include <cstdint>
+#include <cstring>
+#include <span>
 
 #include "core/byte_order.h"
 #include "storage/table_file.h"
@@ -104,6 +107,28 @@ SearchResult SearchIndex(const TableFile& index, Compare&& compare, SearchMode m
 template <class Compare>
 SearchResult SearchIndex(const TableFile& index, Compare&& compare, SearchMode mode) {
   return SearchIndex(index, compare, mode, 0, index.Count());
+}
+
+// Inserts `entries` into `index`, entry j before the entry now at position at[j] (the count for
+// the end), in one pass from the back; `at` must not descend. The room must have been reserved.
+// False, with the index unchanged, when it could not grow.
+inline bool InsertEntriesAt(TableFile& index, std::span<const uint32_t> entries,
+                            std::span<const int32_t> at) {
+  const auto k = static_cast<int32_t>(entries.size());
+  const int32_t old_count = index.Count();
+  if (k == 0) return true;
+  if (index.AppendMany(k) < 0) return false;
+  // From the back: the old entries from at[j] on move up by j + 1, the new one goes before them.
+  int32_t end = old_count;
+  for (int32_t j = k - 1; j >= 0; --j) {
+    const int32_t p = std::min(at[static_cast<size_t>(j)], end);  // a damaged index may not ascend
+    if (end > p) {
+      std::memmove(index.UnitAt(p + j + 1), index.UnitAt(p), static_cast<size_t>(end - p) * 4);
+    }
+    index.SetEntry(p + j, entries[static_cast<size_t>(j)]);
+    end = p;
+  }
+  return true;
 }
 
 // Inserts `value` behind every entry whose key is <= the key `compare` measures, so equal keys
