@@ -78,13 +78,15 @@ void RequestProcessor::ClearCaches() {
   visit_finder_built_ = false;
 }
 
-VisitFinder* RequestProcessor::Finder() {
+VisitFinder* RequestProcessor::Finder(Ticks first) {
   if (!settings_.accelerated) return nullptr;
   if (!visit_finder_built_) {
     visit_finder_built_ = true;
-    auto finder = std::make_unique<VisitFinder>(settings_.advanced_visit_detection);
-    if (finder->Build(db_.sessions(), db_.sessions().index(kVisitIndexByLast)))
+    auto finder = std::make_unique<VisitFinder>(settings_.advanced_visit_detection,
+                                                SessionTimeout(settings_));
+    if (finder->Build(db_.sessions(), db_.sessions().index(kVisitIndexByLast), first)) {
       visit_finder_ = std::move(finder);
+    }
   }
   return visit_finder_.get();
 }
@@ -116,7 +118,7 @@ void RequestProcessor::ProcessRequest(LogRecord& record) {
   FileTraffic(record);
   const int32_t spider = FileUserAgent(record);
   if (!lists_) lists_ = BeginVisitLists(db_, settings_.accelerated);
-  VisitDetectionContext context{db_, settings_, classifiers_, *lists_, Finder()};
+  VisitDetectionContext context{db_, settings_, classifiers_, *lists_, Finder(record.time)};
   const int32_t visit = DetectVisit(context, record, spider);
   record.visit_id = static_cast<uint32_t>(visit);
   if (spider >= 0 && visit < 0) FileSpiderHit(record);

@@ -75,8 +75,9 @@ class RequestProcessor final : public RequestSink {
   int32_t AddString(StringTable& table, StringIdCache& cache, std::string_view text);
   // Indexes what the string caches added and forgets them.
   void ClearCaches();
-  // The run's visit finder when accelerated and the database allows one, else null.
-  VisitFinder* Finder();
+  // The run's visit finder when accelerated and the database allows one, else null; built at
+  // the run's first request, at `first`.
+  VisitFinder* Finder(Ticks first);
 
   WorkspaceDatabase& db_;
   RequestProcessorSettings settings_;

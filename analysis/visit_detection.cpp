@@ -1,5 +1,6 @@
 #include "analysis/visit_detection.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -219,10 +220,7 @@ void AddRequestToVisit(VisitDetectionContext& context, int32_t n, const LogRecor
 
 // The last request times a visit may have to take a request at `t`: [lower, upper).
 std::pair<Ticks, Ticks> SearchWindow(const RequestProcessorSettings& settings, Ticks t) {
-  const uint64_t window =
-      static_cast<uint64_t>(settings.session_timeout_minutes > 0 ? settings.session_timeout_minutes
-                                                                 : 0) *
-      kTicksPerMinute;
+  const uint64_t window = SessionTimeout(settings);
   const uint64_t upper = t > std::numeric_limits<uint64_t>::max() - window
                              ? std::numeric_limits<uint64_t>::max()
                              : t + window;
@@ -239,6 +237,10 @@ int32_t FindVisitInGroup(VisitDetectionContext& context, const LogRecord& record
 }
 
 }  // namespace
+
+Ticks SessionTimeout(const RequestProcessorSettings& settings) {
+  return static_cast<uint64_t>(std::max(settings.session_timeout_minutes, 0)) * kTicksPerMinute;
+}
 
 uint32_t AddBytesSaturated(uint32_t sum, int32_t amount) {
   if (amount <= 0) return sum;
@@ -270,9 +272,10 @@ int32_t DetectVisit(VisitDetectionContext& context, LogRecord& record, int32_t s
   const bool named = record.client_address == kNamedClientAddress;
   record.client_address = AddressKey(record.client_address, record.client_host.view());
 
-  const FoundVisit found = context.finder != nullptr
-                               ? FoundVisit{FindVisitInGroup(context, record), -1}
-                               : FindVisit(context.db, context.settings, record);
+  const bool in_finder = context.finder != nullptr &&
+                         context.finder->Covers(SearchWindow(context.settings, record.time).first);
+  const FoundVisit found = in_finder ? FoundVisit{FindVisitInGroup(context, record), -1}
+                                     : FindVisit(context.db, context.settings, record);
   int32_t n = found.visit;
   if (n < 0) {
     if (spider >= 0) return -1;  // spiders never open visits

@@ -57,6 +57,9 @@ FoundVisit FindVisit(WorkspaceDatabase& db, const RequestProcessorSettings& sett
 // host-name key in the record's client address.
 int32_t DetectVisit(VisitDetectionContext& context, LogRecord& record, int32_t spider);
 
+// The session timeout in ticks; a negative number of minutes counts as none.
+Ticks SessionTimeout(const RequestProcessorSettings& settings);
+
 // Adds `amount` to a 32-bit byte sum, stopping at 0xFFFFFFFF; a negative amount adds nothing.
 uint32_t AddBytesSaturated(uint32_t sum, int32_t amount);
 

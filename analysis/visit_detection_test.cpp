@@ -346,11 +346,14 @@ TEST_F(VisitDetectionTest, FinderAgreesWithThePlainWalk) {
           settings.server_names = "www.example.com example.com";
           StartProcessor(settings);
           for (int i = 0; i < 2500; ++i) {
-            int second = (run * 2500 + i) * 3;
-            if (random() % 6 == 0) second -= static_cast<int>(random() % 3600);
+            // Over three days, in steps of two minutes (so that times are shared), one in six
+            // up to two hours back: beyond the finder's horizon too.
+            int second = (run * 2500 + i) * 50 / 120 * 120;
+            if (random() % 6 == 0) second -= static_cast<int>(random() % 7200);
             second = std::max(second, 0);
             Request r;
-            r.time = two_digits(8 + second / 3600) + ":" + two_digits(second / 60 % 60) + ":" +
+            r.day = 5 + second / 86400;
+            r.time = two_digits(second / 3600 % 24) + ":" + two_digits(second / 60 % 60) + ":" +
                      two_digits(second % 60);
             r.host = random() % 10 == 0
                          ? "host" + std::to_string(random() % 3)

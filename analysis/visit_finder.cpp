@@ -18,8 +18,11 @@ size_t VisitFinder::UpperEnd(const std::vector<Entry>& entries, Ticks upper) {
   return static_cast<size_t>(end - entries.begin());
 }
 
-bool VisitFinder::Build(const RecordTable<SessionRecord>& sessions, const TableFile& by_last) {
+bool VisitFinder::Build(const RecordTable<SessionRecord>& sessions, const TableFile& by_last,
+                        Ticks first) {
   groups_.clear();
+  newest_ = first;
+  horizon_ = first > 2 * timeout_ ? first - 2 * timeout_ : 0;
   const int32_t count = by_last.Count();
   std::vector<bool> seen(static_cast<size_t>(std::max(sessions.Count(), 0)));
   Ticks previous = 0;
@@ -31,7 +34,9 @@ bool VisitFinder::Build(const RecordTable<SessionRecord>& sessions, const TableF
     const Ticks last = visit.last_request_time.value();
     if (last < previous) return false;
     previous = last;
-    groups_[GroupOf(visit.visitor_address)].push_back({last, static_cast<uint64_t>(p), n});
+    if (last >= horizon_) {
+      groups_[GroupOf(visit.visitor_address)].push_back({last, static_cast<uint64_t>(p), n});
+    }
   }
   next_stamp_ = static_cast<uint64_t>(count);
   return true;
@@ -39,8 +44,8 @@ bool VisitFinder::Build(const RecordTable<SessionRecord>& sessions, const TableF
 
 void VisitFinder::Place(int32_t visit, uint32_t address, std::optional<Ticks> previous,
                         Ticks last) {
-  std::vector<Entry>& entries = groups_[GroupOf(address)];
-  if (previous) {
+  if (previous && *previous >= horizon_) {
+    std::vector<Entry>& entries = groups_[GroupOf(address)];
     auto first = std::lower_bound(entries.begin(), entries.end(), *previous,
                                   [](const Entry& e, Ticks t) { return e.last < t; });
     for (auto it = first; it != entries.end() && it->last == *previous; ++it) {
@@ -50,10 +55,34 @@ void VisitFinder::Place(int32_t visit, uint32_t address, std::optional<Ticks> pr
       }
     }
   }
-  // The highest stamp yet: after every entry of an equal time.
-  const auto at = std::upper_bound(entries.begin(), entries.end(), last,
-                                   [](Ticks t, const Entry& e) { return t < e.last; });
-  entries.insert(at, Entry{last, next_stamp_++, visit});
+  const uint64_t stamp = next_stamp_++;
+  if (last >= horizon_) {
+    std::vector<Entry>& entries = groups_[GroupOf(address)];
+    // The highest stamp yet: after every entry of an equal time.
+    const auto at = std::upper_bound(entries.begin(), entries.end(), last,
+                                     [](Ticks t, const Entry& e) { return t < e.last; });
+    entries.insert(at, Entry{last, stamp, visit});
+  }
+  if (last > newest_) {
+    newest_ = last;
+    if (newest_ - horizon_ > 2 * timeout_ + kTicksPerDay) Advance();
+  }
+}
+
+void VisitFinder::Advance() {
+  horizon_ = newest_ - 2 * timeout_;
+  for (auto group = groups_.begin(); group != groups_.end();) {
+    std::vector<Entry>& entries = group->second;
+    const auto kept = std::lower_bound(entries.begin(), entries.end(), horizon_,
+                                       [](const Entry& e, Ticks t) { return e.last < t; });
+    entries.erase(entries.begin(), kept);
+    if (entries.empty()) {
+      group = groups_.erase(group);
+    } else {
+      if (entries.capacity() > 2 * entries.size() + 8) entries.shrink_to_fit();
+      ++group;
+    }
+  }
 }
 
 }  // namespace velmora

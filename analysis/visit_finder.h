@@ -13,6 +13,11 @@
 // already stored are stamped by their position. Build refuses an index that breaks that picture
 // (out of order, an entry twice, an entry naming no visit: only a damaged database has one), and
 // the plain walk then serves the run.
+//
+// Only the recent visits are held: every visit whose last request time is at or after a horizon
+// that follows the newest request, two timeouts behind it (moved once a day of log time, so its
+// sweeps stay rare). A request older than that (Covers is false) is left to the plain walk.
+// Memory thus follows the traffic of a few hours, not the size of the database.
 #pragma once
 
 #include <cstdint>
@@ -29,15 +34,20 @@ namespace velmora {
 
 class VisitFinder {
  public:
-  explicit VisitFinder(bool by_network) : by_network_(by_network) {}
+  // `timeout` is the session timeout; requests join visits whose last request lies within it.
+  VisitFinder(bool by_network, Ticks timeout) : by_network_(by_network), timeout_(timeout) {}
 
-  // Reads the index by last request time; false when it is not a clean ordered index of distinct
-  // stored visits, and the finder must not be used.
-  bool Build(const RecordTable<SessionRecord>& sessions, const TableFile& by_last);
+  // Reads the index by last request time, for a run whose first request is at `first`; false
+  // when it is not a clean ordered index of distinct stored visits, and the finder must not be
+  // used.
+  bool Build(const RecordTable<SessionRecord>& sessions, const TableFile& by_last, Ticks first);
+
+  // Whether Find knows every visit whose last request time is `lower` or later.
+  bool Covers(Ticks lower) const { return lower >= horizon_; }
 
   // The visit the walk over the index would find for a request from `address`: among the visits
   // of its group whose last request time t satisfies lower <= t < upper, latest first, the first
-  // that `matches` accepts. -1 when none does.
+  // that `matches` accepts. -1 when none does. Covers(lower) must hold.
   template <class Matches>
   int32_t Find(uint32_t address, Ticks lower, Ticks upper, Matches&& matches) const {
     const auto group = groups_.find(GroupOf(address));
@@ -65,8 +75,14 @@ class VisitFinder {
   uint32_t GroupOf(uint32_t address) const;
   // The number of entries whose last request time is below `upper`.
   static size_t UpperEnd(const std::vector<Entry>& entries, Ticks upper);
+  // Moves the horizon up behind the newest request once it has run a day ahead, and drops the
+  // visits that fell behind it.
+  void Advance();
 
   bool by_network_;
+  Ticks timeout_;
+  Ticks horizon_ = 0;
+  Ticks newest_ = 0;
   uint64_t next_stamp_ = 0;
   std::unordered_map<uint32_t, std::vector<Entry>> groups_;  // each ordered by (last, stamp)
 };
