@@ -33,10 +33,11 @@ const std::vector<unsigned char>& Records() {
   return records;
 }
 
-TEST(EmbeddedCountryTableTest, LoadsWholeFromABzip2Stream) {
+TEST(EmbeddedCountryTableTest, LoadsWholeFromAGzipStream) {
   const std::span<const unsigned char> packed = PackedCountryTable();
-  ASSERT_GE(packed.size(), 4u);
-  EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(packed.data()), 4), "BZh9");
+  ASSERT_GE(packed.size(), 2u);
+  EXPECT_EQ(packed[0], 0x1F);
+  EXPECT_EQ(packed[1], 0x8B);
   ASSERT_FALSE(Records().empty());
   EXPECT_EQ(Records().size() % kNetworkRecordSize, 0u);
   EXPECT_EQ(Table().unpacked_bytes(), Records().size());

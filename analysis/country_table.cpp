@@ -10,11 +10,12 @@
 // second buffer, so the whole table lives in the one area.
 #include "analysis/country_table.h"
 
-#include <bzlib.h>
+#include <isa-l/igzip_lib.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -36,28 +37,26 @@ constexpr uint32_t MaskOf(int prefix_length) {
   return prefix_length == 0 ? 0 : ~uint32_t{0} << (32 - prefix_length);
 }
 
-// Unpacks as much of `packed` as decodes into `out`; returns the bytes produced. Stops quietly at
-// the end of the stream, a damaged block, truncated input or a full area: whatever came out
-// before stays usable.
+// Unpacks as much of `packed` (a gzip stream) as decodes into `out`; returns the bytes produced.
+// Stops quietly at the end of the stream, a damaged block, truncated input or a full area:
+// whatever came out before stays usable.
 size_t Unpack(std::span<const unsigned char> packed, unsigned char* out, size_t capacity) {
-  if (packed.empty()) return 0;
-  bz_stream stream{};
-  if (BZ2_bzDecompressInit(&stream, 0, 0) != BZ_OK) return 0;
-  // bzlib counts in unsigned int; anything longer than that cannot be a table that fits anyway.
-  stream.next_in = const_cast<char*>(reinterpret_cast<const char*>(packed.data()));
-  stream.avail_in = static_cast<unsigned int>(std::min<size_t>(packed.size(), UINT_MAX));
-  stream.next_out = reinterpret_cast<char*>(out);
-  stream.avail_out = static_cast<unsigned int>(std::min<size_t>(capacity, UINT_MAX));
-  while (stream.avail_out > 0) {
-    const unsigned int in_before = stream.avail_in;
-    const unsigned int out_before = stream.avail_out;
-    if (BZ2_bzDecompress(&stream) != BZ_OK) break;  // BZ_STREAM_END or an error
-    if (stream.avail_in == in_before && stream.avail_out == out_before) break;  // input ran out
+  if (packed.empty() || capacity == 0) return 0;
+  auto state = std::make_unique<inflate_state>();
+  isal_inflate_init(state.get());
+  state->crc_flag = ISAL_GZIP;
+  // The decoder counts in 32 bits; anything longer than that cannot be a table that fits anyway.
+  state->next_in = const_cast<unsigned char*>(packed.data());
+  state->avail_in = static_cast<uint32_t>(std::min<size_t>(packed.size(), UINT32_MAX));
+  state->next_out = out;
+  state->avail_out = static_cast<uint32_t>(std::min<size_t>(capacity, UINT32_MAX));
+  while (state->avail_out > 0 && state->block_state != ISAL_BLOCK_FINISH) {
+    const uint32_t in_before = state->avail_in;
+    const uint32_t out_before = state->avail_out;
+    if (isal_inflate(state.get()) < 0) break;  // a damaged stream ends the table there
+    if (state->avail_in == in_before && state->avail_out == out_before) break;  // input ran out
   }
-  const size_t produced =
-      (static_cast<size_t>(stream.total_out_hi32) << 32) | stream.total_out_lo32;
-  BZ2_bzDecompressEnd(&stream);
-  return std::min(produced, capacity);
+  return std::min<size_t>(state->total_out, capacity);
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ class CountryTable {
   // An empty table: every address is Unknown.
   CountryTable();
 
-  // Unpacks and prepares `packed`, a bzip2 stream of network records. The only failure is the
+  // Unpacks and prepares `packed`, a gzip stream of network records. The only failure is the
   // memory area that cannot be created: the error's message is "Cannot initialize application"
   // (its code the system's errno), which the front end shows before it ends the program. A
   // missing, damaged or truncated stream is no failure: the table holds what could be unpacked.

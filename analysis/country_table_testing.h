@@ -2,7 +2,7 @@
 // longest-prefix answer found by scanning every record, which the bisection must agree with.
 #pragma once
 
-#include <bzlib.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <string_view>
@@ -29,31 +29,36 @@ inline std::vector<unsigned char> RecordBytes(const std::vector<RawNetwork>& net
   return bytes;
 }
 
+// `bytes` as the program ships them: a gzip stream at level 9.
 inline std::vector<unsigned char> Pack(const std::vector<unsigned char>& bytes) {
-  std::vector<unsigned char> packed(bytes.size() + bytes.size() / 100 + 1024);
-  unsigned int size = static_cast<unsigned int>(packed.size());
+  z_stream stream{};
+  if (deflateInit2(&stream, 9, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK) return {};
+  std::vector<unsigned char> packed(deflateBound(&stream, bytes.size()) + 64);
   std::vector<unsigned char> input = bytes;
-  if (BZ2_bzBuffToBuffCompress(reinterpret_cast<char*>(packed.data()), &size,
-                               reinterpret_cast<char*>(input.data()),
-                               static_cast<unsigned int>(input.size()), 9, 0, 0) != BZ_OK) {
-    return {};
-  }
-  packed.resize(size);
-  return packed;
+  stream.next_in = input.data();
+  stream.avail_in = static_cast<uInt>(input.size());
+  stream.next_out = packed.data();
+  stream.avail_out = static_cast<uInt>(packed.size());
+  const int rc = deflate(&stream, Z_FINISH);
+  packed.resize(stream.total_out);
+  deflateEnd(&stream);
+  return rc == Z_STREAM_END ? packed : std::vector<unsigned char>{};
 }
 
 inline std::vector<unsigned char> Unpack(const std::vector<unsigned char>& packed,
                                          size_t capacity) {
+  z_stream stream{};
+  if (inflateInit2(&stream, 15 + 16) != Z_OK) return {};
   std::vector<unsigned char> out(capacity);
   std::vector<unsigned char> input = packed;
-  unsigned int size = static_cast<unsigned int>(out.size());
-  if (BZ2_bzBuffToBuffDecompress(reinterpret_cast<char*>(out.data()), &size,
-                                 reinterpret_cast<char*>(input.data()),
-                                 static_cast<unsigned int>(input.size()), 0, 0) != BZ_OK) {
-    return {};
-  }
-  out.resize(size);
-  return out;
+  stream.next_in = input.data();
+  stream.avail_in = static_cast<uInt>(input.size());
+  stream.next_out = out.data();
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int rc = inflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  inflateEnd(&stream);
+  return rc == Z_STREAM_END ? out : std::vector<unsigned char>{};
 }
 
 // The country of the longest network of `records` (7-byte packed records) holding `address`,

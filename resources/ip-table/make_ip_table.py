@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Builds the packed IP-to-country table from a MaxMind DB (v2) country file.
 
-The program embeds ip_table.bz2: a bzip2 stream (level 9, so it starts with "BZh9") of 7-byte
-records, no header, ordered by network address:
+The program embeds ip_table.gz: a gzip stream (level 9, no time stamp) of 7-byte records, no
+header, ordered by network address:
 
     offset  width  field
     0       4      network, most significant byte first; bits beyond the prefix length are 0
@@ -17,12 +17,12 @@ Only the Python standard library is used. The MaxMind DB reader below covers wha
 needs: the metadata map, the search tree with 24-, 28- or 32-bit records, and the data section
 (maps, strings, numbers, arrays, pointers).
 
-    make_ip_table.py INPUT.mmdb OUTPUT.bz2        build the packed table
-    make_ip_table.py --check OUTPUT.bz2           print the spot-check answers of a packed table
+    make_ip_table.py INPUT.mmdb OUTPUT.gz         build the packed table
+    make_ip_table.py --check OUTPUT.gz            print the spot-check answers of a packed table
 """
 
 import argparse
-import bz2
+import gzip
 import hashlib
 import struct
 import sys
@@ -227,7 +227,7 @@ def build_records(networks):
 
 
 def unpack_records(packed):
-    raw = bz2.decompress(packed)
+    raw = gzip.decompress(packed)
     return [struct.unpack_from(">Ib2s", raw, at) for at in range(0, len(raw) - len(raw) % 7, 7)]
 
 
@@ -266,12 +266,13 @@ def main():
         check(args.paths[0])
         return 0
     if len(args.paths) != 2:
-        parser.error("expected INPUT.mmdb OUTPUT.bz2")
+        parser.error("expected INPUT.mmdb OUTPUT.gz")
     with open(args.paths[0], "rb") as f:
         buf = f.read()
     reader = Reader(buf)
     records = build_records(reader.ipv4_networks())
-    packed = bz2.compress(records, 9)
+    # No time stamp in the header, so the same records always pack to the same bytes.
+    packed = gzip.compress(records, 9, mtime=0)
     with open(args.paths[1], "wb") as f:
         f.write(packed)
     print(f"input {args.paths[0]} sha256 {hashlib.sha256(buf).hexdigest()}")
