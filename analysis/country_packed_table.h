@@ -7,7 +7,8 @@
 
 namespace velmora {
 
-// The whole stream; it starts with the gzip magic 1F 8B and stays valid for the life of the process.
+// The whole stream; it starts with the gzip magic 1F 8B and stays valid for the life of the
+// process.
 std::span<const unsigned char> PackedCountryTable();
 
 }  // namespace velmora
