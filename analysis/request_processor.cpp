@@ -1,5 +1,6 @@
 #include "analysis/request_processor.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -74,6 +75,7 @@ void RequestProcessor::ClearCaches() {
   hour_ = HourCursor{};
   traffic_day_ = 0;
   traffic_of_resource_ = {};
+  traffic_generation_ = 0;
   visit_finder_.reset();
   visit_finder_built_ = false;
 }
@@ -203,6 +205,20 @@ void RequestProcessor::FileError(LogRecord& record) {
   record.error_id = n;
 }
 
+int32_t RequestProcessor::TrafficOfResource(int32_t resource) const {
+  if (static_cast<size_t>(resource) >= traffic_of_resource_.size()) return -1;
+  const TrafficSlot slot = traffic_of_resource_[static_cast<size_t>(resource)];
+  return slot.generation == traffic_generation_ ? slot.record : -1;
+}
+
+void RequestProcessor::RememberTraffic(int32_t resource, int32_t n) {
+  const auto at = static_cast<size_t>(resource);
+  if (at >= traffic_of_resource_.size()) {
+    traffic_of_resource_.resize(std::max(at + 1, traffic_of_resource_.size() * 2));
+  }
+  traffic_of_resource_[at] = TrafficSlot{traffic_generation_, n};
+}
+
 void RequestProcessor::FileTraffic(LogRecord& record) {
   const Ticks day = DayKeyOf(record);
   const auto resource = static_cast<int32_t>(record.resource_id);
@@ -213,13 +229,15 @@ void RequestProcessor::FileTraffic(LogRecord& record) {
   int32_t n = -1;
   if (settings_.accelerated) {
     // A (day, resource) pair has one record, found by a search once and the same ever after.
-    if (day != traffic_day_) {
+    if (day != traffic_day_ || traffic_generation_ == 0) {
       traffic_day_ = day;
-      traffic_of_resource_.clear();
+      // Forgets the other day's records at once; after 2^32 day changes, by clearing.
+      if (++traffic_generation_ == 0) {
+        traffic_of_resource_.assign(traffic_of_resource_.size(), TrafficSlot{});
+        traffic_generation_ = 1;
+      }
     }
-    if (auto at = traffic_of_resource_.find(resource); at != traffic_of_resource_.end()) {
-      n = at->second;
-    }
+    n = TrafficOfResource(resource);
   }
   if (n < 0) {
     const SearchResult found =
@@ -227,7 +245,7 @@ void RequestProcessor::FileTraffic(LogRecord& record) {
                     SearchMode::kExact);
     if (found.found) n = static_cast<int32_t>(by_day_resource.Entry(found.position));
     if (!found.found && settings_.accelerated) n = new_traffic_.Find(key);
-    if (n >= 0 && settings_.accelerated) traffic_of_resource_[resource] = n;
+    if (n >= 0 && settings_.accelerated) RememberTraffic(resource, n);
   }
   if (n >= 0) {
     FileTrafficRecord sum = traffic.Get(n);
@@ -249,7 +267,7 @@ void RequestProcessor::FileTraffic(LogRecord& record) {
     if (new_traffic_.Add(key, n)) {
       new_traffic_.Flush(by_day_resource, FileTrafficDayResourceKey(traffic));
     }
-    traffic_of_resource_[resource] = n;
+    RememberTraffic(resource, n);
     AppendTimeIndexEntry(traffic.index(2), static_cast<uint32_t>(n), FileTrafficDayKey(traffic));
     return;
   }
@@ -258,7 +276,7 @@ void RequestProcessor::FileTraffic(LogRecord& record) {
                        FileTrafficDayResourceKey(traffic));
   // Only a record the search can find may be remembered.
   if (settings_.accelerated && by_day_resource.Count() > indexed) {
-    traffic_of_resource_[resource] = n;
+    RememberTraffic(resource, n);
   }
   AppendTimeIndexEntry(traffic.index(2), static_cast<uint32_t>(n), FileTrafficDayKey(traffic));
 }

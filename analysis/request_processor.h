@@ -24,6 +24,7 @@
 #include <tuple>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "analysis/hourly_counts.h"
 #include "analysis/request_classifiers.h"
@@ -73,6 +74,9 @@ class RequestProcessor final : public RequestSink {
   int32_t FindString(StringTable& table, StringIdCache& cache, std::string_view text);
   int32_t FindOrAddString(StringTable& table, StringIdCache& cache, std::string_view text);
   int32_t AddString(StringTable& table, StringIdCache& cache, std::string_view text);
+  // The FileTraffic record of `resource` on the current day that FileTraffic remembers, or -1.
+  int32_t TrafficOfResource(int32_t resource) const;
+  void RememberTraffic(int32_t resource, int32_t n);
   // Indexes what the string caches added and forgets them.
   void ClearCaches();
   // The run's visit finder when accelerated and the database allows one, else null; built at
@@ -89,8 +93,14 @@ class RequestProcessor final : public RequestSink {
   StringIdCache user_agent_ids_;
   HourCursor hour_;
   // FileTraffic records of one day by resource id: the day's sums are what a run updates.
+  // By resource id (ids are dense); a slot of an older generation belongs to another day.
+  struct TrafficSlot {
+    uint32_t generation = 0;
+    int32_t record = -1;
+  };
   Ticks traffic_day_ = 0;
-  std::unordered_map<int32_t, int32_t> traffic_of_resource_;
+  uint32_t traffic_generation_ = 0;
+  std::vector<TrafficSlot> traffic_of_resource_;
   // New FileTraffic and Errors records whose entries in the key index wait for a batch.
   DeferredIndexEntries<std::pair<uint64_t, int32_t>> new_traffic_;
   DeferredIndexEntries<std::tuple<int32_t, int32_t, int32_t>> new_errors_;
