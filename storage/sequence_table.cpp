@@ -1,6 +1,7 @@
 #include "storage/sequence_table.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "storage/sorted_index.h"
@@ -86,18 +87,24 @@ int32_t SequenceTable::AddUnindexed(std::span<const int32_t> values) {
 }
 
 bool SequenceTable::IndexAdded(std::span<const int32_t> ids) {
-  std::vector<int32_t> sorted(ids.begin(), ids.end());
-  // The order CompareAt gives: element by element as signed numbers, the terminator included.
-  std::sort(sorted.begin(), sorted.end(), [this](int32_t a, int32_t b) {
-    const SequenceView x = Get(a);
-    const SequenceView y = Get(b);
+  // Each sequence is measured once, not at every comparison of the sort. The order is the one
+  // CompareAt gives: element by element as signed numbers, the terminator (-1) included.
+  std::vector<std::pair<SequenceView, int32_t>> views;
+  views.reserve(ids.size());
+  for (const int32_t id : ids) views.emplace_back(Get(id), id);
+  std::sort(views.begin(), views.end(), [](const auto& a, const auto& b) {
+    const SequenceView& x = a.first;
+    const SequenceView& y = b.first;
     for (int32_t i = 0;; ++i) {
       const int32_t p = i < x.size() ? x[i] : -1;
       const int32_t q = i < y.size() ? y[i] : -1;
       if (p != q) return p < q;
-      if (p == -1) return false;
+      if (p == -1) return a.second < b.second;
     }
   });
+  std::vector<int32_t> sorted;
+  sorted.reserve(views.size());
+  for (const auto& view : views) sorted.push_back(view.second);
   return IndexSorted(sorted, [this](int32_t id) {
     return [this, values = Get(id).ToVector()](uint32_t other) {
       return CompareAt(values, HeapOffset(static_cast<int32_t>(other)));
