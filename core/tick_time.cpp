@@ -38,8 +38,23 @@ bool IsValidCalendarTime(const CalendarTime& t) {
 }
 
 std::optional<Ticks> CalendarToTicks(const CalendarTime& t) {
-  if (!IsValidCalendarTime(t)) return std::nullopt;
-  const int64_t days = DaysBeforeYear(t.year) + DaysBeforeMonth(t.year, t.month) + (t.day - 1);
+  // Called for every log line, whose dates mostly repeat the previous line's: the day number of
+  // the last valid date is kept, per thread.
+  thread_local uint16_t last_year = 0;
+  thread_local uint16_t last_month = 0;
+  thread_local uint16_t last_day = 0;
+  thread_local int64_t last_days = 0;
+  int64_t days = last_days;
+  if (last_year == 0 || t.year != last_year || t.month != last_month || t.day != last_day) {
+    if (!IsValidCalendarTime(t)) return std::nullopt;
+    days = DaysBeforeYear(t.year) + DaysBeforeMonth(t.year, t.month) + (t.day - 1);
+    last_year = t.year;
+    last_month = t.month;
+    last_day = t.day;
+    last_days = days;
+  } else if (t.hour >= 24 || t.minute >= 60 || t.second >= 60 || t.milliseconds >= 1000) {
+    return std::nullopt;  // the date is one already found valid; the time of day is not
+  }
   return static_cast<Ticks>(days) * kTicksPerDay + t.hour * kTicksPerHour +
          t.minute * kTicksPerMinute + t.second * kTicksPerSecond +
          t.milliseconds * kTicksPerMillisecond;

@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <thread>
 
 namespace velmora {
 namespace {
@@ -95,6 +96,10 @@ TEST(TickTimeTest, InvalidCalendarTimesAreRejected) {
     EXPECT_FALSE(IsValidCalendarTime(t)) << Show(t);
     EXPECT_EQ(CalendarToTicks(t), std::nullopt) << Show(t);
   }
+  // The date just converted, again, with a time of day out of range; a zero date first thing.
+  ASSERT_TRUE(CalendarToTicks(At(2003, 1, 1)).has_value());
+  EXPECT_EQ(CalendarToTicks(At(2003, 1, 1, 24)), std::nullopt);
+  std::thread([] { EXPECT_EQ(CalendarToTicks(At(0, 0, 0)), std::nullopt); }).join();
   // day_of_week is output only; nonsense there does not invalidate the input.
   CalendarTime any_weekday = At(2000, 2, 29);
   any_weekday.day_of_week = 9;
