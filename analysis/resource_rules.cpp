@@ -78,10 +78,29 @@ std::vector<std::string_view> SplitMaskText(std::string_view text) {
 }
 
 uint32_t ApplyResourceRules(std::span<const ResourceMask> masks, std::string_view url) {
+  return CompiledResourceRules(masks).ClassOf(url);
+}
+
+CompiledResourceRules::CompiledResourceRules(std::span<const ResourceMask> masks) {
   for (const ResourceMask& entry : masks) {
-    if (AnyPiece(entry.mask, [url](std::string_view mask) { return MatchFileMask(mask, url); })) {
-      return entry.request_class;
-    }
+    AnyPiece(entry.mask, [&](std::string_view mask) {
+      const bool ending = mask.size() > 1 && mask[0] == '*' &&
+                          mask.find_first_of("*?", 1) == std::string_view::npos;
+      pieces_.push_back(
+          Piece{std::string(ending ? mask.substr(1) : mask), ending, entry.request_class});
+      return false;
+    });
+  }
+}
+
+uint32_t CompiledResourceRules::ClassOf(std::string_view url) const {
+  for (const Piece& piece : pieces_) {
+    const bool match =
+        piece.ending
+            ? url.size() >= piece.text.size() &&
+                  AsciiEqualsIgnoreCase(url.substr(url.size() - piece.text.size()), piece.text)
+            : MatchFileMask(piece.text, url);
+    if (match) return piece.request_class;
   }
   return kUnmatchedRequestClass;
 }

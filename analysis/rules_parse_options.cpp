@@ -9,8 +9,8 @@
 namespace velmora {
 
 ResourceRulesFn MakeResourceRulesFn(std::span<const ResourceMask> masks) {
-  auto owned = std::make_shared<const std::vector<ResourceMask>>(masks.begin(), masks.end());
-  return [owned](std::string_view url) { return ApplyResourceRules(*owned, url); };
+  auto compiled = std::make_shared<const CompiledResourceRules>(masks);
+  return [compiled](std::string_view url) { return compiled->ClassOf(url); };
 }
 
 LogFiltersFn MakeLogFiltersFn(std::span<const LogFilter> filters, bool filters_enabled) {
