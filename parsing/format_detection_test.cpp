@@ -37,16 +37,6 @@ std::string BadLines(int count) {
 
 LogFormat Candidate(int number) { return LogFormat::Custom(FormatCandidates()[number - 1]); }
 
-TEST(FormatDetectionTest, CandidateTableKeepsItsOrder) {
-  ASSERT_EQ(FormatCandidates().size(), 21u);
-  EXPECT_EQ(FormatCandidates()[4], FormatCandidates()[1]);
-  EXPECT_EQ(FormatCandidates()[5], FormatCandidates()[2]);
-  // Candidate 4 is candidate 1 with one more quote before "HTTP".
-  std::string four(FormatCandidates()[0]);
-  four.insert(four.find("HTTP"), "\"");
-  EXPECT_EQ(FormatCandidates()[3], four);
-}
-
 TEST(FormatDetectionTest, SampleDecidesTheFormat) {
   std::string common;
   for (int i = 0; i < 30; ++i) {

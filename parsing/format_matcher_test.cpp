@@ -66,7 +66,6 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"SkippedTextHasNoWidth", "%j", std::string(100000, 'j'), true},
         // Month names.
         MatchCase{"MonthNameAnyCase", "%M", "oCT", true},
-        MatchCase{"MonthNameUnknown", "%M", "Oct.", false},
         MatchCase{"MonthNameShort", "%M/", "Oc/", false},
         // Text fields hold at least one character; %j may be empty, %u and %v may not.
         MatchCase{"EmptyHostFails", "%S x", " x", false},

@@ -135,7 +135,7 @@ LogRecord CompletedRecord(std::string_view stem, const ParseOptions& options = {
   return record;
 }
 
-TEST(CompletionTest, DefaultDocumentCutTo2048AndCaseMapping) {
+TEST(CompletionTest, DefaultDocumentCaseMappingReferrerAndUserAgent) {
   ParseOptions options;
   options.default_file = "index.html";
   const LogRecord record = CompletedRecord("/Docs/", options);
@@ -143,16 +143,12 @@ TEST(CompletionTest, DefaultDocumentCutTo2048AndCaseMapping) {
   EXPECT_EQ(record.method.view(), "GET");
   EXPECT_EQ(record.request_class, 0x101u);  // the rules saw the appended name
   EXPECT_EQ(record.client_address, 0xC0A80114u);
+  EXPECT_EQ(record.referrer.view(), "http://ref/page");
+  EXPECT_EQ(record.user_agent.view(), "Mozilla/4.0 (compatible)");
   EXPECT_EQ(CompletedRecord("\\dir\\", options).uri_stem.view(), "\\dir\\index.html");
   const LogRecord full = CompletedRecord(std::string(2047, 'a') + "/", options);
   EXPECT_EQ(full.uri_stem.size(), 2048u);
   EXPECT_EQ(CompletedRecord("/a", options).uri_stem.view(), "/a");
-}
-
-TEST(CompletionTest, ReferrerFragmentAndUserAgentBlanks) {
-  const LogRecord record = CompletedRecord("/a.html");
-  EXPECT_EQ(record.referrer.view(), "http://ref/page");
-  EXPECT_EQ(record.user_agent.view(), "Mozilla/4.0 (compatible)");
 }
 
 struct ClassCase {

@@ -31,23 +31,6 @@ TEST(TimeZones, EveryRowsOffsetIsTheOneInItsName) {
   }
 }
 
-TEST(TimeZones, NamesAtFixedIndexes) {
-  struct Case {
-    int index;
-    std::string_view name;
-  } const cases[] = {
-      {0, "(GMT-12:00) Eniwetok, Kwajalein"},
-      {4, "(GMT-08:00) Pacific Time (US & Canada); Tijuana"},
-      {17, "(GMT-03:30) Newfoundland"},
-      {24, "(GMT) Greenwich Mean Time : Dublin, Edinburgh, Lisbon, London"},
-      {25, "(GMT) Casablanca, Monrovia"},
-      {48, "(GMT+05:45) Kathmandu"},
-      {73, "(GMT+13:00) Nuku'alofa"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ZoneName(c.index), c.name);
-  EXPECT_EQ(ZoneName(kDefaultTimeZone), ZoneName(24));
-}
-
 TEST(TimeZones, OffsetsBetweenServerAndUser) {
   struct Case {
     int server;
