@@ -49,7 +49,9 @@ TEST(DeferredIndexEntriesTest, BatchesEndAsInsertsOneByOne) {
       ASSERT_TRUE(held.Flush(deferred, key_of));
       ++full_batches;
     }
-    if (full_batches > 0 && i % 1'000 == 0) ASSERT_TRUE(held.Flush(deferred, key_of));
+    if (full_batches > 0 && i % 1'000 == 0) {
+      ASSERT_TRUE(held.Flush(deferred, key_of));
+    }
   }
   ASSERT_TRUE(held.Flush(deferred, key_of));
   EXPECT_EQ(full_batches, 1);
