@@ -212,7 +212,10 @@ int32_t RequestProcessor::TrafficOfResource(int32_t resource) const {
 }
 
 void RequestProcessor::RememberTraffic(int32_t resource, int32_t n) {
+  // Beyond this many resources (32 MiB of slots) the search serves instead.
+  constexpr size_t kMostRemembered = size_t{1} << 22;
   const auto at = static_cast<size_t>(resource);
+  if (at >= kMostRemembered) return;
   if (at >= traffic_of_resource_.size()) {
     traffic_of_resource_.resize(std::max(at + 1, traffic_of_resource_.size() * 2));
   }

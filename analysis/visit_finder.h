@@ -17,7 +17,7 @@
 // Only the recent visits are held: every visit whose last request time is at or after a horizon
 // that follows the newest request, two timeouts behind it (moved once a day of log time, so its
 // sweeps stay rare). A request older than that (Covers is false) is left to the plain walk.
-// Memory thus follows the traffic of a few hours, not the size of the database.
+// Memory thus follows about a day of traffic, not the size of the database.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // DeferredIndexEntries: the new entries of one sorted index of a record table, held back during a
 // parse run and put into the index in batches. Inserting each at once moved every entry behind
 // its place, and new keys of a busy day (a resource's traffic, an error) land among the many
-// entries of that day: the block move grew with the traffic and became the largest single cost.
+// entries of that day: a block move per key that grew with the traffic.
 //
 // The keys held are distinct and absent from the index (the caller searched for them first),
 // and the index is in key order, so inserting them in key order, each behind the entries of a
