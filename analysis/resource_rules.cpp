@@ -84,10 +84,9 @@ uint32_t ApplyResourceRules(std::span<const ResourceMask> masks, std::string_vie
 CompiledResourceRules::CompiledResourceRules(std::span<const ResourceMask> masks) {
   for (const ResourceMask& entry : masks) {
     AnyPiece(entry.mask, [&](std::string_view mask) {
-      const bool ending = mask.size() > 1 && mask[0] == '*' &&
-                          mask.find_first_of("*?", 1) == std::string_view::npos;
+      const std::optional<std::string_view> ending = StarMaskEnding(mask);
       pieces_.push_back(
-          Piece{std::string(ending ? mask.substr(1) : mask), ending, entry.request_class});
+          Piece{std::string(ending.value_or(mask)), ending.has_value(), entry.request_class});
       return false;
     });
   }
@@ -95,12 +94,9 @@ CompiledResourceRules::CompiledResourceRules(std::span<const ResourceMask> masks
 
 uint32_t CompiledResourceRules::ClassOf(std::string_view url) const {
   for (const Piece& piece : pieces_) {
-    const bool match =
-        piece.ending
-            ? url.size() >= piece.text.size() &&
-                  AsciiEqualsIgnoreCase(url.substr(url.size() - piece.text.size()), piece.text)
-            : MatchFileMask(piece.text, url);
-    if (match) return piece.request_class;
+    if (piece.ending ? EndsWithIgnoringCase(url, piece.text) : MatchFileMask(piece.text, url)) {
+      return piece.request_class;
+    }
   }
   return kUnmatchedRequestClass;
 }

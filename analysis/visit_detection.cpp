@@ -39,19 +39,25 @@ bool Matches(const RequestProcessorSettings& settings, const SessionRecord& visi
          (visit.page_user_agent == agent || visit.download_user_agent == agent);
 }
 
+// The position of `record` among the entries of key `key` just before position `end`, or -1.
+template <class KeyOf>
+int32_t AmongEqualKeysBefore(const TableFile& index, int32_t end, uint32_t record, uint64_t key,
+                             KeyOf& key_of) {
+  for (int32_t p = end - 1; p >= 0; --p) {
+    const uint32_t entry = index.Entry(p);
+    if (entry == record) return p;
+    if (key_of(entry) != key) break;
+  }
+  return -1;
+}
+
 // The position of `record` in `index`, whose entries are ordered by `key_of`, given the key the
 // record had when it was placed; -1 when it is not among the entries of that key.
 template <class KeyOf>
 int32_t PositionInIndex(const TableFile& index, uint32_t record, uint64_t key, KeyOf key_of) {
   const SearchResult behind =
       SearchIndex(index, CompareKeyWith(key, key_of), SearchMode::kUpperBound);
-  if (!behind.found) return -1;
-  for (int32_t p = behind.position - 1; p >= 0; --p) {
-    const uint32_t entry = index.Entry(p);
-    if (entry == record) return p;
-    if (key_of(entry) != key) break;
-  }
-  return -1;
+  return behind.found ? AmongEqualKeysBefore(index, behind.position, record, key, key_of) : -1;
 }
 
 // The same position as PositionInIndex, searched for from the end of the index: the visit a
@@ -76,12 +82,7 @@ int32_t PositionNearEnd(const TableFile& index, uint32_t record, uint64_t key, K
       hi = mid;
     }
   }
-  for (int32_t p = hi - 1; p >= 0; --p) {
-    const uint32_t entry = index.Entry(p);
-    if (entry == record) return p;
-    if (key_of(entry) != key) break;
-  }
-  return -1;
+  return AmongEqualKeysBefore(index, hi, record, key, key_of);
 }
 
 bool IsSpiderAgent(WorkspaceDatabase& db, int32_t user_agent) {
@@ -228,9 +229,9 @@ std::pair<Ticks, Ticks> SearchWindow(const RequestProcessorSettings& settings, T
   return {lower, upper};
 }
 
-int32_t FindVisitInGroup(VisitDetectionContext& context, const LogRecord& record) {
+int32_t FindVisitInGroup(VisitDetectionContext& context, const LogRecord& record, Ticks lower,
+                         Ticks upper) {
   const RecordTable<SessionRecord>& sessions = context.db.sessions();
-  const auto [lower, upper] = SearchWindow(context.settings, record.time);
   return context.finder->Find(record.client_address, lower, upper, [&](int32_t n) {
     return Matches(context.settings, sessions.Get(n), record);
   });
@@ -272,10 +273,11 @@ int32_t DetectVisit(VisitDetectionContext& context, LogRecord& record, int32_t s
   const bool named = record.client_address == kNamedClientAddress;
   record.client_address = AddressKey(record.client_address, record.client_host.view());
 
-  const bool in_finder = context.finder != nullptr &&
-                         context.finder->Covers(SearchWindow(context.settings, record.time).first);
-  const FoundVisit found = in_finder ? FoundVisit{FindVisitInGroup(context, record), -1}
-                                     : FindVisit(context.db, context.settings, record);
+  const auto [lower, upper] = SearchWindow(context.settings, record.time);
+  const bool in_finder = context.finder != nullptr && context.finder->Covers(lower);
+  const FoundVisit found = in_finder
+                               ? FoundVisit{FindVisitInGroup(context, record, lower, upper), -1}
+                               : FindVisit(context.db, context.settings, record);
   int32_t n = found.visit;
   if (n < 0) {
     if (spider >= 0) return -1;  // spiders never open visits

@@ -10,12 +10,22 @@ namespace velmora {
 // character and matching resumes behind it. Earlier stars never need revisiting, because any
 // match they would allow the latest star allows too, so the cost stays O(mask * text) at worst
 // and masks such as "*a*a*a*b" cannot blow up.
-bool MatchFileMask(std::string_view mask, std::string_view text) {
-  // Most resource masks are a star and an ending ("*.gif"): a suffix test, with no walk.
+std::optional<std::string_view> StarMaskEnding(std::string_view mask) {
   if (mask.size() > 1 && mask[0] == '*' && mask.find_first_of("*?", 1) == std::string_view::npos) {
-    const std::string_view ending = mask.substr(1);
-    return text.size() >= ending.size() &&
-           AsciiEqualsIgnoreCase(text.substr(text.size() - ending.size()), ending);
+    return mask.substr(1);
+  }
+  return std::nullopt;
+}
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view ending) {
+  return text.size() >= ending.size() &&
+         AsciiEqualsIgnoreCase(text.substr(text.size() - ending.size()), ending);
+}
+
+bool MatchFileMask(std::string_view mask, std::string_view text) {
+  // A star and an ending: a suffix test, with no walk.
+  if (const std::optional<std::string_view> ending = StarMaskEnding(mask)) {
+    return EndsWithIgnoringCase(text, *ending);
   }
   size_t m = 0;
   size_t t = 0;

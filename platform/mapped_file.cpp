@@ -134,6 +134,14 @@ Status MappedFile::Resize(uint64_t size) {
   return {};
 }
 
+Status MappedFile::FitsTheFile(size_t size) const {
+  // A view longer than the file would fault past its end; the file must be resized first.
+  Result<uint64_t> file_size = FileSize();
+  if (!file_size.ok()) return file_size.error();
+  if (*file_size < size) return SystemError(EINVAL);
+  return {};
+}
+
 Status MappedFile::Map(size_t size) {
   if (fd_ < 0) return SystemError(EBADF);
   Unmap();
@@ -141,10 +149,7 @@ Status MappedFile::Map(size_t size) {
     return SystemError(fault);
   }
   if (size == 0) return SystemError(EINVAL);
-  // A view longer than the file would fault past its end; the file must be resized first.
-  Result<uint64_t> file_size = FileSize();
-  if (!file_size.ok()) return file_size.error();
-  if (*file_size < size) return SystemError(EINVAL);
+  if (Status fits = FitsTheFile(size); !fits.ok()) return fits;
   void* view = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
   if (view == MAP_FAILED) return SystemError(errno);
   data_ = static_cast<unsigned char*>(view);
@@ -158,9 +163,7 @@ Status MappedFile::Extend(size_t size) {
     return SystemError(fault);
   }
   if (size < mapped_size_) return SystemError(EINVAL);
-  Result<uint64_t> file_size = FileSize();
-  if (!file_size.ok()) return file_size.error();
-  if (*file_size < size) return SystemError(EINVAL);
+  if (Status fits = FitsTheFile(size); !fits.ok()) return fits;
   void* view = ::mremap(data_, mapped_size_, size, MREMAP_MAYMOVE);
   if (view == MAP_FAILED) return SystemError(errno);
   data_ = static_cast<unsigned char*>(view);

@@ -66,6 +66,9 @@ class MappedFile {
   const std::string& path() const { return path_; }
 
  private:
+  // EINVAL when the file is shorter than a view of `size` bytes.
+  Status FitsTheFile(size_t size) const;
+
   int fd_ = -1;
   unsigned char* data_ = nullptr;
   size_t mapped_size_ = 0;

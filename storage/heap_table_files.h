@@ -7,9 +7,11 @@
 // stops at the first member that fails; members already open stay open until closed together.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/prompter.h"
@@ -80,6 +82,25 @@ class HeapTableFiles {
       at[j] = lower.found ? lower.position + 1 : index_.Count();
     }
     return InsertEntriesAt(index_, entries, at);
+  }
+
+  // `ids` in ascending order of their items; `item_of(id)` is read once per id, not at every
+  // comparison of the sort (reading an item measures it in the heap). Equal items keep id order.
+  template <class ItemOf, class Less>
+  static std::vector<int32_t> SortedByItem(std::span<const int32_t> ids, ItemOf&& item_of,
+                                           Less&& less) {
+    using Item = decltype(item_of(int32_t{}));
+    std::vector<std::pair<Item, int32_t>> items;
+    items.reserve(ids.size());
+    for (const int32_t id : ids) items.emplace_back(item_of(id), id);
+    std::sort(items.begin(), items.end(), [&less](const auto& a, const auto& b) {
+      if (less(a.first, b.first)) return true;
+      return !less(b.first, a.first) && a.second < b.second;
+    });
+    std::vector<int32_t> sorted;
+    sorted.reserve(items.size());
+    for (const auto& item : items) sorted.push_back(item.second);
+    return sorted;
   }
 
   // Heap offset of item `id`, or -1 when `id` or its offset lies outside the files.

@@ -1,7 +1,5 @@
 #include "storage/sequence_table.h"
 
-#include <algorithm>
-#include <utility>
 #include <vector>
 
 #include "storage/sorted_index.h"
@@ -87,24 +85,17 @@ int32_t SequenceTable::AddUnindexed(std::span<const int32_t> values) {
 }
 
 bool SequenceTable::IndexAdded(std::span<const int32_t> ids) {
-  // Each sequence is measured once, not at every comparison of the sort. The order is the one
-  // CompareAt gives: element by element as signed numbers, the terminator (-1) included.
-  std::vector<std::pair<SequenceView, int32_t>> views;
-  views.reserve(ids.size());
-  for (const int32_t id : ids) views.emplace_back(Get(id), id);
-  std::sort(views.begin(), views.end(), [](const auto& a, const auto& b) {
-    const SequenceView& x = a.first;
-    const SequenceView& y = b.first;
-    for (int32_t i = 0;; ++i) {
-      const int32_t p = i < x.size() ? x[i] : -1;
-      const int32_t q = i < y.size() ? y[i] : -1;
-      if (p != q) return p < q;
-      if (p == -1) return a.second < b.second;
-    }
-  });
-  std::vector<int32_t> sorted;
-  sorted.reserve(views.size());
-  for (const auto& view : views) sorted.push_back(view.second);
+  // The order CompareAt gives: element by element as signed numbers, the terminator (-1) included.
+  const std::vector<int32_t> sorted = SortedByItem(
+      ids, [this](int32_t id) { return Get(id); },
+      [](const SequenceView& x, const SequenceView& y) {
+        for (int32_t i = 0;; ++i) {
+          const int32_t p = i < x.size() ? x[i] : -1;
+          const int32_t q = i < y.size() ? y[i] : -1;
+          if (p != q) return p < q;
+          if (p == -1) return false;
+        }
+      });
   return IndexSorted(sorted, [this](int32_t id) {
     return [this, values = Get(id).ToVector()](uint32_t other) {
       return CompareAt(values, HeapOffset(static_cast<int32_t>(other)));

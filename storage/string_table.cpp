@@ -1,8 +1,6 @@
 #include "storage/string_table.h"
 
-#include <algorithm>
 #include <cstring>
-#include <utility>
 #include <vector>
 
 #include "storage/sorted_index.h"
@@ -75,14 +73,9 @@ int32_t StringTable::AddUnindexed(std::string_view text) {
 }
 
 bool StringTable::IndexAdded(std::span<const int32_t> ids) {
-  // Each text is measured once, not at every comparison of the sort.
-  std::vector<std::pair<std::string_view, int32_t>> texts;
-  texts.reserve(ids.size());
-  for (const int32_t id : ids) texts.emplace_back(Get(id), id);
-  std::sort(texts.begin(), texts.end());
-  std::vector<int32_t> sorted;
-  sorted.reserve(texts.size());
-  for (const auto& text : texts) sorted.push_back(text.second);
+  const std::vector<int32_t> sorted = SortedByItem(
+      ids, [this](int32_t id) { return Get(id); },
+      [](std::string_view a, std::string_view b) { return a < b; });
   return IndexSorted(sorted, [this](int32_t id) {
     return [this, text = Get(id)](uint32_t other) {
       return CompareAt(text, HeapOffset(static_cast<int32_t>(other)));
