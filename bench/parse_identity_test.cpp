@@ -1,9 +1,9 @@
 // The parse run's accelerations (string-id caches, the hour cursor, the per-day traffic map, the
-// resource-rule memo, overlapped reading) must leave exactly the tables the plain algorithms
-// leave. Generated logs of every shape the generator makes are parsed twice into fresh
-// workspaces, once with the accelerations off and once on, over two runs (the second meets a
-// database that already holds strings, hours and visits), and every file of the two databases
-// is compared byte for byte.
+// resource-rule memo, overlapped reading, block-parallel bzip2 decoding) must leave exactly the
+// tables the plain algorithms leave. Generated logs of every shape the generator makes are parsed
+// twice into fresh workspaces, once with the accelerations off and once on, over two runs (the
+// second meets a database that already holds strings, hours and visits), and every file of the two
+// databases is compared byte for byte.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -151,6 +151,10 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"older_logs_later",
                  {{"c1.log", LogLayout::kCombined, 6000, 9, "2026-11-10", 2}},
                  {{"c0.log", LogLayout::kCombined, 8000, 10, "2026-11-08", 3}}},
+        // bzip2 logs of several blocks each, which the accelerated runs decode in parallel.
+        Scenario{"bzip2_blocks",
+                 {{"d1.log.bz2", LogLayout::kCombined, 15000, 11, "2026-11-01", 3}},
+                 {{"d2.log.bz2", LogLayout::kCombined, 12000, 12, "2026-11-04", 2}}},
         Scenario{"w3c",
                  {{"ex1.log", LogLayout::kW3c, 8000, 7, "2026-11-01", 3}},
                  {{"ex2.log.gz", LogLayout::kW3c, 5000, 8, "2026-11-03", 2}}}),

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "parsing/parallel_bzip2_log_reader.h"
+
 namespace velmora {
 
 OverlappedLogReader::OverlappedLogReader(std::unique_ptr<LogReader> inner)
@@ -83,7 +85,15 @@ size_t OverlappedLogReader::ReadBlock(std::span<uint8_t> out) {
 }
 
 std::unique_ptr<LogReader> OpenOverlappedLogReader(std::string_view path) {
-  if (LogReaderKindForPath(path) == LogReaderKind::kPlain) return OpenLogReader(path);
+  switch (LogReaderKindForPath(path)) {
+    case LogReaderKind::kPlain:
+      return OpenLogReader(path);
+    case LogReaderKind::kBzip2:
+      // Decodes its blocks on threads of its own; one more in front would only copy.
+      return StartLogReader(std::make_unique<ParallelBzip2LogReader>(), path);
+    case LogReaderKind::kGzip:
+      break;
+  }
   return StartLogReader(std::make_unique<OverlappedLogReader>(MakeLogReader(path)), path);
 }
 

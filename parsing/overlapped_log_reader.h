@@ -58,8 +58,8 @@ class OverlappedLogReader final : public LogReader {
   std::thread thread_;
 };
 
-// OpenLogReader, with gzip and bzip2 logs decoded on a thread of their own; plain logs as
-// OpenLogReader gives them.
+// OpenLogReader, with gzip logs decoded on a thread of their own and bzip2 logs block by block
+// on several (ParallelBzip2LogReader); plain logs as OpenLogReader gives them.
 std::unique_ptr<LogReader> OpenOverlappedLogReader(std::string_view path);
 
 }  // namespace velmora
