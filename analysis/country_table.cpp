@@ -120,6 +120,22 @@ void CountryTable::Prepare(size_t unpacked) {
     const int p = first[i].prefix_length;
     for (; next_unset <= p; ++next_unset) start_[next_unset] = static_cast<int32_t>(i);
   }
+
+  // A record of length 16 or more lies in one /16; a shorter one covers 2^(16-p) of them. Repeats
+  // (only a damaged stream has them; they lie together) are marked once, so the distinct
+  // networks of one short length mark each /16 at most once: the work stays bounded.
+  lengths_by_16_.assign(size_t{1} << 16, 0);
+  for (size_t i = 0; i < kept; ++i) {
+    const int p = first[i].prefix_length;
+    if (p < kShortestSearchedPrefix) continue;
+    if (i > 0 && first[i - 1].prefix_length == p && first[i - 1].network == first[i].network) {
+      continue;
+    }
+    const uint32_t bit = uint32_t{1} << (p - 1);
+    const uint32_t block = first[i].network >> 16;
+    const uint32_t blocks = p >= 16 ? 1 : uint32_t{1} << (16 - p);
+    for (uint32_t b = block; b < block + blocks; ++b) lengths_by_16_[b] |= bit;
+  }
 }
 
 CountryNetwork CountryTable::record(size_t i) const {
@@ -130,7 +146,9 @@ CountryNetwork CountryTable::record(size_t i) const {
 
 uint16_t CountryTable::CountryOfAddress(uint32_t address) const {
   const auto* all = reinterpret_cast<const PreparedRecord*>(records());
+  const uint32_t lengths = lengths_by_16_.empty() ? ~uint32_t{0} : lengths_by_16_[address >> 16];
   for (int p = 32; p >= kShortestSearchedPrefix; --p) {
+    if (((lengths >> (p - 1)) & 1) == 0) continue;
     const int32_t begin = start_[p];
     if (begin < 0) continue;
     const int32_t next = start_[p + 1];

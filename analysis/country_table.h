@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "analysis/country_list.h"
 #include "core/result.h"
@@ -82,6 +83,9 @@ class CountryTable {
   size_t unpacked_bytes_ = 0;
   size_t skipped_records_ = 0;
   std::array<int32_t, kCountryStartEntries> start_;
+  // Per /16 network, bit p-1 set when some record of prefix length p may hold an address in it:
+  // a lookup searches those lengths only, mostly one or two instead of all 29. Empty: search all.
+  std::vector<uint32_t> lengths_by_16_;
 };
 
 // The program's own table, built from the embedded stream on first use and kept until exit
