@@ -390,14 +390,22 @@ void ParallelBzip2LogReader::FallBack() {
 }
 
 size_t ParallelBzip2LogReader::ReadSequential(std::span<uint8_t> out) {
-  // What was handed out before is what the sequential reader gives first.
-  while (handed_out_ > 0) {
-    const size_t want = static_cast<size_t>(std::min<uint64_t>(handed_out_, out.size()));
-    const size_t n = sequential_reader_.ReadBlock(out.first(want));
+  // The sequential reader is asked for blocks of the size it always gets: on a damaged block
+  // libbzip2 drops what it decoded in the call that finds the damage, so what comes out before
+  // the end depends on those sizes.
+  while (staged_begin_ == staged_end_) {
+    const size_t n = sequential_reader_.ReadBlock(staged_);
     if (n == 0) return 0;
-    handed_out_ -= n;
+    // What was handed out before is what the sequential reader gives first.
+    const size_t skip = static_cast<size_t>(std::min<uint64_t>(handed_out_, n));
+    handed_out_ -= skip;
+    staged_begin_ = skip;
+    staged_end_ = n;
   }
-  return sequential_reader_.ReadBlock(out);
+  const size_t n = std::min(out.size(), staged_end_ - staged_begin_);
+  std::memcpy(out.data(), staged_.data() + staged_begin_, n);
+  staged_begin_ += n;
+  return n;
 }
 
 size_t ParallelBzip2LogReader::ReadBlock(std::span<uint8_t> out) {

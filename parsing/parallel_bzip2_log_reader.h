@@ -87,6 +87,9 @@ class ParallelBzip2LogReader final : public LogReader {
   bool sequential_ = false;
   bool finished_ = false;
   uint64_t handed_out_ = 0;  // bytes handed out before a fallback, skipped after it
+  std::array<uint8_t, Bzip2LogReader::kBufferSize> staged_{};  // the sequential reader's output
+  size_t staged_begin_ = 0;
+  size_t staged_end_ = 0;
   uint64_t file_size_ = 0;
 
   std::mutex scan_mutex_;             // taken before mutex_, never while holding it
