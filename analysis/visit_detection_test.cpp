@@ -59,6 +59,7 @@ struct StreamCase {
   bool advanced;
   std::vector<Request> requests;
   std::vector<int32_t> visits;
+  int32_t timeout = 30;
 };
 
 TEST_F(VisitDetectionTest, RequestsJoinVisitsWithinTheTimeoutAndTheirClient) {
@@ -126,12 +127,19 @@ TEST_F(VisitDetectionTest, RequestsJoinVisitsWithinTheTimeoutAndTheirClient) {
         {.host = "10.0.0.1"},
         {.time = "10:05", .host = "10.0.0.1", .agent = "Googlebot"}},
        {-1, 0, 0}},
+      // The last request must be earlier than the time plus the timeout.
+      {"a zero timeout joins nothing", false, {{.time = "10:00"}, {.time = "10:00"}}, {0, 1}, 0},
+      {"a negative timeout counts as 0",
+       false,
+       {{.time = "10:00"}, {.time = "10:00:01"}},
+       {0, 1},
+       -5},
   };
   for (const StreamCase& c : cases) {
     SCOPED_TRACE(c.name);
     TearDown();
     SetUp();
-    Restart(c.advanced);
+    Restart(c.advanced, /*full_path=*/true, c.timeout);
     std::vector<int32_t> visits;
     for (const Request& r : c.requests) visits.push_back(VisitOf(r));
     EXPECT_THAT(visits, ElementsAreArray(c.visits));
@@ -296,14 +304,6 @@ TEST_F(VisitDetectionTest, ByteSumsStopAt4GB) {
   EXPECT_EQ(d.bytes_received, 0xFFFFFFFEu);
   EXPECT_EQ(AddBytesSaturated(0xFFFFFFF0u, 100), 0xFFFFFFFFu);
   EXPECT_EQ(AddBytesSaturated(10, -3), 10u);
-}
-
-TEST_F(VisitDetectionTest, ZeroTimeoutJoinsOnlyTheSameInstant) {
-  Restart(false, true, 0);
-  EXPECT_EQ(VisitOf({.time = "10:00"}), 0);
-  EXPECT_EQ(VisitOf({.time = "10:00"}), 1);  // last request must be earlier than t + 0
-  Restart(false, true, -5);                  // negative counts as 0
-  EXPECT_EQ(VisitOf({.time = "10:00:01"}), 2);
 }
 
 // The run's visit finder against the plain walk over the index: random requests from a few

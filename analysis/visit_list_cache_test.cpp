@@ -73,19 +73,6 @@ TEST_F(VisitListCacheTest, HandlesNameSlotsDuringTheRunAndSequencesAfterIt) {
   FlushVisitLists(lists);  // no caches: nothing to do
 }
 
-TEST_F(VisitListCacheTest, EqualListsShareOneStoredSequence) {
-  AddVisits(4);
-  auto lists = BeginVisitLists(db_);
-  AddToVisitList(*lists, 0, K::kFullPathPages, 5);
-  AddToVisitList(*lists, 1, K::kFullPathPages, 5);
-  AddToVisitList(*lists, 2, K::kFullPathPages, 5);
-  AddToVisitList(*lists, 2, K::kFullPathPages, 6);
-  FlushVisitLists(lists);
-  EXPECT_EQ(Handle(0, K::kFullPathPages), Handle(1, K::kFullPathPages));
-  EXPECT_NE(Handle(0, K::kFullPathPages), Handle(2, K::kFullPathPages));
-  EXPECT_EQ(db_.pages().Count(), 2);
-}
-
 TEST_F(VisitListCacheTest, StoredListsAreCopiedNeverChanged) {
   AddVisits(2);
   auto lists = BeginVisitLists(db_);
