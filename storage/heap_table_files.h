@@ -85,17 +85,19 @@ class HeapTableFiles {
   }
 
   // `ids` in ascending order of their items; `item_of(id)` is read once per id, not at every
-  // comparison of the sort (reading an item measures it in the heap). Equal items keep id order.
-  template <class ItemOf, class Less>
+  // comparison of the sort (reading an item measures it in the heap). `compare(a, b)` is
+  // negative, zero or positive as a sorts before, with or after b: one comparison per step of the
+  // sort, where a less-than needs two for every pair it finds not less. Equal items keep id order.
+  template <class ItemOf, class Compare>
   static std::vector<int32_t> SortedByItem(std::span<const int32_t> ids, ItemOf&& item_of,
-                                           Less&& less) {
+                                           Compare&& compare) {
     using Item = decltype(item_of(int32_t{}));
     std::vector<std::pair<Item, int32_t>> items;
     items.reserve(ids.size());
     for (const int32_t id : ids) items.emplace_back(item_of(id), id);
-    std::sort(items.begin(), items.end(), [&less](const auto& a, const auto& b) {
-      if (less(a.first, b.first)) return true;
-      return !less(b.first, a.first) && a.second < b.second;
+    std::sort(items.begin(), items.end(), [&compare](const auto& a, const auto& b) {
+      const int order = compare(a.first, b.first);
+      return order != 0 ? order < 0 : a.second < b.second;
     });
     std::vector<int32_t> sorted;
     sorted.reserve(items.size());

@@ -92,8 +92,8 @@ bool SequenceTable::IndexAdded(std::span<const int32_t> ids) {
         for (int32_t i = 0;; ++i) {
           const int32_t p = i < x.size() ? x[i] : -1;
           const int32_t q = i < y.size() ? y[i] : -1;
-          if (p != q) return p < q;
-          if (p == -1) return false;
+          if (p != q) return p < q ? -1 : 1;
+          if (p == -1) return 0;
         }
       });
   return IndexSorted(sorted, [this](int32_t id) {

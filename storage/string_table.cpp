@@ -1,6 +1,8 @@
 #include "storage/string_table.h"
 
+#include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "storage/sorted_index.h"
@@ -73,9 +75,27 @@ int32_t StringTable::AddUnindexed(std::string_view text) {
 }
 
 bool StringTable::IndexAdded(std::span<const int32_t> ids) {
+  // Most comparisons of a batch are settled by the first eight bytes, kept beside the text so
+  // that the sort does not reach into the heap for them. A stored text holds no NUL, so padding
+  // with zeros orders a shorter text before a longer one it begins, as byte order does.
+  struct KeyedText {
+    uint64_t prefix;
+    std::string_view text;
+  };
   const std::vector<int32_t> sorted = SortedByItem(
-      ids, [this](int32_t id) { return Get(id); },
-      [](std::string_view a, std::string_view b) { return a < b; });
+      ids,
+      [this](int32_t id) {
+        const std::string_view text = Get(id);
+        uint64_t prefix = 0;
+        for (size_t i = 0; i < 8 && i < text.size(); ++i) {
+          prefix |= uint64_t{static_cast<unsigned char>(text[i])} << (56 - 8 * i);
+        }
+        return KeyedText{prefix, text};
+      },
+      [](const KeyedText& a, const KeyedText& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
+        return a.text.compare(b.text);
+      });
   return IndexSorted(sorted, [this](int32_t id) {
     return [this, text = Get(id)](uint32_t other) {
       return CompareAt(text, HeapOffset(static_cast<int32_t>(other)));
