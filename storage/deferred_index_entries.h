@@ -72,11 +72,15 @@ class DeferredIndexEntries {
     entries.reserve(sorted.size());
     at.reserve(sorted.size());
     const bool room = index.Reserve(static_cast<int32_t>(sorted.size()));
+    // Each goes behind the entries whose keys are not greater; the keys ascend, so the search
+    // for each starts where the previous one was placed.
+    int32_t from = 0;
     for (const auto& [key, n] : sorted) {
-      const SearchResult behind =
-          SearchIndex(index, CompareKeyWith(key, key_of), SearchMode::kUpperBound);
+      const auto compare = CompareKeyWith(key, key_of);
+      from =
+          GallopToFirstNotBelow(index, from, [&](uint32_t entry) { return compare(entry) >= 0; });
       entries.push_back(static_cast<uint32_t>(n));
-      at.push_back(behind.found ? behind.position : index.Count());
+      at.push_back(from);
     }
     return room && InsertEntriesAt(index, entries, at);
   }

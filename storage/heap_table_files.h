@@ -76,31 +76,14 @@ class HeapTableFiles {
     if (!index_.Reserve(static_cast<int32_t>(sorted.size()))) return false;
     std::vector<uint32_t> entries(sorted.begin(), sorted.end());
     std::vector<int32_t> at(sorted.size());
-    // Each item goes before the first entry not below it. The items ascend, so that entry lies at
-    // or behind the previous item's: gallop from there, then bisect the last stride. A batch as
-    // large as the index then costs a comparison or two per item instead of a whole search.
-    const int64_t count = index_.Count();
-    const unsigned char* base = index_.UnitAt(0);
-    int64_t from = 0;
+    // Each item goes before the first entry not below it; the items ascend, so the search for
+    // each starts where the previous one was placed.
+    int32_t from = 0;
     for (size_t j = 0; j < sorted.size(); ++j) {
       const auto compare = compare_with(sorted[j]);
-      const auto below = [&](int64_t pos) { return compare(LoadLE32(base + pos * 4)) > 0; };
-      int64_t lo = from;  // entries before lo are below the item
-      int64_t hi = from;  // the first entry not below it lies at or before hi (count: none)
-      for (int64_t stride = 1; hi < count && below(hi); stride *= 2) {
-        lo = hi + 1;
-        hi = std::min(count, hi + stride);
-      }
-      while (lo < hi) {
-        const int64_t mid = lo + (hi - lo) / 2;
-        if (below(mid)) {
-          lo = mid + 1;
-        } else {
-          hi = mid;
-        }
-      }
-      at[j] = static_cast<int32_t>(lo);
-      from = lo;
+      from =
+          GallopToFirstNotBelow(index_, from, [&](uint32_t entry) { return compare(entry) > 0; });
+      at[j] = from;
     }
     return InsertEntriesAt(index_, entries, at);
   }

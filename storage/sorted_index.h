@@ -109,6 +109,32 @@ SearchResult SearchIndex(const TableFile& index, Compare&& compare, SearchMode m
   return SearchIndex(index, compare, mode, 0, index.Count());
 }
 
+// The first position at or behind `from` whose entry is not `below` (the count when every one
+// is), for an index whose entries are below up to some position and not below from there on.
+// Gallops from `from`, then bisects the last stride: a batch of ascending keys, each searched
+// from where the previous one was placed, costs a comparison or two per key, not a whole search.
+template <class Below>
+int32_t GallopToFirstNotBelow(const TableFile& index, int32_t from, Below&& below) {
+  const int64_t count = index.Count();
+  const unsigned char* base = index.UnitAt(0);
+  const auto below_at = [&](int64_t pos) { return below(LoadLE32(base + pos * 4)); };
+  int64_t lo = std::clamp<int64_t>(from, 0, count);  // entries before lo are below
+  int64_t hi = lo;  // the first entry not below lies at or before hi (count: none)
+  for (int64_t stride = 1; hi < count && below_at(hi); stride *= 2) {
+    lo = hi + 1;
+    hi = std::min(count, hi + stride);
+  }
+  while (lo < hi) {
+    const int64_t mid = lo + (hi - lo) / 2;
+    if (below_at(mid)) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  return static_cast<int32_t>(lo);
+}
+
 // Inserts `entries` into `index`, entry j before the entry now at position at[j] (the count for
 // the end), in one pass from the back; `at` must not descend. The room must have been reserved.
 // False, with the index unchanged, when it could not grow.
