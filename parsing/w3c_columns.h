@@ -47,6 +47,9 @@ int32_t* W3cNumberField(LogRecord& record, W3cColumn column);
 // The decimal value of the word's leading digits: 0 without any, held at INT32_MAX at most.
 int32_t W3cNumber(std::string_view word);
 
+// The position of the first blank or tab in `text` at or after `from`, or its size when none.
+size_t FindW3cBlank(std::string_view text, size_t from);
+
 // Splits `text` at runs of blanks and tabs and calls `take(word)` for each word in order; stops
 // early when `take` returns false.
 template <class Take>
@@ -56,7 +59,7 @@ void ForEachW3cWord(std::string_view text, Take take) {
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     if (i == text.size()) return;
     const size_t start = i;
-    while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
+    i = FindW3cBlank(text, i);
     if (!take(text.substr(start, i - start))) return;
   }
 }

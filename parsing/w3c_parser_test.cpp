@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "parsing/recording_sink_for_tests.h"
 #include "parsing/string_log_reader_for_tests.h"
@@ -179,6 +182,38 @@ TEST(W3cColumnsTest, NamesResolveWithoutRegardToCase) {
             (std::vector<W3cColumn>{W3cColumn::kDate, W3cColumn::kTime, W3cColumn::kServerPort}));
   EXPECT_EQ(W3cNumber("99999999999"), INT32_MAX);
   EXPECT_EQ(W3cNumber("-5"), 0);
+}
+
+// The word splitter looks at eight bytes at a time; it must split exactly as a byte-by-byte loop
+// does, whatever the bytes around a blank (high bytes, NULs, tabs) and wherever the eight-byte
+// steps fall.
+TEST(W3cColumnsTest, WordsSplitAsAByteLoopWould) {
+  const auto reference = [](std::string_view text) {
+    std::vector<std::string> words;
+    std::string word;
+    for (const char c : text) {
+      if (c == ' ' || c == '\t') {
+        if (!word.empty()) words.push_back(word);
+        word.clear();
+      } else {
+        word += c;
+      }
+    }
+    if (!word.empty()) words.push_back(word);
+    return words;
+  };
+  const std::string alphabet = std::string(" \t a\x80\xA0\x89\xFF\x01\x21\x08\x0A", 12) + '\0';
+  std::mt19937 random(7);
+  for (int round = 0; round < 20'000; ++round) {
+    std::string text(random() % 40, ' ');
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
+    std::vector<std::string> words;
+    ForEachW3cWord(text, [&](std::string_view word) {
+      words.emplace_back(word);
+      return true;
+    });
+    ASSERT_EQ(words, reference(text)) << "round " << round;
+  }
 }
 
 }  // namespace
