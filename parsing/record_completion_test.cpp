@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 #include "core/tick_time.h"
 #include "parsing/default_resource_rules.h"
@@ -227,6 +229,35 @@ TEST(CompletionTest, FiltersRewriteWhatTheRulesSee) {
     return LogFilterVerdict{};
   };
   EXPECT_EQ(CompletedRecord("/a.gif", options).request_class, 0x101u);
+}
+
+// The usual "YYYY-MM-DD hh:mm:ss" is read at fixed places; it must read every text as the general
+// reading does, near misses of the shape included.
+TEST(DateTimeTextTest, UsualShapeReadsAsAnyShape) {
+  std::mt19937 random(5);
+  const std::string usual = "2002-05-24 20:18:01";
+  const std::string swaps = "0123456789-: x.";
+  for (int round = 0; round < 20'000; ++round) {
+    std::string text = usual;
+    if (round % 3 == 0) text.resize(random() % 21, '9');  // other lengths
+    for (int changes = static_cast<int>(random() % 3); changes > 0 && !text.empty(); --changes) {
+      text[random() % text.size()] = swaps[random() % swaps.size()];
+    }
+    LogRecord record;
+    record.Reset();
+    record.date_time.assign(text);
+    TimeFromDateTimeText(record);
+    std::string model = text;
+    uint32_t numbers[6] = {0, 0, 0, 0, 0, 0};
+    ReadAnyDateTime(model.data(), model.size(), numbers);
+    SCOPED_TRACE(text);
+    if (text.empty()) continue;  // an empty text changes nothing
+    ASSERT_EQ(record.date_time.view(), model);
+    const CalendarTime& got = record.calendar_time;
+    ASSERT_EQ(
+        std::vector<uint32_t>({got.year, got.month, got.day, got.hour, got.minute, got.second}),
+        std::vector<uint32_t>(numbers, numbers + 6));
+  }
 }
 
 }  // namespace

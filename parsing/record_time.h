@@ -29,6 +29,10 @@ void TimeFromCalendar(LogRecord& record);
 // skipping to the next digit. Fractions of a second are ignored. Sets the calendar fields and,
 // when they form a valid date, the time. An empty text changes nothing.
 void TimeFromDateTimeText(LogRecord& record);
+// The reading TimeFromDateTimeText does for any shape of text: the blanks put in `text`, the
+// numbers found stored in `numbers` (those not found left as they are). The usual shape
+// "YYYY-MM-DD hh:mm:ss" is read at fixed places instead, with the same result.
+void ReadAnyDateTime(char* text, size_t size, uint32_t (&numbers)[6]);
 
 // Moves the record's time by `offset_seconds` and recomputes its calendar time. A record without
 // a time is not moved (its calendar becomes that of tick 0); a result outside the tick range
