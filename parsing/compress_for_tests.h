@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "parsing/log_reader.h"
+
 namespace velmora::testing {
 
 struct GzipHeaderFields {
@@ -84,6 +86,16 @@ inline void WriteFile(const std::string& path, std::string_view bytes) {
 }
 
 // Text that compresses like a log: repeated lines with a counter, so no two lines are equal.
+// Everything GetChar hands out until -1, stopping after `cap` bytes so that a reader that never
+// ends fails the comparison instead of hanging the test.
+inline std::string ReadAll(LogReader& reader, size_t cap = size_t{64} << 20) {
+  std::string out;
+  for (int c = reader.GetChar(); c != -1 && out.size() <= cap; c = reader.GetChar()) {
+    out.push_back(static_cast<char>(c));
+  }
+  return out;
+}
+
 inline std::string SampleLogText(size_t lines) {
   std::string text;
   for (size_t i = 0; i < lines; ++i) {

@@ -18,25 +18,10 @@ using testing::Bzip2;
 using testing::Gzip;
 using testing::GzipHeaderFields;
 using testing::NoiseBytes;
+using testing::ReadAll;
 using testing::SampleLogText;
 using testing::TempDir;
 using testing::WriteFile;
-
-// Everything GetChar hands out until -1, with a cap so that a reader that never ends fails the
-// test instead of hanging it.
-std::string ReadAll(LogReader& reader, size_t cap = 64u << 20) {
-  std::string out;
-  for (int c = reader.GetChar(); c != -1; c = reader.GetChar()) {
-    EXPECT_GE(c, 0);
-    EXPECT_LE(c, 255);
-    out.push_back(static_cast<char>(c));
-    if (out.size() > cap) {
-      ADD_FAILURE() << "reader did not end";
-      break;
-    }
-  }
-  return out;
-}
 
 std::string ReadPath(const std::string& path) {
   std::unique_ptr<LogReader> reader = OpenLogReader(path);

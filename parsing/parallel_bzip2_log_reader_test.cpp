@@ -14,14 +14,9 @@ namespace {
 
 using testing::Bzip2;
 using testing::NoiseBytes;
+using testing::ReadAll;
 using testing::SampleLogText;
 using testing::WriteFile;
-
-std::string ReadAll(LogReader& reader) {
-  std::string text;
-  for (int c = reader.GetChar(); c >= 0; c = reader.GetChar()) text.push_back(static_cast<char>(c));
-  return text;
-}
 
 std::string Flipped(std::string bytes, size_t at) {
   bytes[at] = static_cast<char>(bytes[at] ^ 0x10);
