@@ -13,7 +13,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <tuple>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -46,26 +45,35 @@ class DeferredIndexEntries {
  public:
   // The record number held back for `key`, or -1.
   int32_t Find(const Key& key) const {
-    const auto it = held_.find(key);
-    return it == held_.end() ? -1 : it->second;
+    if (slots_.empty()) return -1;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = IndexKeyHash{}(key)&mask;; i = (i + 1) & mask) {
+      const int32_t slot = slots_[i];
+      if (slot == 0) return -1;
+      const auto& [held_key, n] = held_[static_cast<size_t>(slot - 1)];
+      if (held_key == key) return n;
+    }
   }
   // Room in `index` for the held entries and one more, so that a record is only added when its
   // entry can follow. False when the index could not grow.
   bool Reserve(TableFile& index) const {
     return index.Reserve(static_cast<int32_t>(held_.size()) + 1);
   }
-  // Holds back the entry of record `n`, whose key is `key`; true when the batch is full and
-  // wants a Flush.
+  // Holds back the entry of record `n`, whose key is `key`; a key held already keeps its first
+  // record. True when the batch is full and wants a Flush.
   bool Add(const Key& key, int32_t n) {
-    held_.emplace(key, n);
+    if (Find(key) >= 0) return held_.size() >= kLongestBatch;
+    if ((held_.size() + 1) * 2 > slots_.size()) Grow();
+    held_.emplace_back(key, n);
+    Place(key, static_cast<int32_t>(held_.size()));
     return held_.size() >= kLongestBatch;
   }
   // Puts the held entries into `index`, whose entries' keys `key_of` gives, and forgets them.
   template <class KeyOf>
   bool Flush(TableFile& index, KeyOf&& key_of) {
     if (held_.empty()) return true;
-    std::vector<std::pair<Key, int32_t>> sorted(held_.begin(), held_.end());
-    held_.clear();
+    std::vector<std::pair<Key, int32_t>> sorted = std::move(held_);
+    Clear();
     std::sort(sorted.begin(), sorted.end());
     std::vector<uint32_t> entries;
     std::vector<int32_t> at;
@@ -85,14 +93,34 @@ class DeferredIndexEntries {
     return room && InsertEntriesAt(index, entries, at);
   }
   // Forgets the held entries without putting them into the index.
-  void Clear() { held_.clear(); }
+  void Clear() {
+    held_.clear();
+    std::fill(slots_.begin(), slots_.end(), 0);
+  }
   size_t size() const { return held_.size(); }
 
  private:
   // Bounds the work of one Flush and what a run that stops without one leaves out.
   static constexpr size_t kLongestBatch = size_t{1} << 16;
+  static constexpr size_t kFewestSlots = 1024;
 
-  std::unordered_map<Key, int32_t, IndexKeyHash> held_;
+  // Slot for the held entry numbered `number` (its place in held_ plus one).
+  void Place(const Key& key, int32_t number) {
+    const size_t mask = slots_.size() - 1;
+    size_t i = IndexKeyHash{}(key)&mask;
+    while (slots_[i] != 0) i = (i + 1) & mask;
+    slots_[i] = number;
+  }
+
+  void Grow() {
+    slots_.assign(std::max(kFewestSlots, slots_.size() * 2), 0);
+    for (size_t j = 0; j < held_.size(); ++j) Place(held_[j].first, static_cast<int32_t>(j + 1));
+  }
+
+  // The held entries in the order they came, and an open-addressing table over them: a key is
+  // found with one or two cache misses, where a node-based map chased a bucket and a node.
+  std::vector<std::pair<Key, int32_t>> held_;
+  std::vector<int32_t> slots_;  // held_ position plus one; 0 empty; size a power of two or 0
 };
 
 }  // namespace velmora
