@@ -47,7 +47,8 @@ class DeferredIndexEntries {
   int32_t Find(const Key& key) const {
     if (slots_.empty()) return -1;
     const size_t mask = slots_.size() - 1;
-    for (size_t i = IndexKeyHash{}(key)&mask;; i = (i + 1) & mask) {
+    const size_t hash = IndexKeyHash{}(key);
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
       const int32_t slot = slots_[i];
       if (slot == 0) return -1;
       const auto& [held_key, n] = held_[static_cast<size_t>(slot - 1)];
@@ -107,7 +108,8 @@ class DeferredIndexEntries {
   // Slot for the held entry numbered `number` (its place in held_ plus one).
   void Place(const Key& key, int32_t number) {
     const size_t mask = slots_.size() - 1;
-    size_t i = IndexKeyHash{}(key)&mask;
+    const size_t hash = IndexKeyHash{}(key);
+    size_t i = hash & mask;
     while (slots_[i] != 0) i = (i + 1) & mask;
     slots_[i] = number;
   }
