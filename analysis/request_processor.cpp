@@ -72,9 +72,6 @@ void RequestProcessor::ClearCaches() {
     cache->set_deferring(false);
     cache->Clear();
   }
-  for (IdsByNumber* ids : {&resource_by_number_, &referrer_by_number_, &user_agent_by_number_}) {
-    ids->Clear();
-  }
   hour_ = HourCursor{};
   traffic_day_ = 0;
   traffic_of_resource_ = {};
@@ -94,12 +91,6 @@ VisitFinder* RequestProcessor::Finder(Ticks first) {
     }
   }
   return visit_finder_.get();
-}
-
-void RequestProcessor::IdsByNumber::Set(uint32_t number, int32_t id) {
-  if (number == 0 || id < 0) return;
-  if (number >= ids_.size()) ids_.resize(std::max<size_t>(number + 1, ids_.size() * 2), -1);
-  ids_[number] = id;
 }
 
 int32_t RequestProcessor::FindString(StringTable& table, StringIdCache& cache,
@@ -144,8 +135,7 @@ void RequestProcessor::FileReferrer(LogRecord& record) {
   StringTable& strings = db_.referer_strings();
   RecordTable<RefererRecord>& referers = db_.referers();
   const std::string_view text = record.referrer.view();
-  int32_t id = KnownId(referrer_by_number_, record.referrer_number);
-  if (id < 0) id = FindString(strings, referrer_ids_, text);
+  int32_t id = FindString(strings, referrer_ids_, text);
   if (id < 0) {
     const std::string domain = ExtractReferrerDomain(text);
     record.referrer_domain.assign(domain);
@@ -168,23 +158,16 @@ void RequestProcessor::FileReferrer(LogRecord& record) {
   record.referrer_id = static_cast<uint32_t>(id);
   record.referrer_domain_id = static_cast<uint32_t>(stored.domain);
   record.referrer_kind = stored.kind;
-  referrer_by_number_.Set(record.referrer_number, id);
 }
 
 void RequestProcessor::FileResource(LogRecord& record) {
   // Server errors are filed per query; a joined text longer than a record's field is cut there.
-  const bool joined = record.status >= 500 && !record.query.empty() && record.query.view() != "-";
-  if (joined) {
+  if (record.status >= 500 && !record.query.empty() && record.query.view() != "-") {
     record.uri_stem.append("?");
     record.uri_stem.append(record.query.view());
   }
-  // The number stands for the text before the query was joined to it.
-  int32_t id = joined ? -1 : KnownId(resource_by_number_, record.uri_stem_number);
-  if (id < 0) {
-    id = FindOrAddString(db_.resources(), resource_ids_, record.uri_stem.view());
-    if (!joined) resource_by_number_.Set(record.uri_stem_number, id);
-  }
-  record.resource_id = static_cast<uint32_t>(id);
+  record.resource_id = static_cast<uint32_t>(
+      FindOrAddString(db_.resources(), resource_ids_, record.uri_stem.view()));
 }
 
 void RequestProcessor::FileError(LogRecord& record) {
@@ -311,8 +294,7 @@ int32_t RequestProcessor::FileUserAgent(LogRecord& record) {
   StringTable& strings = db_.user_agent_strings();
   RecordTable<UserAgentRecord>& agents = db_.user_agents();
   const std::string_view text = record.user_agent.view();
-  int32_t id = KnownId(user_agent_by_number_, record.user_agent_number);
-  if (id < 0) id = FindString(strings, user_agent_ids_, text);
+  int32_t id = FindString(strings, user_agent_ids_, text);
   UserAgentRecord agent;
   if (id >= 0) {
     agent = agents.Get(id);
@@ -329,7 +311,6 @@ int32_t RequestProcessor::FileUserAgent(LogRecord& record) {
   record.user_agent_id = static_cast<uint32_t>(id);
   record.browser_id = static_cast<uint32_t>(agent.browser);
   record.operating_system_id = static_cast<uint32_t>(agent.operating_system);
-  user_agent_by_number_.Set(record.user_agent_number, id);
   return agent.spider;
 }
 

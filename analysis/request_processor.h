@@ -91,23 +91,6 @@ class RequestProcessor final : public RequestSink {
   StringIdCache resource_ids_;
   StringIdCache referrer_ids_;
   StringIdCache user_agent_ids_;
-  // The ids found for the texts the parser numbered (LogRecord's text numbers), by number: a
-  // repeated text costs an array read instead of a hash and a comparison with the stored copy.
-  class IdsByNumber {
-   public:
-    int32_t Get(uint32_t number) const { return number < ids_.size() ? ids_[number] : -1; }
-    void Set(uint32_t number, int32_t id);
-    void Clear() { ids_ = {}; }
-
-   private:
-    std::vector<int32_t> ids_;  // -1: not known; number 0 (not numbered) is never set
-  };
-  int32_t KnownId(const IdsByNumber& ids, uint32_t number) const {
-    return settings_.accelerated ? ids.Get(number) : -1;
-  }
-  IdsByNumber resource_by_number_;
-  IdsByNumber referrer_by_number_;
-  IdsByNumber user_agent_by_number_;
   HourCursor hour_;
   // FileTraffic records of one day by resource id: the day's sums are what a run updates.
   // By resource id (ids are dense); a slot of an older generation belongs to another day.

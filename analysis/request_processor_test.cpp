@@ -274,46 +274,6 @@ TEST_F(RequestProcessorTest, SpidersOutsideVisitsGoToTheSpiderLog) {
   EXPECT_EQ(db_.spiders().Count(), 2);
 }
 
-// The parser numbers the texts it hands over; a repeat is then filed by its number. Whatever the
-// numbers, every record must be filed under its own texts, also when the query is joined to the
-// resource after numbering, and with the accelerations off, where numbers are ignored.
-TEST_F(RequestProcessorTest, NumberedTextsAreFiledUnderTheirOwnTexts) {
-  const Request requests[] = {
-      {.url = "/a", .referrer = "http://r/1", .agent = "A"},
-      {.url = "/a", .query = "q=1", .status = 500, .referrer = "http://r/1", .agent = "A"},
-      {.url = "/a", .query = "q=1", .status = 200, .referrer = "http://r/2", .agent = "B"},
-      {.url = "/a", .query = "q=2", .status = 503, .agent = "B"},
-      {.url = std::string("/a\0b", 4), .referrer = std::string("http://r/1\0x", 12)},
-      {.url = std::string("/a\0c", 4), .referrer = std::string("http://r/1\0y", 12)},
-      {.url = "/b", .referrer = "http://r/2", .agent = "A"},
-      {.url = "/a", .referrer = "http://r/1", .agent = "A"},
-  };
-  for (const bool accelerated : {true, false}) {
-    RecordTextNumbering numbering;
-    numbering_ = &numbering;
-    RequestProcessorSettings settings;
-    settings.accelerated = accelerated;
-    StartProcessor(settings);
-    for (const Request& request : requests) {
-      const LogRecord& r = Send(request);
-      const std::string_view stored_stem =
-          r.uri_stem.view().substr(0, r.uri_stem.view().find('\0'));
-      EXPECT_EQ(db_.resources().Get(static_cast<int32_t>(r.resource_id)), stored_stem)
-          << accelerated << " " << request.url << "?" << request.query;
-      const std::string_view referrer = request.referrer;
-      if (!referrer.empty()) {
-        EXPECT_EQ(db_.referer_strings().Get(static_cast<int32_t>(r.referrer_id)),
-                  referrer.substr(0, referrer.find('\0')))
-            << accelerated << " " << request.referrer;
-      }
-      EXPECT_EQ(db_.user_agent_strings().Get(static_cast<int32_t>(r.user_agent_id)), request.agent)
-          << accelerated;
-    }
-    EXPECT_EQ(db_.resources().Count(), 4) << accelerated;  // /a, /a?q=1, /a?q=2, /b
-    numbering_ = nullptr;
-  }
-}
-
 TEST_F(RequestProcessorTest, RecordZeroBeingASpiderDoesNotStopVisitsWithoutUserAgent) {
   Send({.host = "66.1.1.1", .agent = "Googlebot"});  // user agent 0 is a spider
   const int32_t visit = VisitOf({.host = "10.0.0.1", .agent = ""});

@@ -14,7 +14,6 @@
 #include "analysis/request_classifiers.h"
 #include "analysis/request_processor.h"
 #include "parsing/record_completion.h"
-#include "parsing/text_numbering.h"
 #include "platform/prompter.h"
 #include "storage/workspace_database.h"
 #include "tests/support/temp_dir.h"
@@ -136,7 +135,6 @@ class ProcessorFixture : public ::testing::Test {
   // Counts and processes one request; returns the completed record.
   const LogRecord& Send(const Request& request) {
     FillRecord(request, *record_);
-    if (numbering_ != nullptr) numbering_->Number(*record_);
     processor_->CountHourly(*record_);
     if (record_->request_class >= 256) processor_->ProcessRecord(*record_);
     return *record_;
@@ -159,7 +157,6 @@ class ProcessorFixture : public ::testing::Test {
   MarkedClassifiers classifiers_;
   std::unique_ptr<RequestProcessor> processor_;
   std::unique_ptr<LogRecord> record_;
-  RecordTextNumbering* numbering_ = nullptr;  // numbers each record's texts as the parser does
 };
 
 }  // namespace velmora::testing

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "analysis/table_id_cache.h"
-#include "core/text_hash.h"
 #include "storage/string_table.h"
 
 namespace velmora {
@@ -16,7 +15,7 @@ struct StringTableKeys {
   using Key = std::string_view;
   // The table stores and compares texts only up to their first NUL, and so does the cache.
   static Key Trim(Key text) { return text.substr(0, text.find('\0')); }
-  static uint32_t Hash(Key text) { return HashText(text); }
+  static uint32_t Hash(Key text);
   static uint32_t StoredHash(const StringTable& table, int32_t id) { return Hash(table.Get(id)); }
 };
 

@@ -22,9 +22,6 @@ void LogRecord::Reset() {
   operating_system_id = 0;
   browser_id = 0;
   visit_id = 0;
-  uri_stem_number = 0;
-  user_agent_number = 0;
-  referrer_number = 0;
 }
 
 }  // namespace velmora

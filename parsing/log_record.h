@@ -107,11 +107,6 @@ struct LogRecord {
   LogText browser;
   uint32_t browser_id = 0;
   uint32_t visit_id = 0;
-  // What the parser numbered these texts in this run (TextNumbering), 0 when it did not: equal
-  // numbers mean equal texts, so the analysis may remember its findings by number.
-  uint32_t uri_stem_number = 0;
-  uint32_t user_agent_number = 0;
-  uint32_t referrer_number = 0;
 
   void Reset();
 

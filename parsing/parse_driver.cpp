@@ -149,7 +149,6 @@ int ParseDriver::Run(ProgressDialog& dialog) {
       summary_.database_failed = true;
     } else {
       log_.Write("Success\r\n\r\n");
-      text_numbering_.Clear();
       requests_.BeginRun();
       dialog.SetFileCount(count);
       for (int32_t i = 1; i <= count; ++i) {
@@ -168,7 +167,6 @@ int ParseDriver::Run(ProgressDialog& dialog) {
         if (ParseFile(path, dialog)) ++summary_.parsed_files;
       }
       requests_.EndRun();
-      text_numbering_.Clear();
       database_.Release();
     }
   }
@@ -243,7 +241,7 @@ bool ParseDriver::ParseNewFile(const std::string& path, ProgressDialog& dialog) 
   FileSink file_sink(*this, dialog);
   // Matching the lines and analysing the records overlap on two cores.
   std::optional<PipelinedSink> pipelined;
-  if (settings_.accelerated) pipelined.emplace(file_sink, &text_numbering_);
+  if (settings_.accelerated) pipelined.emplace(file_sink);
   ParseSink& sink = pipelined ? static_cast<ParseSink&>(*pipelined) : file_sink;
   bool read_to_end;
   // A file that cannot be opened (gone since the listing, not readable) reads as empty like any

@@ -28,7 +28,6 @@
 #include "parsing/parse_sink.h"
 #include "parsing/progress_dialog.h"
 #include "parsing/request_sink.h"
-#include "parsing/text_numbering.h"
 #include "platform/clock.h"
 
 namespace velmora {
@@ -104,9 +103,6 @@ class ParseDriver {
   ParseSettings settings_;
   ParseDatabase& database_;
   RequestSink& requests_;
-  // The records' text numbers for one run: cleared with each run, like the analysis' memory of
-  // them.
-  RecordTextNumbering text_numbering_;
   ParseHooks hooks_;
   ParseLogFile log_;
   SteadyClock::time_point started_;

@@ -10,7 +10,7 @@ namespace {
 
 // Every field of a record is carried: a new text field belongs in LogRecord::Texts, a new
 // scalar in Scalars below.
-static_assert(sizeof(LogRecord) == 33160, "LogRecord changed: update PipelinedSink's packing");
+static_assert(sizeof(LogRecord) == 33144, "LogRecord changed: update PipelinedSink's packing");
 
 struct Scalars {
   uint32_t client_address;
@@ -31,19 +31,15 @@ struct Scalars {
   uint32_t operating_system_id;
   uint32_t browser_id;
   uint32_t visit_id;
-  uint32_t uri_stem_number;
-  uint32_t user_agent_number;
-  uint32_t referrer_number;
   uint32_t analysed;
 };
 
 Scalars ScalarsOf(const LogRecord& r, bool analysed) {
-  return {r.client_address,  r.server_port,        r.status,          r.error_id,
-          r.resource_id,     r.bytes_sent,         r.bytes_received,  r.time_taken,
-          r.user_agent_id,   r.referrer_id,        r.calendar_time,   r.time,
-          r.request_class,   r.referrer_domain_id, r.referrer_kind,   r.operating_system_id,
-          r.browser_id,      r.visit_id,           r.uri_stem_number, r.user_agent_number,
-          r.referrer_number, analysed ? 1u : 0u};
+  return {r.client_address, r.server_port,        r.status,          r.error_id,
+          r.resource_id,    r.bytes_sent,         r.bytes_received,  r.time_taken,
+          r.user_agent_id,  r.referrer_id,        r.calendar_time,   r.time,
+          r.request_class,  r.referrer_domain_id, r.referrer_kind,   r.operating_system_id,
+          r.browser_id,     r.visit_id,           analysed ? 1u : 0u};
 }
 
 void SetScalars(LogRecord& r, const Scalars& s) {
@@ -65,9 +61,6 @@ void SetScalars(LogRecord& r, const Scalars& s) {
   r.operating_system_id = s.operating_system_id;
   r.browser_id = s.browser_id;
   r.visit_id = s.visit_id;
-  r.uri_stem_number = s.uri_stem_number;
-  r.user_agent_number = s.user_agent_number;
-  r.referrer_number = s.referrer_number;
 }
 
 constexpr size_t kTextCount = std::tuple_size_v<decltype(std::declval<LogRecord&>().Texts())>;
@@ -84,8 +77,8 @@ constexpr uint32_t kWrapMark = 0xFFFFFFFF;
 
 }  // namespace
 
-PipelinedSink::PipelinedSink(ParseSink& inner, RecordTextNumbering* numbering)
-    : inner_(inner), numbering_(numbering), ring_(std::make_unique<unsigned char[]>(kRingBytes)) {
+PipelinedSink::PipelinedSink(ParseSink& inner)
+    : inner_(inner), ring_(std::make_unique<unsigned char[]>(kRingBytes)) {
   try {
     analysis_ = std::thread([this] { Consume(); });
   } catch (const std::system_error&) {
@@ -111,7 +104,6 @@ void PipelinedSink::ProcessRecord(LogRecord& record, bool analysed) {
     written_ += kRingBytes - at;
     at = 0;
   }
-  if (numbering_ != nullptr && analysed) numbering_->Number(record);
   unsigned char* out = &ring_[at + 4];
   const Scalars scalars = ScalarsOf(record, analysed);
   std::memcpy(out, &scalars, sizeof scalars);

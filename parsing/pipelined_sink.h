@@ -17,15 +17,12 @@
 #include <thread>
 
 #include "parsing/parse_sink.h"
-#include "parsing/text_numbering.h"
 
 namespace velmora {
 
 class PipelinedSink final : public ParseSink {
  public:
-  // With `numbering`, the records to be analysed get their text numbers on the calling thread;
-  // it must outlive the sink and stay with one run (the analysis keeps findings by number).
-  explicit PipelinedSink(ParseSink& inner, RecordTextNumbering* numbering = nullptr);
+  explicit PipelinedSink(ParseSink& inner);
   ~PipelinedSink() override { Finish(); }
   PipelinedSink(const PipelinedSink&) = delete;
   PipelinedSink& operator=(const PipelinedSink&) = delete;
@@ -45,7 +42,6 @@ class PipelinedSink final : public ParseSink {
   void Consume();  // the analysis thread
 
   ParseSink& inner_;
-  RecordTextNumbering* numbering_;
   std::unique_ptr<unsigned char[]> ring_;
 
   std::mutex lock_;
