@@ -90,10 +90,23 @@ CompiledResourceRules::CompiledResourceRules(std::span<const ResourceMask> masks
       return false;
     });
   }
+  for (uint32_t i = 0; i < pieces_.size(); ++i) {
+    const std::string& text = pieces_[i].text;
+    const char last = text.empty() ? '*' : text.back();  // an empty ending matches everything
+    if (last == '*' || last == '?') {
+      for_empty_.push_back(i);
+      for (std::vector<uint32_t>& candidates : by_last_) candidates.push_back(i);
+    } else {
+      by_last_[static_cast<unsigned char>(AsciiLower(last))].push_back(i);
+    }
+  }
 }
 
 uint32_t CompiledResourceRules::ClassOf(std::string_view url) const {
-  for (const Piece& piece : pieces_) {
+  const std::vector<uint32_t>& candidates =
+      url.empty() ? for_empty_ : by_last_[static_cast<unsigned char>(AsciiLower(url.back()))];
+  for (const uint32_t i : candidates) {
+    const Piece& piece = pieces_[i];
     if (piece.ending ? EndsWithIgnoringCase(url, piece.text) : MatchFileMask(piece.text, url)) {
       return piece.request_class;
     }

@@ -7,6 +7,7 @@
 // order and the first matching mask wins, so a rule higher in the list wins over a later one.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -31,7 +32,9 @@ std::vector<std::string_view> SplitMaskText(std::string_view text);
 uint32_t ApplyResourceRules(std::span<const ResourceMask> masks, std::string_view url);
 
 // ApplyResourceRules for many URLs: the masks are split, trimmed and sorted into plain endings
-// ("*.gif") and patterns once, not at every request.
+// ("*.gif") and patterns once, not at every request. A mask matches whole URLs, so one that ends
+// in a character other than a wildcard matches only URLs ending in it (ignoring case): each URL
+// tries just the pieces its last character allows, still in rule order, with the same answer.
 class CompiledResourceRules {
  public:
   explicit CompiledResourceRules(std::span<const ResourceMask> masks);
@@ -44,6 +47,10 @@ class CompiledResourceRules {
     uint32_t request_class;
   };
   std::vector<Piece> pieces_;  // in the order of the masks and of the pieces within each
+  // Indexes into pieces_, in order: those a URL ending in a given character (lowered) may match,
+  // and those an empty URL may match.
+  std::array<std::vector<uint32_t>, 256> by_last_;
+  std::vector<uint32_t> for_empty_;
 };
 
 // Logging strategies of a rule and their bits.

@@ -116,15 +116,16 @@ bool ReferenceMatch(std::string_view mask, std::string_view text) {
 TEST(ApplyResourceRulesTest, RandomMasksAgreeWithAReferenceMatcher) {
   std::mt19937 random(20021205);
   const std::string mask_chars = "aAb*?*,; /";
-  const std::string url_chars = "abB/";
+  const std::string url_chars = "abAB/?";
   auto text = [&random](const std::string& alphabet, size_t max_length) {
     std::string s(random() % (max_length + 1), ' ');
     for (char& c : s) c = alphabet[random() % alphabet.size()];
     return s;
   };
-  for (int round = 0; round < 3000; ++round) {
+  for (int round = 0; round < 6000; ++round) {
     const std::vector<ResourceMask> masks = {{text(mask_chars, 12), 0x101, 0},
-                                             {text(mask_chars, 12), 0x102, 1}};
+                                             {text(mask_chars, 12), 0x102, 1},
+                                             {text(mask_chars, 6), 0x103, 2}};
     const std::string url = text(url_chars, 10);
     uint32_t expected = kUnmatchedRequestClass;
     for (const ResourceMask& entry : masks) {

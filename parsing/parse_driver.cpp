@@ -12,7 +12,6 @@
 #include "parsing/format_detection.h"
 #include "parsing/overlapped_log_reader.h"
 #include "parsing/pipelined_sink.h"
-#include "parsing/resource_class_memo.h"
 #include "parsing/w3c_parser.h"
 #include "platform/sequential_file.h"
 
@@ -114,10 +113,6 @@ ParseDriver::ParseDriver(ParseSettings settings, ParseDatabase& database, Reques
   if (!hooks_.steady_now) hooks_.steady_now = SteadyNow;
   summary_.parse_log_path = JoinPath(settings_.workspace_folder, kParseLogName);
   summary_.stored_format = settings_.stored_format;
-  if (settings_.accelerated) {
-    settings_.options.resource_rules =
-        MemoizeResourceRules(std::move(settings_.options.resource_rules));
-  }
 }
 
 int64_t ParseDriver::MillisecondsSinceStart() const {
