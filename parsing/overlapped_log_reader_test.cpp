@@ -58,6 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"CutShort", OverlappedLogReader::kBlockSize * 3, true}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
+// The decoder waits for room; the destructor must stop and join it. A missing file ends at once.
 TEST(OverlappedLogReaderStop, GoesAwayWhileTheDecoderIsAhead) {
   velmora::testing::TempDir dir;
   const std::string path = (dir.path() / "big.log.gz").string();
@@ -65,15 +66,10 @@ TEST(OverlappedLogReaderStop, GoesAwayWhileTheDecoderIsAhead) {
   for (int taken : {0, 1, 300000}) {
     std::unique_ptr<LogReader> reader = OpenOverlappedLogReader(path);
     for (int i = 0; i < taken; ++i) ASSERT_GE(reader->GetChar(), 0);
-    // The decoder waits for room; the destructor must stop and join it.
   }
-}
-
-TEST(OverlappedLogReaderStop, MissingFileEndsAtOnce) {
-  velmora::testing::TempDir dir;
-  std::unique_ptr<LogReader> reader = OpenOverlappedLogReader((dir.path() / "gone.gz").string());
-  EXPECT_EQ(reader->GetChar(), -1);
-  EXPECT_EQ(reader->ProgressFraction(), 0u);
+  std::unique_ptr<LogReader> missing = OpenOverlappedLogReader((dir.path() / "gone.gz").string());
+  EXPECT_EQ(missing->GetChar(), -1);
+  EXPECT_EQ(missing->ProgressFraction(), 0u);
 }
 
 }  // namespace

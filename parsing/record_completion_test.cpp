@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -31,56 +32,44 @@ CalendarTime WithoutWeekday(CalendarTime t) {
   return t;
 }
 
-struct TimeCase {
-  const char* name;
-  const char* date_time;
-  int32_t offset_seconds;
-  bool has_time;
-  CalendarTime expected;  // compared when has_time
-};
-
-class DateTimeTextTest : public ::testing::TestWithParam<TimeCase> {};
-
-TEST_P(DateTimeTextTest, ReadsAndShifts) {
-  const TimeCase& c = GetParam();
-  LogRecord record;
-  record.Reset();
-  record.date_time.assign(c.date_time);
-  record.uri_stem.assign("/a.html");
-  ParseOptions options;
-  options.time_offset_seconds = c.offset_seconds;
-  CompleteRecord(options, record);
-  if (c.has_time) {
-    ASSERT_NE(record.time, 0u);
-    EXPECT_EQ(WithoutWeekday(record.calendar_time), c.expected);
-    EXPECT_EQ(CalendarToTicks(record.calendar_time), record.time);
-  } else {
-    EXPECT_EQ(record.time, 0u);
+TEST(CompletionTest, DateTimeTextIsReadAndShifted) {
+  const struct {
+    const char* date_time;
+    int32_t offset_seconds;
+    std::optional<CalendarTime> expected;  // nullopt: the record has no time
+  } cases[] = {
+      {"2002-05-24 20:18:01", 0, Calendar(2002, 5, 24, 20, 18, 1)},
+      {"2002-05-24 20:18:01.345", 0, Calendar(2002, 5, 24, 20, 18, 1)},  // fraction ignored
+      {"2002-05-24", 0, Calendar(2002, 5, 24, 0, 0, 0)},                 // missing numbers are zero
+      {"2002-05-24 22:30:00", 18000, Calendar(2002, 5, 25, 3, 30, 0)},
+      {"2002-12-31 23:30:00", 3600, Calendar(2003, 1, 1, 0, 30, 0)},
+      {"2003-03-01 00:30:00", -90000, Calendar(2003, 2, 27, 23, 30, 0)},
+      {"2002/05/24T20h18m01", 0, Calendar(2002, 5, 24, 20, 18, 1)},
+      {"2002-02-30 10:00:00", 0, std::nullopt},
+      {"2002-05-24 25:00:00", 0, std::nullopt},
+      {"67538-05-24 10:00:00", 0, std::nullopt},  // huge numbers do not wrap
+      {"garbage", -3600, std::nullopt},           // no time is not shifted below zero
+      {"1601-01-01 00:10:00", -3600, std::nullopt},
+      {"30827-12-31 23:30:00", 3600, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.date_time) + " shifted by " + std::to_string(c.offset_seconds));
+    LogRecord record;
+    record.Reset();
+    record.date_time.assign(c.date_time);
+    record.uri_stem.assign("/a.html");
+    ParseOptions options;
+    options.time_offset_seconds = c.offset_seconds;
+    CompleteRecord(options, record);
+    if (c.expected) {
+      ASSERT_NE(record.time, 0u);
+      EXPECT_EQ(WithoutWeekday(record.calendar_time), *c.expected);
+      EXPECT_EQ(CalendarToTicks(record.calendar_time), record.time);
+    } else {
+      EXPECT_EQ(record.time, 0u);
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Completion, DateTimeTextTest,
-    ::testing::Values(
-        TimeCase{"Plain", "2002-05-24 20:18:01", 0, true, Calendar(2002, 5, 24, 20, 18, 1)},
-        TimeCase{"FractionIgnored", "2002-05-24 20:18:01.345", 0, true,
-                 Calendar(2002, 5, 24, 20, 18, 1)},
-        TimeCase{"MissingNumbersAreZero", "2002-05-24", 0, true, Calendar(2002, 5, 24, 0, 0, 0)},
-        TimeCase{"AcrossMidnight", "2002-05-24 22:30:00", 18000, true,
-                 Calendar(2002, 5, 25, 3, 30, 0)},
-        TimeCase{"AcrossYearEnd", "2002-12-31 23:30:00", 3600, true,
-                 Calendar(2003, 1, 1, 0, 30, 0)},
-        TimeCase{"BackAcrossMonthStart", "2003-03-01 00:30:00", -90000, true,
-                 Calendar(2003, 2, 27, 23, 30, 0)},
-        TimeCase{"OtherSeparators", "2002/05/24T20h18m01", 0, true,
-                 Calendar(2002, 5, 24, 20, 18, 1)},
-        TimeCase{"ThirtiethOfFebruary", "2002-02-30 10:00:00", 0, false, {}},
-        TimeCase{"Hour25", "2002-05-24 25:00:00", 0, false, {}},
-        TimeCase{"HugeNumbersDoNotWrap", "67538-05-24 10:00:00", 0, false, {}},
-        TimeCase{"NoTimeIsNotShiftedBelowZero", "garbage", -3600, false, {}},
-        TimeCase{"ShiftBelowTheRangeLeavesNoTime", "1601-01-01 00:10:00", -3600, false, {}},
-        TimeCase{"ShiftPastTheRangeLeavesNoTime", "30827-12-31 23:30:00", 3600, false, {}}),
-    [](const ::testing::TestParamInfo<TimeCase>& info) { return std::string(info.param.name); });
 
 TEST(CompletionTest, DateTimeSeparatorsBecomeBlanksInTheText) {
   LogRecord record;
@@ -102,28 +91,23 @@ TEST(CompletionTest, CustomFormatTimeIsShiftedToo) {
   EXPECT_EQ(record.calendar_time.day_of_week, 3);  // a Wednesday
 }
 
-struct AddressCase {
-  const char* host;
-  uint32_t address;
-};
-
-class ClientAddressTest : public ::testing::TestWithParam<AddressCase> {};
-
-TEST_P(ClientAddressTest, HostToNumber) {
-  EXPECT_EQ(ClientAddressOf(GetParam().host), GetParam().address) << GetParam().host;
+TEST(CompletionTest, ClientHostToAddress) {
+  const struct {
+    const char* host;
+    uint32_t address;
+  } cases[] = {{"192.168.1.20", 0xC0A80114},
+               {"in24.inetnebr.com", 0xFFFFFFFF},
+               {"1.2.3.4.5", 0xFFFFFFFF},
+               {"", 0},
+               {"1.2.3", 0x00010203},
+               {"255.255.255.255", 0xFFFFFFFF},
+               {"256.1.1.1", 0xFFFFFFFF},
+               {"1.2.3.4.", 0xFFFFFFFF},
+               {"010.001.002.003", 0x0A010203},
+               {"99999999999999999999", 0xFFFFFFFF},
+               {"::1", 0xFFFFFFFF}};
+  for (const auto& c : cases) EXPECT_EQ(ClientAddressOf(c.host), c.address) << c.host;
 }
-
-INSTANTIATE_TEST_SUITE_P(Completion, ClientAddressTest,
-                         ::testing::Values(AddressCase{"192.168.1.20", 0xC0A80114},
-                                           AddressCase{"in24.inetnebr.com", 0xFFFFFFFF},
-                                           AddressCase{"1.2.3.4.5", 0xFFFFFFFF}, AddressCase{"", 0},
-                                           AddressCase{"1.2.3", 0x00010203},
-                                           AddressCase{"255.255.255.255", 0xFFFFFFFF},
-                                           AddressCase{"256.1.1.1", 0xFFFFFFFF},
-                                           AddressCase{"1.2.3.4.", 0xFFFFFFFF},
-                                           AddressCase{"010.001.002.003", 0x0A010203},
-                                           AddressCase{"99999999999999999999", 0xFFFFFFFF},
-                                           AddressCase{"::1", 0xFFFFFFFF}));
 
 LogRecord CompletedRecord(std::string_view stem, const ParseOptions& options = {}) {
   LogRecord record;
@@ -153,23 +137,18 @@ TEST(CompletionTest, DefaultDocumentCaseMappingReferrerAndUserAgent) {
   EXPECT_EQ(CompletedRecord("/a", options).uri_stem.view(), "/a");
 }
 
-struct ClassCase {
-  const char* url;
-  uint32_t request_class;
-};
-
-class DefaultRulesTest : public ::testing::TestWithParam<ClassCase> {};
-
-TEST_P(DefaultRulesTest, FirstMatchingMaskWins) {
-  EXPECT_EQ(DefaultResourceClass(GetParam().url), GetParam().request_class) << GetParam().url;
+TEST(CompletionTest, FirstMatchingDefaultMaskWins) {
+  const struct {
+    const char* url;
+    uint32_t request_class;
+  } cases[] = {
+      {"/Index.HTML", 0x101},       {"/pics/logo.gif", 0x200},
+      {"/scripts/root.exe", 0x000}, {"/default.ida", 0x000},
+      {"/setup.exe", 0x102},        {"/favicon.ico", 0x203},
+      {"/a/favicon.ico", 0x200},    {"", 0x200},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DefaultResourceClass(c.url), c.request_class) << c.url;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Completion, DefaultRulesTest,
-    ::testing::Values(ClassCase{"/Index.HTML", 0x101}, ClassCase{"/pics/logo.gif", 0x200},
-                      ClassCase{"/scripts/root.exe", 0x000}, ClassCase{"/default.ida", 0x000},
-                      ClassCase{"/setup.exe", 0x102}, ClassCase{"/favicon.ico", 0x203},
-                      ClassCase{"/a/favicon.ico", 0x200}, ClassCase{"", 0x200}));
 
 TEST(CompletionTest, NotLoggedRecordIsLeftAsRead) {
   LogRecord record;
@@ -193,34 +172,29 @@ TEST(CompletionTest, EmptyRuleListLogsEverythingAsNonVisit) {
   EXPECT_EQ(CompletedRecord("/a.html", options).request_class, 0x102u);
 }
 
-struct FilterCase {
-  const char* name;
-  LogFilterVerdict verdict;
-  uint32_t expected;  // with the rules giving 0x203 for every URL
-};
-
-class LogFilterCombinationTest : public ::testing::TestWithParam<FilterCase> {};
-
-TEST_P(LogFilterCombinationTest, CombinesWithRules) {
-  ParseOptions options;
-  options.resource_rules = [](std::string_view) { return uint32_t{0x203}; };
-  const LogFilterVerdict verdict = GetParam().verdict;
-  options.log_filters = [verdict](LogRecord&) { return verdict; };
-  LogRecord record;
-  record.Reset();
-  record.uri_stem.assign("/a");
-  CompleteRecord(options, record);
-  EXPECT_EQ(record.request_class, GetParam().expected);
+TEST(CompletionTest, LogFilterVerdictCombinesWithTheRules) {
+  const struct {
+    const char* name;
+    LogFilterVerdict verdict;
+    uint32_t expected;  // with the rules giving 0x203 for every URL
+  } cases[] = {
+      {"nothing set", {}, 0x203},
+      {"both set", {true, 1, true, 0x100}, 0x101},
+      {"type only", {true, 1, false, 0}, 0x201},
+      {"logging only", {false, 0, true, 0x100}, 0x103},
+      {"do not log", {true, 0, true, 0}, 0x000},
+  };
+  for (const auto& c : cases) {
+    ParseOptions options;
+    options.resource_rules = [](std::string_view) { return uint32_t{0x203}; };
+    options.log_filters = [verdict = c.verdict](LogRecord&) { return verdict; };
+    LogRecord record;
+    record.Reset();
+    record.uri_stem.assign("/a");
+    CompleteRecord(options, record);
+    EXPECT_EQ(record.request_class, c.expected) << c.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Completion, LogFilterCombinationTest,
-    ::testing::Values(FilterCase{"NothingSet", {}, 0x203},
-                      FilterCase{"BothSet", {true, 1, true, 0x100}, 0x101},
-                      FilterCase{"TypeOnly", {true, 1, false, 0}, 0x201},
-                      FilterCase{"LoggingOnly", {false, 0, true, 0x100}, 0x103},
-                      FilterCase{"DoNotLog", {true, 0, true, 0}, 0x000}),
-    [](const ::testing::TestParamInfo<FilterCase>& info) { return std::string(info.param.name); });
 
 TEST(CompletionTest, FiltersRewriteWhatTheRulesSee) {
   ParseOptions options;
