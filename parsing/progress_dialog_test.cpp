@@ -201,63 +201,53 @@ TEST(ProgressDialogTest, WorkerEndingWithoutOkEndsTheDialog) {
   EXPECT_EQ(view.statuses().back(), "failed early");
 }
 
-TEST(ProgressDialogTest, AnsweringNoWaitsAgainAndAsksAgain) {
-  std::promise<void> release;
-  std::shared_future<void> released = release.get_future().share();
-  ProgressDialog dialog(
-      "t",
-      [&](ProgressDialog& d) {
-        while (d.KeepGoing()) std::this_thread::sleep_for(milliseconds(1));
-        released.wait();  // a worker stuck in a long step
-        return 0;
-      },
-      ShortWaits([] { ADD_FAILURE() << "no forced termination after No"; }));
-  ScriptedView view;
-  view.cancel_when = [](const ProgressState&) { return true; };
-  ActingPrompter prompter;
-  prompter.on_question = [&](int n) {
-    if (n == 1) release.set_value();  // the second No: the worker gets unstuck meanwhile
-    return PromptAnswer::kNo;
-  };
-  EXPECT_EQ(dialog.RunModal(view, prompter), ProgressResult::kCancel);
-  ASSERT_EQ(prompter.asked.size(), 2u);
-  for (const auto& asked : prompter.asked) {
-    EXPECT_EQ(asked.caption, "Velmora");
-    EXPECT_EQ(asked.text,
-              "Terminate processing thread?\nThis can lead to a data corruption!\nPress 'No' to "
-              "wait for another 5 seconds");
-    EXPECT_EQ(asked.buttons, PromptButtons::kYesNo);
+// A worker stuck after Cancel is questioned at the end of each wait: No waits again and asks
+// again, Yes warns and ends the process.
+TEST(ProgressDialogTest, StuckWorkerIsQuestioned) {
+  const std::string question =
+      "Terminate processing thread?\nThis can lead to a data corruption!\nPress 'No' to wait for "
+      "another 5 seconds";
+  for (const PromptAnswer answer : {PromptAnswer::kNo, PromptAnswer::kYes}) {
+    const bool yes = answer == PromptAnswer::kYes;
+    SCOPED_TRACE(yes ? "Yes" : "No");
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    int exits = 0;
+    ProgressDialog dialog(
+        "t",
+        [&](ProgressDialog& d) {
+          while (d.KeepGoing()) std::this_thread::sleep_for(milliseconds(1));
+          released.wait();  // a worker stuck in a long step
+          return 0;
+        },
+        ShortWaits([&] {
+          ++exits;
+          if (yes) release.set_value();  // the test's stand-in for the end of the process
+        }));
+    ScriptedView view;
+    view.cancel_when = [](const ProgressState&) { return true; };
+    ActingPrompter prompter;
+    prompter.on_question = [&](int n) {
+      if (!yes && n == 1) release.set_value();  // the second No: the worker gets unstuck meanwhile
+      return answer;
+    };
+    EXPECT_EQ(dialog.RunModal(view, prompter), ProgressResult::kCancel);
+    EXPECT_EQ(exits, yes ? 1 : 0);
+    ASSERT_EQ(prompter.asked.size(), 2u);
+    for (const auto& asked : prompter.asked) EXPECT_EQ(asked.caption, "Velmora");
+    EXPECT_EQ(prompter.asked[0].text, question);
+    EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::kYesNo);
+    if (yes) {
+      EXPECT_EQ(prompter.asked[1].text,
+                "Termination of the processing thread has been forced.\nPlease restart Velmora "
+                "and rebuild the database");
+      EXPECT_EQ(prompter.asked[1].icon, PromptIcon::kWarning);
+    } else {
+      EXPECT_EQ(prompter.asked[1].text, question);
+      EXPECT_EQ(prompter.asked[1].buttons, PromptButtons::kYesNo);
+      EXPECT_GE(view.notices.size(), 4u) << "the notice is shown again after each No";
+    }
   }
-  EXPECT_GE(view.notices.size(), 4u) << "the notice is shown again after each No";
-}
-
-TEST(ProgressDialogTest, AnsweringYesWarnsAndEndsTheProcess) {
-  std::promise<void> release;
-  std::shared_future<void> released = release.get_future().share();
-  int exits = 0;
-  ProgressDialog dialog(
-      "t",
-      [&](ProgressDialog& d) {
-        while (d.KeepGoing()) std::this_thread::sleep_for(milliseconds(1));
-        released.wait();
-        return 0;
-      },
-      ShortWaits([&] {
-        ++exits;
-        release.set_value();  // the test's stand-in for the end of the process
-      }));
-  ScriptedView view;
-  view.cancel_when = [](const ProgressState&) { return true; };
-  ActingPrompter prompter;
-  prompter.on_question = [](int) { return PromptAnswer::kYes; };
-  EXPECT_EQ(dialog.RunModal(view, prompter), ProgressResult::kCancel);
-  EXPECT_EQ(exits, 1);
-  ASSERT_EQ(prompter.asked.size(), 2u);
-  EXPECT_EQ(prompter.asked[1].caption, "Velmora");
-  EXPECT_EQ(prompter.asked[1].text,
-            "Termination of the processing thread has been forced.\nPlease restart Velmora and "
-            "rebuild the database");
-  EXPECT_EQ(prompter.asked[1].icon, PromptIcon::kWarning);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 #include <string>
 #include <string_view>
@@ -55,100 +56,99 @@ TEST(W3cParserTest, ColumnsAndValues) {
   EXPECT_EQ(run.sink.total_errors, 0);
 }
 
-TEST(W3cParserTest, DateDirectiveGivesTheMissingDate) {
-  for (const char* directive : {"#Date: 2002-05-24 00:00:00\n", "#date:2002-05-24\t00:00:00\n"}) {
-    const W3cRun run = Parse(std::string(directive) +
-                             "#Fields: time c-ip cs-method cs-uri-stem sc-status\n"
-                             "10:00:00 1.1.1.1 GET /a.html 200\n"
-                             "23:59:59 1.1.1.1 GET /b.html 200\n");
-    ASSERT_TRUE(run.finished) << directive;
-    ASSERT_EQ(run.sink.records.size(), 2u) << directive;
-    for (const testing::SeenRecord& r : run.sink.records) {
-      EXPECT_EQ(r.calendar_time.year, 2002);
-      EXPECT_EQ(r.calendar_time.month, 5);
-      EXPECT_EQ(r.calendar_time.day, 24);
-    }
-    EXPECT_EQ(run.sink.records[1].calendar_time.hour, 23);
-  }
+// A record as "stem status YYYY-MM-DD hh": enough to tell which line gave it and what it kept.
+std::string Summary(const testing::SeenRecord& r) {
+  char date[32];
+  std::snprintf(date, sizeof date, " %04d-%02d-%02d %02d", r.calendar_time.year,
+                r.calendar_time.month, r.calendar_time.day, r.calendar_time.hour);
+  return r.uri_stem + " " + std::to_string(r.status) + date;
 }
 
-struct AbandonCase {
-  const char* name;
-  std::string bytes;
-  std::string error;
-  size_t records_before;  // handed on before the abandoning line
-};
-
-class W3cAbandonTest : public ::testing::TestWithParam<AbandonCase> {};
-
-TEST_P(W3cAbandonTest, FileWithoutDateOrTimeIsAbandoned) {
-  const W3cRun run = Parse(GetParam().bytes);
-  EXPECT_FALSE(run.finished);
-  EXPECT_EQ(run.sink.log, "Log file format: W3C Extended\r\nERROR: " + GetParam().error);
-  EXPECT_EQ(run.sink.total_lines, 0);
-  EXPECT_EQ(run.sink.progress.size(), 0u);
-  EXPECT_EQ(run.sink.records.size(), GetParam().records_before);
+std::string Repeated(std::string_view line, int count) {
+  std::string out;
+  for (int i = 0; i < count; ++i) out += line;
+  return out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    W3c, W3cAbandonTest,
-    ::testing::Values(
-        AbandonCase{
-            "NoDate",
-            "#Fields: time c-ip cs-method cs-uri-stem sc-status\n10:00:00 1.1.1.1 GET /a 200\n",
-            "Log file does not contain date information", 0},
-        AbandonCase{"NoTime", "#Date: 2002-05-24\n#Fields: date cs-uri-stem\n2002-05-24 /a\n",
-                    "Log file does not contain time information", 0},
-        AbandonCase{"ShortLineLosesItsDate",
-                    "#Fields: cs-uri-stem date time\n/a 2002-05-24 10:00:00\n/b\n",
-                    "Log file does not contain date information", 1}),
-    [](const ::testing::TestParamInfo<AbandonCase>& info) { return std::string(info.param.name); });
-
-TEST(W3cParserTest, ShortLineKeepsResetValues) {
-  const W3cRun run =
-      Parse("#Fields: date time cs-uri-stem sc-status cs(Referer)\n2002-05-24 10:00:00 /a.html\n");
-  ASSERT_EQ(run.sink.records.size(), 1u);
-  EXPECT_EQ(run.sink.records[0].status, 0);
-}
-
-TEST(W3cParserTest, DataBeforeFieldsIsIgnoredAndFieldsCanChange) {
-  const W3cRun run = Parse(
-      "2002-05-24 10:00:00 /ignored.html\n"
-      "#Fields: date time cs-uri-stem\n"
-      "2002-05-24 10:00:00 /first.html\n"
-      "#Fields: date time sc-status cs-uri-stem\n"
-      "2002-05-24 10:00:00 200 /second.html\n");
-  ASSERT_EQ(run.sink.records.size(), 2u);
-  EXPECT_EQ(run.sink.records[0].uri_stem, "/first.html");
-  EXPECT_EQ(run.sink.records[1].uri_stem, "/second.html");
-  EXPECT_EQ(run.sink.records[1].status, 200);
-}
-
-TEST(W3cParserTest, FileWithoutFieldsYieldsNoRecords) {
-  const W3cRun run = Parse("2002-05-24 10:00:00 /a\n#Date: 2002-05-24\n");
-  EXPECT_TRUE(run.finished);
-  EXPECT_TRUE(run.sink.records.empty());
-  EXPECT_EQ(run.sink.total_lines, 2);
-}
-
-std::string BlankLines(int count) {
-  std::string blank;
-  for (int i = 0; i < count; ++i) blank += " \t\n";
-  return blank;
-}
-
-TEST(W3cParserTest, MoreThan1024EmptyLinesEndTheFile) {
+TEST(W3cParserTest, DirectivesAndLines) {
   const std::string head = "#Fields: date time cs-uri-stem\n";
   const std::string data = "2002-05-24 10:00:00 /a.html\n";
-  EXPECT_EQ(Parse(head + BlankLines(1024) + data).sink.records.size(), 1u);
-  const W3cRun ended = Parse(head + BlankLines(1025) + data);
-  EXPECT_TRUE(ended.finished);
-  EXPECT_TRUE(ended.sink.records.empty());
-  EXPECT_EQ(ended.sink.total_lines, 1 + 1025);
-  // Lines of zero bytes read as empty lines too.
-  std::string zero_lines;
-  for (int i = 0; i < 1025; ++i) zero_lines += std::string("\0\0\n", 3);
-  EXPECT_TRUE(Parse(head + zero_lines + data).sink.records.empty());
+  const std::string dated =
+      "#Fields: time c-ip cs-method cs-uri-stem sc-status\n"
+      "10:00:00 1.1.1.1 GET /a.html 200\n23:59:59 1.1.1.1 GET /b.html 200\n";
+  const std::vector<std::string> dated_records = {"/a.html 200 2002-05-24 10",
+                                                  "/b.html 200 2002-05-24 23"};
+  const struct {
+    const char* name;
+    std::string bytes;
+    bool finished;
+    int64_t lines;
+    std::vector<std::string> records;
+    std::string error;  // when the file is abandoned
+  } cases[] = {
+      {"date directive gives the missing date", "#Date: 2002-05-24 00:00:00\n" + dated, true, 4,
+       dated_records, ""},
+      {"date directive in any case, tab-separated", "#date:2002-05-24\t00:00:00\n" + dated, true, 4,
+       dated_records, ""},
+      {"short line keeps reset values",
+       "#Fields: date time cs-uri-stem sc-status cs(Referer)\n2002-05-24 10:00:00 /a.html\n",
+       true,
+       2,
+       {"/a.html 0 2002-05-24 10"},
+       ""},
+      {"data before fields is ignored and fields can change",
+       data + head + "2002-05-24 10:00:00 /first.html\n#Fields: date time sc-status cs-uri-stem\n" +
+           "2002-05-24 11:00:00 200 /second.html\n",
+       true,
+       5,
+       {"/first.html 0 2002-05-24 10", "/second.html 200 2002-05-24 11"},
+       ""},
+      {"no fields, no records", "2002-05-24 10:00:00 /a\n#Date: 2002-05-24\n", true, 2, {}, ""},
+      {"1024 blank lines",
+       head + Repeated(" \t\n", 1024) + data,
+       true,
+       1026,
+       {"/a.html 0 2002-05-24 10"},
+       ""},
+      {"1025 blank lines end the file", head + Repeated(" \t\n", 1025) + data, true, 1026, {}, ""},
+      {"zero-byte lines are blank lines",
+       head + Repeated(std::string("\0\0\n", 3), 1025) + data,
+       true,
+       1026,
+       {},
+       ""},
+      {"no date",
+       "#Fields: time c-ip cs-method cs-uri-stem sc-status\n10:00:00 1.1.1.1 GET /a 200\n",
+       false,
+       0,
+       {},
+       "Log file does not contain date information"},
+      {"no time",
+       "#Date: 2002-05-24\n#Fields: date cs-uri-stem\n2002-05-24 /a\n",
+       false,
+       0,
+       {},
+       "Log file does not contain time information"},
+      {"short line loses its date",
+       "#Fields: cs-uri-stem date time\n/a 2002-05-24 10:00:00\n/b\n",
+       false,
+       0,
+       {"/a 0 2002-05-24 10"},
+       "Log file does not contain date information"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const W3cRun run = Parse(c.bytes);
+    EXPECT_EQ(run.finished, c.finished);
+    EXPECT_EQ(run.sink.total_lines, c.lines);
+    std::vector<std::string> records;
+    for (const testing::SeenRecord& r : run.sink.records) records.push_back(Summary(r));
+    EXPECT_EQ(records, c.records);
+    if (!c.error.empty()) {
+      EXPECT_EQ(run.sink.log, "Log file format: W3C Extended\r\nERROR: " + c.error);
+      EXPECT_TRUE(run.sink.progress.empty());
+    }
+  }
 }
 
 TEST(W3cParserTest, ThousandsOfColumnsAndLongLines) {
