@@ -39,34 +39,6 @@ class SortedIndexTest : public ::testing::Test {
   std::vector<int> keys_;
 };
 
-TEST_F(SortedIndexTest, ModesOnASmallIndexWithARunOfEquals) {
-  Fill({10, 20, 20, 20, 30});
-  struct Case {
-    int key;
-    SearchMode mode;
-    int32_t position;
-    bool found;
-  };
-  const Case cases[] = {
-      {20, SearchMode::kExact, 2, true},  // the bisection meets the middle 20 first
-      {25, SearchMode::kExact, -1, false},
-      {20, SearchMode::kUpperBound, 4, true},  // behind the run of equals
-      {5, SearchMode::kUpperBound, 0, true},
-      {15, SearchMode::kUpperBound, 1, true},
-      {99, SearchMode::kUpperBound, 5, true},  // greater than all: the record count
-      {30, SearchMode::kUpperBound, 5, true},
-      {20, SearchMode::kStrictLower, 0, true},   // before the run of equals
-      {10, SearchMode::kStrictLower, -1, true},  // nothing strictly less
-      {5, SearchMode::kStrictLower, -1, true},
-      {99, SearchMode::kStrictLower, 4, true},
-  };
-  for (const Case& c : cases) {
-    const SearchResult r = Search(c.key, c.mode);
-    EXPECT_EQ(r.position, c.position) << c.key << " mode " << static_cast<int>(c.mode);
-    EXPECT_EQ(r.found, c.found) << c.key << " mode " << static_cast<int>(c.mode);
-  }
-}
-
 // Every mode against a linear scan, on random sorted data with many duplicates, every size
 // from 0 (the empty index) to 70 and every key from below the least to above the greatest.
 TEST_F(SortedIndexTest, EveryModeAgreesWithALinearScan) {

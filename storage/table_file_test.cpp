@@ -93,35 +93,42 @@ TEST_F(TableFileTest, AppendPastCapacityGrowsOneZeroedStep) {
   EXPECT_EQ(PeekLE32(DiskPath(), 8), 131072u);
 }
 
-TEST_F(TableFileTest, ZeroByteFileHasBadSignatureAndIsLeftUntouched) {
-  testing::WriteWholeFile(DiskPath(), "");
-  TableFile table(prompter_, UnitSize::k4);
-  EXPECT_FALSE(table.OpenOrCreate(Path(), 0));
-  EXPECT_FALSE(table.is_open());
-  EXPECT_EQ(EngineTexts(), std::vector<std::string>{"Can't open table: Bad Signature"});
-  EXPECT_EQ(DiskSize(DiskPath()), 0u);
-}
-
-TEST_F(TableFileTest, FileCutShortHasBadFileSizeAndIsLeftUntouched) {
-  {
-    TableFile table(prompter_, UnitSize::k32);
-    ASSERT_TRUE(table.Create(Path(), 0));
-    ASSERT_GE(table.AppendMany(5000), 0);  // three steps hold 6128
-    EXPECT_EQ(table.MappedSize(), 3u * 65536);
+// A damaged file is refused with the engine's reason and left on disk byte for byte as it was.
+TEST_F(TableFileTest, DamagedFilesAreRefusedAndLeftUntouched) {
+  struct Case {
+    const char* what;
+    UnitSize unit;
+    int32_t units;  // appended before the damage
+    void (*damage)(const std::string& disk);
+    std::string text;
+  } const cases[] = {
+      {"zero bytes", UnitSize::k4, 0, [](const std::string& d) { testing::WriteWholeFile(d, ""); },
+       "Can't open table: Bad Signature"},
+      // Three steps hold the 5000 units; the file is cut inside the third.
+      {"cut short", UnitSize::k32, 5000,
+       [](const std::string& d) { std::filesystem::resize_file(d, 100000); },
+       "Can't open table: Bad File Size"},
+      {"count beyond capacity", UnitSize::k16, 0,
+       [](const std::string& d) { PokeLE32(d, 16, 4065); },  // capacity is 4064
+       "Can't open table: Bad File Size"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    prompter_.Clear();
+    const std::string name = std::string("Damaged") + std::to_string(Bytes(c.unit));
+    {
+      TableFile table(prompter_, c.unit);
+      ASSERT_TRUE(table.Create(Path(name), 0));
+      ASSERT_GE(table.AppendMany(c.units), 0);
+    }
+    c.damage(DiskPath(name));
+    const std::string before = testing::ReadWholeFile(DiskPath(name));
+    TableFile table(prompter_, c.unit);
+    EXPECT_FALSE(table.OpenOrCreate(Path(name), 0));
+    EXPECT_FALSE(table.is_open());
+    EXPECT_EQ(EngineTexts(), std::vector<std::string>{c.text});
+    EXPECT_EQ(testing::ReadWholeFile(DiskPath(name)), before);
   }
-  std::filesystem::resize_file(DiskPath(), 100000);
-  TableFile table(prompter_, UnitSize::k32);
-  EXPECT_FALSE(table.OpenOrCreate(Path(), 0));
-  EXPECT_EQ(EngineTexts(), std::vector<std::string>{"Can't open table: Bad File Size"});
-  EXPECT_EQ(DiskSize(DiskPath()), 100000u);
-}
-
-TEST_F(TableFileTest, RecordCountBeyondCapacityIsRefusedAsBadFileSize) {
-  { ASSERT_TRUE(TableFile(prompter_, UnitSize::k16).Create(Path(), 0)); }
-  PokeLE32(DiskPath(), 16, 4065);  // capacity is 4064
-  TableFile table(prompter_, UnitSize::k16);
-  EXPECT_FALSE(table.OpenOrCreate(Path(), 0));
-  EXPECT_EQ(EngineTexts(), std::vector<std::string>{"Can't open table: Bad File Size"});
 }
 
 TEST_F(TableFileTest, SecondOpenOrCreateOfAnOpenObjectIsRefusedAndKeepsTheFirst) {
@@ -152,17 +159,6 @@ TEST_F(TableFileTest, PathOf480CharactersIsAcceptedAnd481Refused) {
   EXPECT_FALSE(table.Create(path481, 0));
   EXPECT_EQ(EngineTexts(), (std::vector<std::string>{"Can't open table: File name is too long",
                                                      "Can't create table: File name is too long"}));
-}
-
-TEST_F(TableFileTest, NamesDifferingOnlyInCaseOpenTheSameFile) {
-  TableFile upper(prompter_, UnitSize::k4);
-  ASSERT_TRUE(upper.Create(Path("SESSIONS"), 3));
-  ASSERT_EQ(upper.Append(), 0);
-  upper.Close();
-  TableFile lower(prompter_, UnitSize::k4);
-  ASSERT_TRUE(lower.OpenOrCreate(Path("sessions"), 3));
-  EXPECT_EQ(lower.Count(), 1);
-  EXPECT_EQ(lower.disk_path(), DiskPath("Sessions", 3));
 }
 
 TEST_F(TableFileTest, FileHeldByAnotherOpenerFailsWithTheSharingErrorAndIsNotTouched) {

@@ -129,22 +129,7 @@ const FileList& CreateOrder() {
   return order;
 }
 
-TEST_F(WorkspaceDatabaseTest, CreateMakes57FilesOfOneStepAndLeavesOneUser) {
-  ASSERT_TRUE(db_.Create());
-  EXPECT_EQ(db_.use_count(), 1);
-  EXPECT_TRUE(db_.files_open());
-  int files = 0;
-  for (const auto& entry : fs::directory_iterator(DatabaseFolder())) {
-    ++files;
-    EXPECT_TRUE(entry.is_regular_file());
-    EXPECT_EQ(entry.file_size(), 65536u) << entry.path();
-  }
-  EXPECT_EQ(files, 57);
-  EXPECT_TRUE(prompter_.messages().empty());
-  db_.Release();
-}
-
-TEST_F(WorkspaceDatabaseTest, CreateAndOpenVisitTheFilesInTheirOrders) {
+TEST_F(WorkspaceDatabaseTest, CreateMakesEveryFileAndOpenVisitsThemInTheirOrders) {
   std::vector<std::string> seen;
   ScopedFaultHook hook([&](MappedFileStep step, const std::string& path) {
     if (step == MappedFileStep::kOpen) seen.push_back(path);
@@ -155,15 +140,27 @@ TEST_F(WorkspaceDatabaseTest, CreateAndOpenVisitTheFilesInTheirOrders) {
     for (const auto& [table, id] : files) paths.push_back(Disk(table, id));
     return paths;
   };
-  CreateClosed();
+  ASSERT_TRUE(db_.Create());
+  EXPECT_EQ(db_.use_count(), 1);
+  EXPECT_TRUE(db_.files_open());
   EXPECT_EQ(seen, expected(CreateOrder()));
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(DatabaseFolder())) {
+    ++files;
+    EXPECT_TRUE(entry.is_regular_file());
+    EXPECT_EQ(entry.file_size(), 65536u) << entry.path();  // one step each
+  }
+  EXPECT_EQ(files, 57);
+  EXPECT_TRUE(prompter_.messages().empty());
+  db_.Release();
+  db_.CloseNow();
   seen.clear();
   ASSERT_TRUE(db_.Open());
   EXPECT_EQ(seen, expected(OpenOrder()));  // ParsedLogs is not part of Open
   db_.Release();
 }
 
-TEST_F(WorkspaceDatabaseTest, UseCountAndTheIdleClose) {
+TEST_F(WorkspaceDatabaseTest, UseCountTheIdleCloseAndOneReleaseTooMany) {
   CreateClosed();
   ASSERT_TRUE(db_.Open());
   ASSERT_TRUE(db_.Open());
@@ -173,6 +170,7 @@ TEST_F(WorkspaceDatabaseTest, UseCountAndTheIdleClose) {
   db_.Release();
   EXPECT_EQ(db_.use_count(), 0);
   EXPECT_TRUE(db_.files_open());
+  EXPECT_TRUE(exit_codes_.empty());
   ASSERT_TRUE(db_.idle_deadline());
   const auto deadline = *db_.idle_deadline();
   EXPECT_GE(deadline - SteadyNow(), std::chrono::seconds(29));
@@ -190,15 +188,8 @@ TEST_F(WorkspaceDatabaseTest, UseCountAndTheIdleClose) {
   EXPECT_FALSE(db_.files_open());
   EXPECT_EQ(db_.use_count(), -1);
   EXPECT_TRUE(prompter_.messages().empty());
-}
 
-TEST_F(WorkspaceDatabaseTest, MoreReleasesThanOpensEndTheProcessWith214) {
-  CreateClosed();
-  ASSERT_TRUE(db_.Open());
-  ASSERT_TRUE(db_.Open());
-  db_.Release();
-  db_.Release();
-  EXPECT_TRUE(exit_codes_.empty());
+  // More releases than opens end the process.
   db_.Release();
   EXPECT_EQ(exit_codes_, std::vector<int>{214});
   ASSERT_EQ(prompter_.messages().size(), 1u);
