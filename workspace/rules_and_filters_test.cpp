@@ -6,7 +6,7 @@
 #include <string>
 
 #include "parsing/log_record.h"
-#include "workspace/settings_file.h"
+#include "workspace/settings.h"
 
 namespace velmora {
 namespace {
@@ -40,7 +40,7 @@ TEST(RulesAndFiltersTest, ClassifyUrlGivesTheNewWorkspaceClasses) {
   EXPECT_EQ(ClassifyUrl(no_rules, "/index.html").request_class, 0x200u);
 }
 
-TEST(RulesAndFiltersTest, RuleEditsTakeLabelsAndSurviveTheSettingsFile) {
+TEST(RulesAndFiltersTest, RuleEditsTakeLabels) {
   WorkspaceSettings settings = NewWorkspaceSettings("site");
   ASSERT_TRUE(AddRule(settings, "*.gif, *.png", "image", "non-visit").ok());
   ASSERT_TRUE(MoveRule(settings, 6, MoveDirection::kUp).ok());
@@ -50,12 +50,6 @@ TEST(RulesAndFiltersTest, RuleEditsTakeLabelsAndSurviveTheSettingsFile) {
   EXPECT_EQ(rules[3].masks, "*.gif, *.png");
   EXPECT_EQ(ClassifyUrl(settings, "/logo.gif").request_class, 0x203u);
   EXPECT_EQ(ClassifyUrl(settings, "/scripts/root.exe").request_class, 0x102u);
-
-  const std::string file = EncodeWorkspaceFile(settings, 1);
-  const Result<WorkspaceSettings> read =
-      DecodeWorkspaceFile({reinterpret_cast<const uint8_t*>(file.data()), file.size()});
-  ASSERT_TRUE(read.ok());
-  EXPECT_EQ(read->resource_masks, settings.resource_masks);
 
   EXPECT_THAT(AddRule(settings, "*.x", "Picture", "visit").error().message,
               HasSubstr("Unknown resource type 'Picture'"));

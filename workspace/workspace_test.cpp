@@ -91,15 +91,12 @@ TEST_F(WorkspaceTest, InvalidNamesAreRefusedBeforeAnythingIsMade) {
     Status status = ws.NewWorkspace(Params(name));
     ASSERT_FALSE(status.ok());
     EXPECT_EQ(status.error().code, kShownToUser);
-    ASSERT_EQ(prompter_.messages().size(), 1u);
-    EXPECT_EQ(prompter_.messages()[0].text, "The workspace name is invalid");
+    EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"The workspace name is invalid"});
     EXPECT_EQ(prompter_.messages()[0].icon, PromptIcon::kError);
     EXPECT_FALSE(ws.has_workspace());
   }
   EXPECT_TRUE(fs::is_empty(dir_.path()));
-}
-
-TEST_F(WorkspaceTest, NamesWithBlanksAndPunctuationAreAccepted) {
+  // Blanks and other punctuation are fine.
   for (const std::string name : {" Blank Site ", "a~b!#(x)", "x.y"}) {
     Workspace ws(prompter_);
     EXPECT_TRUE(ws.NewWorkspace(Params(name)).ok()) << name;
