@@ -19,30 +19,47 @@
 
 namespace velmora {
 
-// A text of at most N characters kept inline, always zero-terminated.
+// A text of at most N characters kept inline, always zero-terminated. It may instead borrow its
+// characters from memory that outlives its use (the records handed from the parser to the
+// analysis are read where they were packed, not copied again); any change makes it copy them in
+// first, and a copy of the text always owns its characters.
 template <size_t N>
 class FixedText {
  public:
   static constexpr size_t kCapacity = N;
 
-  std::string_view view() const { return {data_, size_}; }
-  const char* c_str() const { return data_; }
-  char* data() { return data_; }
+  FixedText() = default;
+  FixedText(const FixedText& other) { assign(other.view()); }
+  FixedText& operator=(const FixedText& other) {
+    if (this != &other) assign(other.view());
+    return *this;
+  }
+
+  std::string_view view() const { return {chars(), size_}; }
+  const char* c_str() const { return chars(); }
+  char* data() {
+    Own();
+    return data_;
+  }
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
 
   void clear() {
+    borrowed_ = nullptr;
     size_ = 0;
     data_[0] = '\0';
   }
   // Replaces the text with `s`, cut to the capacity.
   void assign(std::string_view s) {
-    size_ = std::min(s.size(), N);
-    std::copy_n(s.data(), size_, data_);
+    const size_t n = std::min(s.size(), N);
+    std::copy_n(s.data(), n, data_);  // before forgetting a borrowed text `s` may lie in
+    borrowed_ = nullptr;
+    size_ = n;
     data_[size_] = '\0';
   }
   // Appends as much of `s` as still fits.
   void append(std::string_view s) {
+    Own();
     const size_t n = std::min(s.size(), N - size_);
     std::copy_n(s.data(), n, data_ + size_);
     size_ += n;
@@ -51,12 +68,28 @@ class FixedText {
   // Keeps the first `n` characters (no effect when the text is shorter).
   void truncate(size_t n) {
     if (n < size_) {
+      Own();
       size_ = n;
       data_[size_] = '\0';
     }
   }
+  // Points the text at the `n` (at most N) characters at `chars`, which a zero must follow; they
+  // must stay unchanged until the text is next changed or destroyed.
+  void borrow(const char* chars, size_t n) {
+    borrowed_ = chars;
+    size_ = std::min(n, N);
+  }
 
  private:
+  const char* chars() const { return borrowed_ != nullptr ? borrowed_ : data_; }
+  void Own() {
+    if (borrowed_ == nullptr) return;
+    std::copy_n(borrowed_, size_, data_);
+    data_[size_] = '\0';
+    borrowed_ = nullptr;
+  }
+
+  const char* borrowed_ = nullptr;
   size_t size_ = 0;
   char data_[N + 1] = {};
 };
