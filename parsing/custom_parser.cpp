@@ -48,7 +48,8 @@ bool ParseCustom(LogReader& reader, const LogFormat& format, const ParseOptions&
     ++lines;
     if (lines % kProgressEveryLines == 0) sink.SetFileProgress(reader.FileProgress());
     record->Reset();
-    if (MatchLine(line->view(), *record, compiled)) {
+    // The record is done with (handed on or analysed) before the next line is read.
+    if (MatchLine(line->view(), *record, compiled, MatchedTexts::kBorrowed)) {
       TimeFromCalendar(*record);
       const bool analysed = CompleteRecord(options, *record);
       sink.ProcessRecord(*record, analysed);

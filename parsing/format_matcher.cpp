@@ -101,8 +101,16 @@ int MonthFromAbbreviation(std::string_view text) {
 
 // The dotted address of %s: three groups of one to three digits each followed by ".", then a
 // fourth group that ends like any field. The host is stored exactly as written.
+void SetText(LogText& text, std::string_view value, MatchedTexts how) {
+  if (how == MatchedTexts::kBorrowed) {
+    text.borrow(value.data(), value.size());
+  } else {
+    text.assign(value);
+  }
+}
+
 size_t MatchDottedAddress(std::string_view line, size_t pos, const FormatToken& token,
-                          LogRecord& record) {
+                          LogRecord& record, MatchedTexts how) {
   const size_t start = pos;
   for (int group = 0; group < 3; ++group) {
     size_t digits = 0;
@@ -117,13 +125,14 @@ size_t MatchDottedAddress(std::string_view line, size_t pos, const FormatToken& 
   if (n == kNoMatch || n == 0) return kNoMatch;
   if (!std::all_of(line.begin() + pos, line.begin() + pos + n, IsDigit)) return kNoMatch;
   pos += n;
-  record.client_host.assign(line.substr(start, pos - start));
+  SetText(record.client_host, line.substr(start, pos - start), how);
   return pos;
 }
 
 }  // namespace
 
-bool MatchLine(std::string_view line, LogRecord& record, const CompiledFormat& format) {
+bool MatchLine(std::string_view line, LogRecord& record, const CompiledFormat& format,
+               MatchedTexts how) {
   using K = FormatTokenKind;
   size_t pos = 0;
   bool hour_read = false;  // %a applies to an hour read earlier in this line only
@@ -148,7 +157,7 @@ bool MatchLine(std::string_view line, LogRecord& record, const CompiledFormat& f
         continue;
       }
       case K::kDottedAddress:
-        pos = MatchDottedAddress(line, pos, token, record);
+        pos = MatchDottedAddress(line, pos, token, record, how);
         if (pos == kNoMatch) return false;
         continue;
       default:
@@ -174,19 +183,21 @@ bool MatchLine(std::string_view line, LogRecord& record, const CompiledFormat& f
       case K::kUserAgent: {
         if (text.empty()) return false;
         if (token.kind == K::kClientHost) {
-          record.client_host.assign(text);
+          SetText(record.client_host, text, how);
         } else if (token.kind == K::kMethod) {
-          record.method.assign(text);
+          SetText(record.method, text, how);
         } else if (token.kind == K::kQuery) {
-          record.query.assign(text);
+          SetText(record.query, text, how);
         } else if (token.kind == K::kReferrer) {
-          record.referrer.assign(text);
+          SetText(record.referrer, text, how);
         } else if (token.kind == K::kUserAgent) {
-          record.user_agent.assign(text);
+          SetText(record.user_agent, text, how);
         } else {
           const size_t question = text.find('?');
-          record.uri_stem.assign(text.substr(0, question));
-          if (question != std::string_view::npos) record.query.assign(text.substr(question + 1));
+          SetText(record.uri_stem, text.substr(0, question), how);
+          if (question != std::string_view::npos) {
+            SetText(record.query, text.substr(question + 1), how);
+          }
         }
         break;
       }

@@ -14,8 +14,13 @@
 
 namespace velmora {
 
+// How the record's texts hold what they were matched to: copies, or borrowed views into `line`
+// (LogText::borrow), for a caller that is done with the record before `line` changes.
+enum class MatchedTexts { kCopied, kBorrowed };
+
 // True when the whole line matches the whole format.
-bool MatchLine(std::string_view line, LogRecord& record, const CompiledFormat& format);
+bool MatchLine(std::string_view line, LogRecord& record, const CompiledFormat& format,
+               MatchedTexts texts = MatchedTexts::kCopied);
 
 // One-off convenience: compiles `format` and matches. Loops must compile once instead.
 bool MatchLine(std::string_view line, LogRecord& record, std::string_view format);

@@ -3,8 +3,8 @@
 // fixed inline buffers: reading a line never allocates.
 //
 // Invariants:
-//  - Every LogText holds at most 2,048 characters followed by a zero; writes longer than that
-//    are cut, never rejected and never overflowing.
+//  - Every LogText holds at most 2,048 characters; writes longer than that are cut, never
+//    rejected and never overflowing. A text may borrow its characters (FixedText).
 //  - After Reset every text is empty, error_id is -1, referrer_kind is 1 and every other number
 //    (the calendar fields included) is 0.
 #pragma once
@@ -19,10 +19,10 @@
 
 namespace velmora {
 
-// A text of at most N characters kept inline, always zero-terminated. It may instead borrow its
-// characters from memory that outlives its use (the records handed from the parser to the
-// analysis are read where they were packed, not copied again); any change makes it copy them in
-// first, and a copy of the text always owns its characters.
+// A text of at most N characters kept inline and zero-terminated. It may instead borrow its
+// characters from memory that outlives its use (the line a record was matched in, the packed
+// record the analysis reads), so they are not copied again; any change makes it copy them in
+// first, and a copy of the text always owns its characters. Read it through view().
 template <size_t N>
 class FixedText {
  public:
@@ -36,7 +36,6 @@ class FixedText {
   }
 
   std::string_view view() const { return {chars(), size_}; }
-  const char* c_str() const { return chars(); }
   char* data() {
     Own();
     return data_;
@@ -73,8 +72,8 @@ class FixedText {
       data_[size_] = '\0';
     }
   }
-  // Points the text at the `n` (at most N) characters at `chars`, which a zero must follow; they
-  // must stay unchanged until the text is next changed or destroyed.
+  // Points the text at the `n` (at most N) characters at `chars`; they must stay unchanged until
+  // the text is next changed or destroyed.
   void borrow(const char* chars, size_t n) {
     borrowed_ = chars;
     size_ = std::min(n, N);

@@ -65,9 +65,9 @@ void SetScalars(LogRecord& r, const Scalars& s) {
 
 constexpr size_t kTextCount = std::tuple_size_v<decltype(std::declval<LogRecord&>().Texts())>;
 constexpr size_t kAlign = 8;
-// Length word, scalars, and each text with its 16-bit length and a closing zero, at their longest.
+// Length word, scalars, and each text with its 16-bit length, at their longest.
 constexpr size_t kLongestRecord =
-    (4 + sizeof(Scalars) + kTextCount * (3 + kLogTextCapacity) + kAlign - 1) / kAlign * kAlign;
+    (4 + sizeof(Scalars) + kTextCount * (2 + kLogTextCapacity) + kAlign - 1) / kAlign * kAlign;
 // The ring only has to absorb the unevenness of the two sides. Records are handed over in
 // batches to keep locking rare, and a writer short of room waits until half the ring is free,
 // so the two threads do not wake each other per batch.
@@ -111,9 +111,8 @@ void PipelinedSink::ProcessRecord(LogRecord& record, bool analysed) {
   for (const LogText* text : std::as_const(record).Texts()) {
     const auto size = static_cast<uint16_t>(text->size());
     std::memcpy(out, &size, 2);
-    std::memcpy(out + 2, text->c_str(), size);
-    out[2 + size] = 0;
-    out += 3 + size;
+    std::memcpy(out + 2, text->view().data(), size);
+    out += 2 + size;
   }
   const auto length =
       static_cast<uint32_t>((static_cast<size_t>(out - &ring_[at]) + kAlign - 1) / kAlign * kAlign);
@@ -160,7 +159,7 @@ void PipelinedSink::Consume() {
         std::memcpy(&size, in, 2);
         // Borrowed, not copied: the ring keeps these bytes until the batch is done.
         text->borrow(reinterpret_cast<const char*>(in + 2), size);
-        in += 3 + size;
+        in += 2 + size;
       }
       inner_.ProcessRecord(*record, scalars.analysed != 0);
       next += length;

@@ -1,5 +1,6 @@
 #include "parsing/record_completion.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/ascii.h"
@@ -33,13 +34,39 @@ uint32_t RequestClassOf(const ParseOptions& options, LogRecord& record) {
 }
 
 void ReplaceAll(LogText& text, char from, char to) {
-  // The character is rare (user agents seldom hold a '+'): jump from one to the next.
+  // The character is rare (user agents seldom hold a '+'): jump from one to the next, and leave
+  // a text without one as it is (a borrowed text would be copied in for writing).
+  if (text.view().find(from) == std::string_view::npos) return;
   char* p = text.data();
   char* const end = p + text.size();
   while (p != end) {
     p = static_cast<char*>(std::memchr(p, from, static_cast<size_t>(end - p)));
     if (p == nullptr) break;
     *p++ = to;
+  }
+}
+
+// Written only when a character changes: most stems are lower case and most methods upper case
+// already, and a borrowed text would be copied in for writing.
+void LowerInPlace(LogText& text) {
+  const std::string_view view = text.view();
+  const auto upper =
+      std::find_if(view.begin(), view.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+  if (upper == view.end()) return;
+  char* chars = text.data();
+  for (size_t i = static_cast<size_t>(upper - view.begin()); i < text.size(); ++i) {
+    chars[i] = AsciiLower(chars[i]);
+  }
+}
+
+void UpperInPlace(LogText& text) {
+  const std::string_view view = text.view();
+  const auto lower =
+      std::find_if(view.begin(), view.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+  if (lower == view.end()) return;
+  char* chars = text.data();
+  for (size_t i = static_cast<size_t>(lower - view.begin()); i < text.size(); ++i) {
+    chars[i] = AsciiUpper(chars[i]);
   }
 }
 
@@ -83,10 +110,8 @@ bool CompleteRecord(const ParseOptions& options, LogRecord& record) {
   const size_t fragment = record.referrer.view().find('#');
   if (fragment != std::string_view::npos) record.referrer.truncate(fragment);
   ReplaceAll(record.user_agent, '+', ' ');
-  char* stem = record.uri_stem.data();
-  for (size_t i = 0; i < record.uri_stem.size(); ++i) stem[i] = AsciiLower(stem[i]);
-  char* method = record.method.data();
-  for (size_t i = 0; i < record.method.size(); ++i) method[i] = AsciiUpper(method[i]);
+  LowerInPlace(record.uri_stem);
+  UpperInPlace(record.method);
   return true;
 }
 

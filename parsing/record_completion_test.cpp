@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/tick_time.h"
@@ -135,6 +137,51 @@ TEST(CompletionTest, DefaultDocumentCaseMappingReferrerAndUserAgent) {
   const LogRecord full = CompletedRecord(std::string(2047, 'a') + "/", options);
   EXPECT_EQ(full.uri_stem.size(), 2048u);
   EXPECT_EQ(CompletedRecord("/a", options).uri_stem.view(), "/a");
+}
+
+// The parser hands completion texts borrowed from the line: they must complete exactly as copies
+// do, and the line itself must stay as read.
+TEST(CompletionTest, BorrowedTextsCompleteAsCopiedOnes) {
+  struct Case {
+    std::string stem, method, referrer, agent;
+  };
+  const Case cases[] = {
+      {"/docs/a.html", "GET", "http://ref/page", "Mozilla/5.0 (X11)"},
+      {"/Docs/", "get", "http://ref/page#top", "Mozilla/4.0+(compatible)"},
+      {"/a/B.HTML", "gEt", "#", "+"},
+      {"/\xC4\xD6/Z", "POST", "", ""},
+      {"", "", "http://x/#a#b", "a+b+c"},
+  };
+  ParseOptions options;
+  options.default_file = "Index.html";
+  for (const Case& c : cases) {
+    auto copied = std::make_unique<LogRecord>();
+    auto borrowed = std::make_unique<LogRecord>();
+    for (LogRecord* r : {copied.get(), borrowed.get()}) {
+      r->Reset();
+      r->client_host.assign("10.0.0.1");
+    }
+    copied->uri_stem.assign(c.stem);
+    copied->method.assign(c.method);
+    copied->referrer.assign(c.referrer);
+    copied->user_agent.assign(c.agent);
+    const Case line = c;  // what the borrowed texts point into
+    borrowed->uri_stem.borrow(line.stem.data(), line.stem.size());
+    borrowed->method.borrow(line.method.data(), line.method.size());
+    borrowed->referrer.borrow(line.referrer.data(), line.referrer.size());
+    borrowed->user_agent.borrow(line.agent.data(), line.agent.size());
+    EXPECT_EQ(CompleteRecord(options, *copied), CompleteRecord(options, *borrowed)) << c.stem;
+    const auto want = std::as_const(*copied).Texts();
+    const auto got = std::as_const(*borrowed).Texts();
+    for (size_t i = 0; i < want.size(); ++i) {
+      EXPECT_EQ(got[i]->view(), want[i]->view()) << c.stem << " text " << i;
+    }
+    EXPECT_EQ(borrowed->request_class, copied->request_class) << c.stem;
+    EXPECT_EQ(line.stem, c.stem);
+    EXPECT_EQ(line.method, c.method);
+    EXPECT_EQ(line.referrer, c.referrer);
+    EXPECT_EQ(line.agent, c.agent);
+  }
 }
 
 TEST(CompletionTest, FirstMatchingDefaultMaskWins) {
