@@ -81,7 +81,8 @@ bool ReadDataLine(std::string_view line, W3cFileState& state, LogRecord& record,
   ForEachW3cWord(line, [&](std::string_view word) {
     const W3cColumn kind = state.columns[column];
     if (LogText* text = W3cTextField(record, kind)) {
-      text->assign(word);
+      // Borrowed from the line: the record is handed on before the next line is read.
+      text->borrow(word.data(), word.size());
     } else if (int32_t* number = W3cNumberField(record, kind)) {
       *number = W3cNumber(word);
     } else if (kind == W3cColumn::kDate) {
