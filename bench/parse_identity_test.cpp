@@ -1,9 +1,8 @@
 // The parse run's accelerations (string-id caches, the hour cursor, the per-day traffic map, the
-// resource-rule memo, overlapped reading, block-parallel bzip2 decoding) must leave exactly the
-// tables the plain algorithms leave. Generated logs of every shape the generator makes are parsed
-// twice into fresh workspaces, once with the accelerations off and once on, over two runs (the
-// second meets a database that already holds strings, hours and visits), and every file of the two
-// databases is compared byte for byte.
+// block-parallel bzip2 decoding) must leave exactly the tables the plain algorithms leave.
+// Generated logs of every shape the generator makes are parsed twice into fresh workspaces, once
+// with the accelerations off and once on, over two runs (the second meets a database that already
+// holds strings, hours and visits), and every file of the two databases is compared byte for byte.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -457,4 +457,9 @@ uint32_t ParallelBzip2LogReader::ProgressFraction() const {
   return static_cast<uint32_t>(std::min<uint64_t>(covered * 1'000'000 / file_size_, 1'000'000));
 }
 
+std::unique_ptr<LogReader> OpenAcceleratedLogReader(std::string_view path) {
+  if (LogReaderKindForPath(path) != LogReaderKind::kBzip2) return OpenLogReader(path);
+  return StartLogReader(std::make_unique<ParallelBzip2LogReader>(), path);
+}
+
 }  // namespace velmora

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "parsing/compress_for_tests.h"
-#include "parsing/overlapped_log_reader.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -103,7 +102,7 @@ TEST(ParallelBzip2LogReaderTest, ProgressGrowsWithThePiecesHandedOut) {
   velmora::testing::TempDir dir;
   const std::string path = (dir.path() / "log.bz2").string();
   WriteFile(path, Bzip2(SampleLogText(20'000), 1));
-  std::unique_ptr<LogReader> reader = OpenOverlappedLogReader(path);
+  std::unique_ptr<LogReader> reader = OpenAcceleratedLogReader(path);
   uint32_t last = 0;
   bool between = false;
   for (int c = reader->GetChar(); c >= 0; c = reader->GetChar()) {
@@ -122,10 +121,10 @@ TEST(ParallelBzip2LogReaderTest, GoesAwayInTheMiddleOfTheFile) {
   const std::string path = (dir.path() / "log.bz2").string();
   WriteFile(path, Bzip2(NoiseBytes(3'000'000, 11), 1));
   for (int taken : {0, 1, 250'000}) {
-    std::unique_ptr<LogReader> reader = OpenOverlappedLogReader(path);
+    std::unique_ptr<LogReader> reader = OpenAcceleratedLogReader(path);
     for (int i = 0; i < taken; ++i) ASSERT_GE(reader->GetChar(), 0);
   }
-  std::unique_ptr<LogReader> missing = OpenOverlappedLogReader((dir.path() / "gone.bz2").string());
+  std::unique_ptr<LogReader> missing = OpenAcceleratedLogReader((dir.path() / "gone.bz2").string());
   EXPECT_EQ(missing->GetChar(), -1);
 }
 

@@ -10,7 +10,7 @@
 #include "core/ascii.h"
 #include "parsing/custom_parser.h"
 #include "parsing/format_detection.h"
-#include "parsing/overlapped_log_reader.h"
+#include "parsing/parallel_bzip2_log_reader.h"
 #include "parsing/pipelined_sink.h"
 #include "parsing/w3c_parser.h"
 #include "platform/sequential_file.h"
@@ -246,7 +246,7 @@ bool ParseDriver::ParseNewFile(const std::string& path, ProgressDialog& dialog) 
   const bool openable = SequentialFile().Open(path).ok();
   {
     std::unique_ptr<LogReader> reader =
-        settings_.accelerated ? OpenOverlappedLogReader(path) : OpenLogReader(path);
+        settings_.accelerated ? OpenAcceleratedLogReader(path) : OpenLogReader(path);
     read_to_end = format->is_w3c()
                       ? hooks_.parsers.parse_w3c(*reader, settings_.options, sink)
                       : hooks_.parsers.parse_custom(*reader, *format, settings_.options, sink);

@@ -21,8 +21,8 @@ struct ParseSettings {
   std::string stored_format;
   // Default document, time offset, resource rules and log filters for completing records.
   ParseOptions options;
-  // Memos and overlapped reading that leave every table byte for byte as the plain algorithms
-  // would; off only to prove exactly that.
+  // Caches and block-parallel bzip2 decoding that leave every table byte for byte as the plain
+  // algorithms would; off only to prove exactly that.
   bool accelerated = true;
 };
 
