@@ -12,62 +12,97 @@ namespace {
 // scalar in Scalars below.
 static_assert(sizeof(LogRecord) == 33272, "LogRecord changed: update PipelinedSink's packing");
 
+// What the parser fills in, always carried.
 struct Scalars {
   uint32_t client_address;
   int32_t server_port;
   int32_t status;
-  int32_t error_id;
-  uint32_t resource_id;
   int32_t bytes_sent;
   int32_t bytes_received;
   int32_t time_taken;
-  uint32_t user_agent_id;
-  uint32_t referrer_id;
   CalendarTime calendar_time;
   Ticks time;
   uint32_t request_class;
+  uint16_t analysed;
+  uint16_t has_outputs;  // Outputs follow; otherwise they are at their reset values
+  uint32_t texts;        // bit i: text i is not empty and follows with its length
+};
+
+// What the analysis fills in. The parser leaves these at their reset values, so they are carried
+// only when they differ: 36 bytes less per record to cross from one core to the other.
+struct Outputs {
+  int32_t error_id;
+  uint32_t resource_id;
+  uint32_t user_agent_id;
+  uint32_t referrer_id;
   uint32_t referrer_domain_id;
   uint32_t referrer_kind;
   uint32_t operating_system_id;
   uint32_t browser_id;
   uint32_t visit_id;
-  uint32_t analysed;
+
+  friend bool operator==(const Outputs&, const Outputs&) = default;
 };
 
-Scalars ScalarsOf(const LogRecord& r, bool analysed) {
-  return {r.client_address, r.server_port,        r.status,          r.error_id,
-          r.resource_id,    r.bytes_sent,         r.bytes_received,  r.time_taken,
-          r.user_agent_id,  r.referrer_id,        r.calendar_time,   r.time,
-          r.request_class,  r.referrer_domain_id, r.referrer_kind,   r.operating_system_id,
-          r.browser_id,     r.visit_id,           analysed ? 1u : 0u};
+Outputs OutputsOf(const LogRecord& r) {
+  return {
+      r.error_id,      r.resource_id,         r.user_agent_id, r.referrer_id, r.referrer_domain_id,
+      r.referrer_kind, r.operating_system_id, r.browser_id,    r.visit_id};
+}
+
+void SetOutputs(LogRecord& r, const Outputs& o) {
+  r.error_id = o.error_id;
+  r.resource_id = o.resource_id;
+  r.user_agent_id = o.user_agent_id;
+  r.referrer_id = o.referrer_id;
+  r.referrer_domain_id = o.referrer_domain_id;
+  r.referrer_kind = o.referrer_kind;
+  r.operating_system_id = o.operating_system_id;
+  r.browser_id = o.browser_id;
+  r.visit_id = o.visit_id;
+}
+
+// The outputs of a record just reset.
+const Outputs kResetOutputs = [] {
+  LogRecord r;
+  r.Reset();
+  return OutputsOf(r);
+}();
+
+Scalars ScalarsOf(const LogRecord& r, bool analysed, bool has_outputs, uint32_t texts) {
+  return {r.client_address,
+          r.server_port,
+          r.status,
+          r.bytes_sent,
+          r.bytes_received,
+          r.time_taken,
+          r.calendar_time,
+          r.time,
+          r.request_class,
+          static_cast<uint16_t>(analysed ? 1 : 0),
+          static_cast<uint16_t>(has_outputs ? 1 : 0),
+          texts};
 }
 
 void SetScalars(LogRecord& r, const Scalars& s) {
   r.client_address = s.client_address;
   r.server_port = s.server_port;
   r.status = s.status;
-  r.error_id = s.error_id;
-  r.resource_id = s.resource_id;
   r.bytes_sent = s.bytes_sent;
   r.bytes_received = s.bytes_received;
   r.time_taken = s.time_taken;
-  r.user_agent_id = s.user_agent_id;
-  r.referrer_id = s.referrer_id;
   r.calendar_time = s.calendar_time;
   r.time = s.time;
   r.request_class = s.request_class;
-  r.referrer_domain_id = s.referrer_domain_id;
-  r.referrer_kind = s.referrer_kind;
-  r.operating_system_id = s.operating_system_id;
-  r.browser_id = s.browser_id;
-  r.visit_id = s.visit_id;
 }
 
 constexpr size_t kTextCount = std::tuple_size_v<decltype(std::declval<LogRecord&>().Texts())>;
 constexpr size_t kAlign = 8;
-// Length word, scalars, and each text with its 16-bit length, at their longest.
+static_assert(kTextCount <= 32, "one bit per text in Scalars::texts");
+// Length word, scalars, outputs, and each text with its 16-bit length, at their longest.
 constexpr size_t kLongestRecord =
-    (4 + sizeof(Scalars) + kTextCount * (2 + kLogTextCapacity) + kAlign - 1) / kAlign * kAlign;
+    (4 + sizeof(Scalars) + sizeof(Outputs) + kTextCount * (2 + kLogTextCapacity) + kAlign - 1) /
+    kAlign * kAlign;
 // The ring only has to absorb the unevenness of the two sides. Records are handed over in
 // batches to keep locking rare, and a writer short of room waits until half the ring is free,
 // so the two threads do not wake each other per batch.
@@ -104,11 +139,23 @@ void PipelinedSink::ProcessRecord(LogRecord& record, bool analysed) {
     written_ += kRingBytes - at;
     at = 0;
   }
+  const auto texts = std::as_const(record).Texts();
+  uint32_t present = 0;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    if (!texts[i]->empty()) present |= uint32_t{1} << i;
+  }
+  const Outputs outputs = OutputsOf(record);
+  const bool has_outputs = !(outputs == kResetOutputs);
   unsigned char* out = &ring_[at + 4];
-  const Scalars scalars = ScalarsOf(record, analysed);
+  const Scalars scalars = ScalarsOf(record, analysed, has_outputs, present);
   std::memcpy(out, &scalars, sizeof scalars);
   out += sizeof scalars;
-  for (const LogText* text : std::as_const(record).Texts()) {
+  if (has_outputs) {
+    std::memcpy(out, &outputs, sizeof outputs);
+    out += sizeof outputs;
+  }
+  for (const LogText* text : texts) {
+    if (text->empty()) continue;
     const auto size = static_cast<uint16_t>(text->size());
     std::memcpy(out, &size, 2);
     std::memcpy(out + 2, text->view().data(), size);
@@ -154,7 +201,19 @@ void PipelinedSink::Consume() {
       std::memcpy(&scalars, in, sizeof scalars);
       in += sizeof scalars;
       SetScalars(*record, scalars);
-      for (LogText* text : record->Texts()) {
+      Outputs outputs = kResetOutputs;
+      if (scalars.has_outputs != 0) {
+        std::memcpy(&outputs, in, sizeof outputs);
+        in += sizeof outputs;
+      }
+      SetOutputs(*record, outputs);
+      const auto texts = record->Texts();
+      for (size_t i = 0; i < texts.size(); ++i) {
+        LogText* text = texts[i];
+        if ((scalars.texts >> i & 1) == 0) {
+          text->clear();
+          continue;
+        }
         uint16_t size;
         std::memcpy(&size, in, 2);
         // Borrowed, not copied: the ring keeps these bytes until the batch is done.

@@ -119,5 +119,49 @@ TEST(PipelinedSinkTest, EveryFieldCrosses) {
   EXPECT_EQ(k.calendar_time, r.calendar_time);
 }
 
+// Empty texts and the analysis' fields at their reset values are left out of the hand-over and
+// restored on the other side; the analysis' record is reused, so nothing of the record before
+// may show through.
+TEST(PipelinedSinkTest, LeftOutFieldsArriveAsTheyWere) {
+  struct Keeper : ParseSink {
+    void ProcessRecord(LogRecord& record, bool) override {
+      kept.push_back(std::make_unique<LogRecord>(record));
+    }
+    std::vector<std::unique_ptr<LogRecord>> kept;
+  } inner;
+  const auto scalars = [](const LogRecord& r) {
+    return std::vector<int64_t>({r.client_address, r.server_port, r.status, r.error_id,
+                                 r.resource_id, r.bytes_sent, r.bytes_received, r.time_taken,
+                                 r.user_agent_id, r.referrer_id, static_cast<int64_t>(r.time),
+                                 r.request_class, r.referrer_domain_id, r.referrer_kind,
+                                 r.operating_system_id, r.browser_id, r.visit_id});
+  };
+  std::vector<std::unique_ptr<LogRecord>> sent;
+  for (int i = 0; i < 4; ++i) {
+    sent.push_back(std::make_unique<LogRecord>());
+    sent.back()->Reset();
+  }
+  for (LogText* text : sent[0]->Texts()) text->assign("full");
+  sent[0]->error_id = 4, sent[0]->visit_id = 9, sent[0]->referrer_kind = 3;
+  sent[1]->uri_stem.assign("/only");
+  sent[1]->status = 200;
+  sent[2]->browser.assign("last text");
+  sent[2]->error_id = 7;  // one field of the analysis' away from its reset value
+  sent[3]->date_time.assign("first text");
+  {
+    PipelinedSink sink(inner);
+    for (const auto& r : sent) sink.ProcessRecord(*r, true);
+  }
+  ASSERT_EQ(inner.kept.size(), sent.size());
+  for (size_t n = 0; n < sent.size(); ++n) {
+    const auto want = std::as_const(*sent[n]).Texts();
+    const auto got = std::as_const(*inner.kept[n]).Texts();
+    for (size_t i = 0; i < want.size(); ++i) {
+      EXPECT_EQ(got[i]->view(), want[i]->view()) << "record " << n << " text " << i;
+    }
+    EXPECT_EQ(scalars(*inner.kept[n]), scalars(*sent[n])) << "record " << n;
+  }
+}
+
 }  // namespace
 }  // namespace velmora
