@@ -11,7 +11,9 @@ namespace velmora {
 // match they would allow the latest star allows too, so the cost stays O(mask * text) at worst
 // and masks such as "*a*a*a*b" cannot blow up.
 std::optional<std::string_view> StarMaskEnding(std::string_view mask) {
-  if (mask.size() > 1 && mask[0] == '*' && mask.find_first_of("*?", 1) == std::string_view::npos) {
+  // A lone star is the empty ending: the catch-all last rule of most rule lists is then a length
+  // test, not a walk.
+  if (!mask.empty() && mask[0] == '*' && mask.find_first_of("*?", 1) == std::string_view::npos) {
     return mask.substr(1);
   }
   return std::nullopt;

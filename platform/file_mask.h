@@ -10,8 +10,9 @@ namespace velmora {
 
 bool MatchFileMask(std::string_view mask, std::string_view text);
 
-// For a mask that is a star and then no wildcard ("*.gif"), the ending a text must have (".gif",
-// ignoring case); nullopt for any other mask. Most resource masks are of this kind.
+// For a mask that is a star and then no wildcard ("*.gif", or "*" alone), the ending a text must
+// have (".gif", or "" for any text, ignoring case); nullopt for any other mask. Most resource
+// masks are of this kind.
 std::optional<std::string_view> StarMaskEnding(std::string_view mask);
 
 // Whether `text` ends with `ending`, ignoring ASCII case: MatchFileMask for such a mask.
