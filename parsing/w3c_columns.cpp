@@ -1,5 +1,9 @@
 #include "parsing/w3c_columns.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -115,6 +119,17 @@ size_t FindW3cBlank(std::string_view text, size_t from) {
   const char* p = text.data();
   const size_t n = text.size();
   size_t i = std::min(from, n);
+#if defined(__SSE2__)
+  // Sixteen at a time where the vector unit every x86-64 has is there; the words then the tail.
+  const __m128i blank = _mm_set1_epi8(' ');
+  const __m128i tab = _mm_set1_epi8('\t');
+  for (; n - i >= 16; i += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const int marks =
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, tab)));
+    if (marks != 0) return i + static_cast<size_t>(std::countr_zero(static_cast<unsigned>(marks)));
+  }
+#endif
   for (; n - i >= 8; i += 8) {
     const uint64_t word = LoadLE64(p + i);  // the first byte lowest
     const uint64_t blanks = word ^ (kOnes * ' ');
