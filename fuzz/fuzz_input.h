@@ -11,6 +11,9 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
+
+#include "core/ascii.h"
 
 namespace velmora::fuzz {
 
@@ -34,6 +37,25 @@ inline std::string WriteScratchFile(std::string_view name, std::string_view byte
   std::ofstream(path, std::ios::binary | std::ios::trunc)
       .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return path;
+}
+
+// A plain dynamic-programming file-mask matcher, the model the real ones are checked against:
+// matched[j] says the mask so far matches the first j characters of the text.
+inline bool ReferenceMaskMatch(std::string_view mask, std::string_view text) {
+  std::vector<char> matched(text.size() + 1, 0);
+  matched[0] = 1;
+  for (const char m : mask) {
+    std::vector<char> next(text.size() + 1, 0);
+    for (size_t j = 0; j <= text.size(); ++j) {
+      if (m == '*') {
+        next[j] = matched[j] || (j > 0 && next[j - 1]);
+      } else if (j > 0 && matched[j - 1]) {
+        next[j] = m == '?' || AsciiLower(m) == AsciiLower(text[j - 1]);
+      }
+    }
+    matched.swap(next);
+  }
+  return matched[text.size()] != 0;
 }
 
 }  // namespace velmora::fuzz

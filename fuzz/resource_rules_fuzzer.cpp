@@ -9,30 +9,7 @@
 #include <vector>
 
 #include "analysis/resource_rules.h"
-#include "core/ascii.h"
 #include "fuzz/fuzz_input.h"
-
-namespace {
-
-// matched[j]: the mask so far matches the first j characters of the text.
-bool ReferenceMatch(std::string_view mask, std::string_view text) {
-  std::vector<char> matched(text.size() + 1, 0);
-  matched[0] = 1;
-  for (const char m : mask) {
-    std::vector<char> next(text.size() + 1, 0);
-    for (size_t j = 0; j <= text.size(); ++j) {
-      if (m == '*') {
-        next[j] = matched[j] || (j > 0 && next[j - 1]);
-      } else if (j > 0 && matched[j - 1]) {
-        next[j] = m == '?' || velmora::AsciiLower(m) == velmora::AsciiLower(text[j - 1]);
-      }
-    }
-    matched.swap(next);
-  }
-  return matched[text.size()] != 0;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view rest = velmora::fuzz::AsText(data, size);
@@ -51,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const velmora::ResourceMask& m : masks) {
     bool any = false;
     for (const std::string_view piece : velmora::SplitMaskText(m.mask)) {
-      any = any || ReferenceMatch(piece, url);
+      any = any || velmora::fuzz::ReferenceMaskMatch(piece, url);
     }
     if (any) {
       expected = m.request_class;

@@ -46,27 +46,16 @@ void ReplaceAll(LogText& text, char from, char to) {
   }
 }
 
-// Written only when a character changes: most stems are lower case and most methods upper case
-// already, and a borrowed text would be copied in for writing.
-void LowerInPlace(LogText& text) {
+// `map` applied to every character, written only from the first one it changes on: most stems
+// are lower case and most methods upper case already, and a borrowed text would be copied in
+// for writing.
+void MapInPlace(LogText& text, char (*map)(char)) {
   const std::string_view view = text.view();
-  const auto upper =
-      std::find_if(view.begin(), view.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
-  if (upper == view.end()) return;
+  const auto first = std::find_if(view.begin(), view.end(), [map](char c) { return map(c) != c; });
+  if (first == view.end()) return;
   char* chars = text.data();
-  for (size_t i = static_cast<size_t>(upper - view.begin()); i < text.size(); ++i) {
-    chars[i] = AsciiLower(chars[i]);
-  }
-}
-
-void UpperInPlace(LogText& text) {
-  const std::string_view view = text.view();
-  const auto lower =
-      std::find_if(view.begin(), view.end(), [](char c) { return c >= 'a' && c <= 'z'; });
-  if (lower == view.end()) return;
-  char* chars = text.data();
-  for (size_t i = static_cast<size_t>(lower - view.begin()); i < text.size(); ++i) {
-    chars[i] = AsciiUpper(chars[i]);
+  for (size_t i = static_cast<size_t>(first - view.begin()); i < text.size(); ++i) {
+    chars[i] = map(chars[i]);
   }
 }
 
@@ -110,8 +99,8 @@ bool CompleteRecord(const ParseOptions& options, LogRecord& record) {
   const size_t fragment = record.referrer.view().find('#');
   if (fragment != std::string_view::npos) record.referrer.truncate(fragment);
   ReplaceAll(record.user_agent, '+', ' ');
-  LowerInPlace(record.uri_stem);
-  UpperInPlace(record.method);
+  MapInPlace(record.uri_stem, AsciiLower);
+  MapInPlace(record.method, AsciiUpper);
   return true;
 }
 
