@@ -19,7 +19,8 @@
 
 namespace velmora {
 
-// A text of at most N characters kept inline and zero-terminated. It may instead borrow its
+// A text of at most N characters kept inline (not zero-terminated: clearing a record touches one
+// word per text, not the buffers' cache lines as well). It may instead borrow its
 // characters from memory that outlives its use (the line a record was matched in, the packed
 // record the analysis reads), so they are not copied again; any change makes it copy them in
 // first, and a copy of the text always owns its characters. Read it through view().
@@ -46,7 +47,6 @@ class FixedText {
   void clear() {
     borrowed_ = nullptr;
     size_ = 0;
-    data_[0] = '\0';
   }
   // Replaces the text with `s`, cut to the capacity.
   void assign(std::string_view s) {
@@ -54,7 +54,6 @@ class FixedText {
     std::copy_n(s.data(), n, data_);  // before forgetting a borrowed text `s` may lie in
     borrowed_ = nullptr;
     size_ = n;
-    data_[size_] = '\0';
   }
   // Appends as much of `s` as still fits.
   void append(std::string_view s) {
@@ -62,14 +61,12 @@ class FixedText {
     const size_t n = std::min(s.size(), N - size_);
     std::copy_n(s.data(), n, data_ + size_);
     size_ += n;
-    data_[size_] = '\0';
   }
   // Keeps the first `n` characters (no effect when the text is shorter).
   void truncate(size_t n) {
     if (n < size_) {
       Own();
       size_ = n;
-      data_[size_] = '\0';
     }
   }
   // Points the text at the `n` (at most N) characters at `chars`; they must stay unchanged until
@@ -84,13 +81,12 @@ class FixedText {
   void Own() {
     if (borrowed_ == nullptr) return;
     std::copy_n(borrowed_, size_, data_);
-    data_[size_] = '\0';
     borrowed_ = nullptr;
   }
 
   const char* borrowed_ = nullptr;
   size_t size_ = 0;
-  char data_[N + 1] = {};
+  char data_[N] = {};
 };
 
 inline constexpr size_t kLogTextCapacity = 2048;
