@@ -1,5 +1,9 @@
 #include "parsing/record_completion.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstring>
 
@@ -34,15 +38,26 @@ uint32_t RequestClassOf(const ParseOptions& options, LogRecord& record) {
 }
 
 void ReplaceAll(LogText& text, char from, char to) {
-  // The character is rare (user agents seldom hold a '+'): jump from one to the next, and leave
-  // a text without one as it is (a borrowed text would be copied in for writing).
-  if (text.view().find(from) == std::string_view::npos) return;
+  // A text without the character is left as it is (a borrowed text would be copied in for
+  // writing). One that has it is mostly a W3C user agent with a '+' for every blank, a dozen of
+  // them: sixteen bytes at a time, not a jump from one to the next.
+  const size_t first = text.view().find(from);
+  if (first == std::string_view::npos) return;
   char* p = text.data();
-  char* const end = p + text.size();
-  while (p != end) {
-    p = static_cast<char*>(std::memchr(p, from, static_cast<size_t>(end - p)));
-    if (p == nullptr) break;
-    *p++ = to;
+  const size_t n = text.size();
+  size_t i = first;
+#if defined(__SSE2__)
+  const __m128i match = _mm_set1_epi8(from);
+  const __m128i with = _mm_set1_epi8(to);
+  for (; n - i >= 16; i += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const __m128i hits = _mm_cmpeq_epi8(bytes, match);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i),
+                     _mm_or_si128(_mm_andnot_si128(hits, bytes), _mm_and_si128(hits, with)));
+  }
+#endif
+  for (; i < n; ++i) {
+    if (p[i] == from) p[i] = to;
   }
 }
 

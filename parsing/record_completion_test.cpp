@@ -184,6 +184,26 @@ TEST(CompletionTest, BorrowedTextsCompleteAsCopiedOnes) {
   }
 }
 
+// User agents have their '+' turned into blanks sixteen bytes at a time; whatever the length and
+// wherever the '+' fall, the result is the byte-by-byte replacement.
+TEST(CompletionTest, UserAgentPlusSignsBecomeBlanksAnywhere) {
+  std::mt19937 random(5);
+  const std::string letters = "+a+\x80 +";
+  for (int round = 0; round < 3000; ++round) {
+    std::string agent(random() % 80, 'x');
+    for (char& c : agent) c = random() % 3 == 0 ? letters[random() % letters.size()] : 'x';
+    auto record = std::make_unique<LogRecord>();
+    record->Reset();
+    record->uri_stem.assign("/a.html");
+    record->client_host.assign("10.0.0.1");
+    record->user_agent.borrow(agent.data(), agent.size());
+    CompleteRecord(ParseOptions{}, *record);
+    std::string expected = agent;
+    for (char& c : expected) c = c == '+' ? ' ' : c;
+    ASSERT_EQ(record->user_agent.view(), expected) << "round " << round;
+  }
+}
+
 TEST(CompletionTest, FirstMatchingDefaultMaskWins) {
   const struct {
     const char* url;
