@@ -5,7 +5,6 @@
 #endif
 
 #include <algorithm>
-#include <cstring>
 
 #include "core/ascii.h"
 #include "parsing/default_resource_rules.h"
