@@ -72,6 +72,8 @@ void RequestProcessor::ClearCaches() {
     cache->set_deferring(false);
     cache->Clear();
   }
+  last_user_agent_.id = -1;
+  last_referrer_.id = -1;
   hour_ = HourCursor{};
   traffic_day_ = 0;
   traffic_of_resource_ = {};
@@ -132,9 +134,16 @@ void RequestProcessor::FileReferrer(LogRecord& record) {
     record.referrer_domain_id = kNone;
     return;  // kind stays "no referrer"
   }
+  const std::string_view text = record.referrer.view();
+  if (last_referrer_.Holds(text)) {
+    const RefererRecord& stored = last_referrer_.companion;
+    record.referrer_id = static_cast<uint32_t>(last_referrer_.id);
+    record.referrer_domain_id = static_cast<uint32_t>(stored.domain);
+    record.referrer_kind = stored.kind;
+    return;
+  }
   StringTable& strings = db_.referer_strings();
   RecordTable<RefererRecord>& referers = db_.referers();
-  const std::string_view text = record.referrer.view();
   int32_t id = FindString(strings, referrer_ids_, text);
   if (id < 0) {
     const std::string domain = ExtractReferrerDomain(text);
@@ -155,6 +164,8 @@ void RequestProcessor::FileReferrer(LogRecord& record) {
     classifiers_.AnalyseReferrer(db_, id, settings_.server_names);
   }
   const RefererRecord stored = referers.Get(id);
+  // One left unanalysed is tried again when next seen, so it is not remembered.
+  if (settings_.accelerated && stored.kind != 0) last_referrer_.Remember(text, id, stored);
   record.referrer_id = static_cast<uint32_t>(id);
   record.referrer_domain_id = static_cast<uint32_t>(stored.domain);
   record.referrer_kind = stored.kind;
@@ -294,10 +305,14 @@ int32_t RequestProcessor::FileUserAgent(LogRecord& record) {
   StringTable& strings = db_.user_agent_strings();
   RecordTable<UserAgentRecord>& agents = db_.user_agents();
   const std::string_view text = record.user_agent.view();
-  int32_t id = FindString(strings, user_agent_ids_, text);
+  int32_t id = -1;
   UserAgentRecord agent;
-  if (id >= 0) {
+  if (last_user_agent_.Holds(text)) {
+    id = last_user_agent_.id;
+    agent = last_user_agent_.companion;
+  } else if (id = FindString(strings, user_agent_ids_, text); id >= 0) {
     agent = agents.Get(id);
+    if (settings_.accelerated) last_user_agent_.Remember(text, id, agent);
   } else {
     UserAgentVerdict verdict = classifiers_.ClassifyUserAgent(text);
     record.browser.assign(verdict.browser);
@@ -307,6 +322,7 @@ int32_t RequestProcessor::FileUserAgent(LogRecord& record) {
     agent.spider = verdict.spider;
     id = agents.records().Reserve(1) ? AddString(strings, user_agent_ids_, text) : -1;
     if (id >= 0 && !StoreCompanion(agents, id, agent)) id = -1;
+    if (settings_.accelerated && id >= 0) last_user_agent_.Remember(text, id, agent);
   }
   record.user_agent_id = static_cast<uint32_t>(id);
   record.browser_id = static_cast<uint32_t>(agent.browser);

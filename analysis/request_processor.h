@@ -21,6 +21,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <tuple>
 #include <unordered_map>
 #include <utility>
@@ -104,6 +106,23 @@ class RequestProcessor final : public RequestSink {
   // New FileTraffic and Errors records whose entries in the key index wait for a batch.
   DeferredIndexEntries<std::pair<uint64_t, int32_t>> new_traffic_;
   DeferredIndexEntries<std::tuple<int32_t, int32_t, int32_t>> new_errors_;
+  // The last user agent and referrer filed and what was found for them, when accelerated: one
+  // client's requests come in runs (a page, then its pictures and scripts) that repeat both,
+  // and looking them up again cost a hash, a probe and a comparison with the stored text.
+  template <class Companion>
+  struct LastFiled {
+    bool Holds(std::string_view text) const { return id >= 0 && text == this->text; }
+    void Remember(std::string_view filed, int32_t filed_id, const Companion& found) {
+      text.assign(filed);
+      id = filed_id;
+      companion = found;
+    }
+    std::string text;
+    int32_t id = -1;  // -1: nothing remembered
+    Companion companion;
+  };
+  LastFiled<UserAgentRecord> last_user_agent_;
+  LastFiled<RefererRecord> last_referrer_;
   // Built on the first request of a run; null when the index it reads is damaged.
   std::unique_ptr<VisitFinder> visit_finder_;
   bool visit_finder_built_ = false;

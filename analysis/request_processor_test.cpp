@@ -201,11 +201,51 @@ TEST_F(RequestProcessorTest, AReferrerLeftUnanalysedIsAnalysedWhenSeenAgain) {
   const auto id = static_cast<int32_t>(first.referrer_id);
   RefererRecord record = db_.referers().Get(id);
   record.kind = 0;  // as a run that ended between storing and analysing leaves it
+  processor_->EndRun();
   db_.referers().Set(id, record);
+  processor_->BeginRun();  // the next run, on the same processor: nothing of the last one holds
   const LogRecord& again = Send({.referrer = "http://www.finder.test/search?q=x"});
   EXPECT_EQ(again.referrer_kind, 3u);
   EXPECT_EQ(db_.referers().Get(id).kind, 3u);
   EXPECT_EQ(classifiers_.referrers_analysed, 2);
+}
+
+// Runs of one user agent and referrer, texts coming back after others, empty ones between, a
+// text that differs in its last character only and a new run: every request is filed as it is
+// with nothing remembered from the one before.
+TEST_F(RequestProcessorTest, RepeatedAgentsAndReferrersFileAsWhenLookedUpAfresh) {
+  const std::string search = "http://www.finder.test/search?q=x";
+  const std::vector<std::pair<std::string, std::string>> sent = {
+      {search, "Mozilla/5.0 (Mobile)"},
+      {search, "Mozilla/5.0 (Mobile)"},
+      {"http://a.test/", "Other/1.0"},
+      {search, "Mozilla/5.0 (Mobile)"},
+      {"", ""},
+      {search, "Mozilla/5.0 (Mobile)"},
+      {search + "y", "Mozilla/5.0 (Mobile!"},
+      {search + "y", "Mozilla/5.0 (Mobile!"},
+      {"http://a.test/", ""},
+      {"http://a.test/", "Other/1.0"},
+  };
+  using Filed = std::tuple<uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t>;
+  std::vector<Filed> filed[2];
+  for (const bool accelerated : {false, true}) {
+    TearDown();
+    SetUp();
+    RequestProcessorSettings settings;
+    settings.accelerated = accelerated;
+    for (int run = 0; run < 2; ++run) {
+      StartProcessor(settings);
+      for (const auto& [referrer, agent] : sent) {
+        const LogRecord& r = Send({.referrer = referrer, .agent = agent});
+        filed[accelerated].emplace_back(r.referrer_id, r.referrer_domain_id, r.referrer_kind,
+                                        r.user_agent_id, r.browser_id, r.operating_system_id);
+      }
+    }
+  }
+  EXPECT_EQ(filed[1], filed[0]);
+  EXPECT_EQ(std::get<0>(filed[1][1]), std::get<0>(filed[1][0]));  // the same referrer record
+  EXPECT_NE(std::get<3>(filed[1][6]), std::get<3>(filed[1][5]));  // one character apart
 }
 
 TEST_F(RequestProcessorTest, NoReferrerTextNamesNoRecord) {
