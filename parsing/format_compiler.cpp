@@ -130,7 +130,8 @@ CompiledFormat CompiledFormat::Compile(std::string_view format) {
         token.kind = field->kind;
         token.width = field->width;
         token.terminators = TerminatorsAt(format, i);
-        token.only_terminator = static_cast<int16_t>(token.terminators.OnlyMember());
+        token.terminator_pair =
+            token.terminators.OneOrTwo(token.terminators_of_pair[0], token.terminators_of_pair[1]);
         out.tokens_.push_back(token);
       }
       // Any other letter is ignored: it matches nothing.

@@ -25,16 +25,20 @@ class TerminatorSet {
     return (bits_[u >> 6] >> (u & 63)) & 1;
   }
   constexpr bool empty() const { return (bits_[0] | bits_[1] | bits_[2] | bits_[3]) == 0; }
-  // The single character in the set, or -1 when it holds none or several.
-  constexpr int OnlyMember() const {
-    int found = -1;
+  // The set's characters when it holds one or two (the one twice); false when none or more.
+  constexpr bool OneOrTwo(char& first, char& second) const {
+    int found[2] = {-1, -1};
+    int count = 0;
     for (int word = 0; word < 4; ++word) {
       for (uint64_t bits = bits_[word]; bits != 0; bits &= bits - 1) {
-        if (found >= 0) return -1;
-        found = word * 64 + __builtin_ctzll(bits);
+        if (count == 2) return false;
+        found[count++] = word * 64 + __builtin_ctzll(bits);
       }
     }
-    return found;
+    if (count == 0) return false;
+    first = static_cast<char>(found[0]);
+    second = static_cast<char>(found[count - 1]);
+    return true;
   }
   friend constexpr bool operator==(const TerminatorSet&, const TerminatorSet&) = default;
 
@@ -79,8 +83,10 @@ struct FormatToken {
   uint32_t width = 0;           // most characters before the terminator (fields only)
   uint32_t literal_offset = 0;  // kLiteral: where its characters sit in literals()
   uint32_t literal_length = 0;
-  TerminatorSet terminators;     // empty when the field runs to the end of the line
-  int16_t only_terminator = -1;  // the one character of `terminators` when it has exactly one
+  TerminatorSet terminators;  // empty when the field runs to the end of the line
+  // When `terminators` holds one or two characters, they (the one twice), for a vector search.
+  bool terminator_pair = false;
+  char terminators_of_pair[2] = {0, 0};
 };
 
 class CompiledFormat {

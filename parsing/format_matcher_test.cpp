@@ -109,6 +109,36 @@ TEST(MatcherTest, WholeLineAgainstWholeFormat) {
   }
 }
 
+// A field's end is searched for a vector at a time, reading on past the field's width while the
+// line lasts: wherever the end falls against those steps, the field is what a byte loop reads,
+// and a number wider than its nine digits is refused however much line follows it.
+TEST(MatcherTest, FieldEndsWhereverTheyFall) {
+  for (size_t length = 1; length <= 40; ++length) {
+    SCOPED_TRACE(length);
+    const std::string field(length, 'h');
+    const std::string tail(length % 7 * 5, 'x');  // none, or up to 30 bytes after the end
+    LogRecord record;
+    record.Reset();
+    ASSERT_TRUE(MatchLine(field + " " + tail, record, "%S %j"));
+    EXPECT_EQ(record.client_host.view(), field);
+    record.Reset();
+    ASSERT_TRUE(MatchLine("GET\t" + field + " " + tail, record, "%e%w%r%w%j"));
+    EXPECT_EQ(record.uri_stem.view(), field);  // ends at a blank or a tab, whichever comes
+    record.Reset();
+    ASSERT_TRUE(MatchLine("GET " + field + "\t" + tail, record, "%e%w%r%w%j"));
+    EXPECT_EQ(record.uri_stem.view(), field);
+    record.Reset();
+    ASSERT_TRUE(MatchLine(field + "]" + tail, record, "%S%W]%j"));  // a set of three
+    EXPECT_EQ(record.client_host.view(), field);
+
+    const std::string digits(length, '7');
+    record.Reset();
+    EXPECT_EQ(MatchLine(digits + " " + tail, record, "%b %j"), length <= 9);
+    record.Reset();
+    EXPECT_EQ(MatchLine(digits, record, "%b"), length <= 10);  // one more at the line's end
+  }
+}
+
 struct FieldCase {
   const char* name;
   std::string format;
@@ -308,14 +338,18 @@ TEST(CompilerTest, TerminatorsComeFromTheTextAfterTheToken) {
   EXPECT_EQ(terminators_of_first("%S\""), set_of("\""));
   EXPECT_TRUE(terminators_of_first("%S").empty());
 
-  const auto only_of_first = [](std::string_view format) {
-    return CompiledFormat::Compile(format).tokens()[0].only_terminator;
+  // The one or two characters a field's end is searched for, or none for a set to look up.
+  const auto pair_of_first = [](std::string_view format) {
+    const FormatToken token = CompiledFormat::Compile(format).tokens()[0];
+    return token.terminator_pair ? std::string(token.terminators_of_pair, 2) : "none"s;
   };
-  EXPECT_EQ(only_of_first("%S\""), '"');
-  EXPECT_EQ(only_of_first("%S\\t"), '\t');
-  EXPECT_EQ(only_of_first("%S\xff"), 0xff);
-  EXPECT_EQ(only_of_first("%S%w"), -1);
-  EXPECT_EQ(only_of_first("%S"), -1);
+  EXPECT_EQ(pair_of_first("%S\""), "\"\"");
+  EXPECT_EQ(pair_of_first("%S\\t"), "\t\t");
+  EXPECT_EQ(pair_of_first("%S\xff"), "\xff\xff");
+  EXPECT_EQ(pair_of_first("%S%w"), "\t ");
+  EXPECT_EQ(pair_of_first("%S%W]"), "none");
+  EXPECT_EQ(pair_of_first("%S%b"), "none");
+  EXPECT_EQ(pair_of_first("%S"), "none");
 }
 
 TEST(CompilerTest, HostileFormatsCompile) {
