@@ -32,25 +32,24 @@ bool AfterDirective(std::string_view line, std::string_view directive, std::stri
   return true;
 }
 
-// What one file's directives have said so far, and the scratch texts of its data lines (kept
-// here, with their capacity, so that reading a line allocates nothing).
-struct W3cFileState {
-  W3cFileState() {
-    for (std::string* text : {&default_date, &default_time, &date, &time}) {
-      text->reserve(kDateTimeWordLength);
-    }
-  }
-
-  std::vector<W3cColumn> columns;
-  std::string default_date;
-  std::string default_time;
-  std::string date;
-  std::string time;
+// Where one column's words go, resolved when its "#Fields:" directive is read.
+struct W3cSlot {
+  W3cColumn column = W3cColumn::kIgnored;
+  LogText LogRecord::*text = nullptr;
+  int32_t LogRecord::*number = nullptr;
 };
 
-void AssignWord(std::string& text, std::string_view word) {
-  text.assign(word.substr(0, kDateTimeWordLength));
-}
+// What one file's directives have said so far.
+struct W3cFileState {
+  std::vector<W3cSlot> columns;
+  std::string default_date;
+  std::string default_time;
+};
+
+// A date or time word as far as it is kept.
+std::string_view DateTimeWord(std::string_view word) { return word.substr(0, kDateTimeWordLength); }
+
+void AssignWord(std::string& text, std::string_view word) { text.assign(DateTimeWord(word)); }
 
 void ApplyDirective(std::string_view line, W3cFileState& state) {
   std::string_view rest;
@@ -65,30 +64,32 @@ void ApplyDirective(std::string_view line, W3cFileState& state) {
       return word_index < 2;
     });
   } else if (AfterDirective(line, "#Fields:", rest)) {
-    state.columns = ResolveW3cColumns(rest);
+    state.columns.clear();
+    for (const W3cColumn column : ResolveW3cColumns(rest)) {
+      state.columns.push_back({column, W3cTextMember(column), W3cNumberMember(column)});
+    }
   }
 }
 
 // Fills the record from one data line; false when neither the line nor a "#Date:" directive
 // gives the date (or the time), with the error text in `error`.
-bool ReadDataLine(std::string_view line, W3cFileState& state, LogRecord& record,
+bool ReadDataLine(std::string_view line, const W3cFileState& state, LogRecord& record,
                   std::string_view& error) {
-  std::string& date = state.date;
-  std::string& time = state.time;
-  date.clear();
-  time.clear();
+  // Views of the line's words (or of the directive's): nothing is copied until they are joined.
+  std::string_view date;
+  std::string_view time;
   size_t column = 0;
   ForEachW3cWord(line, [&](std::string_view word) {
-    const W3cColumn kind = state.columns[column];
-    if (LogText* text = W3cTextField(record, kind)) {
+    const W3cSlot& slot = state.columns[column];
+    if (slot.text != nullptr) {
       // Borrowed from the line: the record is handed on before the next line is read.
-      text->borrow(word.data(), word.size());
-    } else if (int32_t* number = W3cNumberField(record, kind)) {
-      *number = W3cNumber(word);
-    } else if (kind == W3cColumn::kDate) {
-      AssignWord(date, word);
-    } else if (kind == W3cColumn::kTime) {
-      AssignWord(time, word);
+      (record.*slot.text).borrow(word.data(), word.size());
+    } else if (slot.number != nullptr) {
+      record.*slot.number = W3cNumber(word);
+    } else if (slot.column == W3cColumn::kDate) {
+      date = DateTimeWord(word);
+    } else if (slot.column == W3cColumn::kTime) {
+      time = DateTimeWord(word);
     }
     return ++column < state.columns.size();
   });
