@@ -79,23 +79,22 @@ void MapInPlace(LogText& text) {
 
 uint32_t ClientAddressOf(std::string_view host) {
   if (host.empty()) return 0;
+  // A group at a time (its digits, then the dot or the end that closes it): read for every
+  // request, and a branch per character on what kind it is cost more than the rest of the line.
+  const char* p = host.data();
+  const char* const end = p + host.size();
   uint32_t address = 0;
-  uint32_t group = 0;
-  int groups = 0;
-  for (size_t i = 0; i <= host.size(); ++i) {
-    const char c = i < host.size() ? host[i] : '.';  // the end closes the last group
-    if (c >= '0' && c <= '9') {
-      group = group * 10 + static_cast<uint32_t>(c - '0');
+  for (int groups = 1;; ++groups) {
+    uint32_t group = 0;
+    for (; p != end && static_cast<unsigned char>(*p - '0') <= 9; ++p) {
+      group = group * 10 + static_cast<uint32_t>(*p - '0');
       if (group > 255) return kNotNumeric;
-    } else if (c == '.') {
-      if (++groups > 4) return kNotNumeric;
-      address = (address << 8) | group;
-      group = 0;
-    } else {
-      return kNotNumeric;
     }
+    if (groups > 4) return kNotNumeric;
+    address = (address << 8) | group;
+    if (p == end) return address;
+    if (*p++ != '.') return kNotNumeric;
   }
-  return address;
 }
 
 bool CompleteRecord(const ParseOptions& options, LogRecord& record) {

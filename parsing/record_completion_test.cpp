@@ -123,6 +123,38 @@ LogRecord CompletedRecord(std::string_view stem, const ParseOptions& options = {
   return record;
 }
 
+// The address is read a group at a time; it must agree with reading it a character at a time
+// (the end closing the last group like a dot), whatever the digits, dots and other bytes.
+TEST(CompletionTest, ClientAddressAsACharacterLoopReadsIt) {
+  const auto reference = [](std::string_view host) -> uint32_t {
+    if (host.empty()) return 0;
+    uint32_t address = 0;
+    uint32_t group = 0;
+    int groups = 0;
+    for (size_t i = 0; i <= host.size(); ++i) {
+      const char c = i < host.size() ? host[i] : '.';
+      if (c >= '0' && c <= '9') {
+        group = group * 10 + static_cast<uint32_t>(c - '0');
+        if (group > 255) return 0xFFFFFFFF;
+      } else if (c == '.') {
+        if (++groups > 4) return 0xFFFFFFFF;
+        address = (address << 8) | group;
+        group = 0;
+      } else {
+        return 0xFFFFFFFF;
+      }
+    }
+    return address;
+  };
+  const std::string alphabet = "0123456789.....2x/:";
+  std::mt19937 random(3);
+  for (int round = 0; round < 100'000; ++round) {
+    std::string host(random() % 18, ' ');
+    for (char& c : host) c = alphabet[random() % alphabet.size()];
+    ASSERT_EQ(ClientAddressOf(host), reference(host)) << host;
+  }
+}
+
 TEST(CompletionTest, DefaultDocumentCaseMappingReferrerAndUserAgent) {
   ParseOptions options;
   options.default_file = "index.html";
