@@ -72,8 +72,8 @@ void RequestProcessor::ClearCaches() {
     cache->set_deferring(false);
     cache->Clear();
   }
-  last_user_agent_.id = -1;
-  last_referrer_.id = -1;
+  last_user_agent_.Forget();
+  last_referrer_.Forget();
   hour_ = HourCursor{};
   traffic_day_ = 0;
   traffic_of_resource_ = {};

@@ -117,6 +117,7 @@ class RequestProcessor final : public RequestSink {
       id = filed_id;
       companion = found;
     }
+    void Forget() { id = -1; }
     std::string text;
     int32_t id = -1;  // -1: nothing remembered
     Companion companion;

@@ -99,8 +99,7 @@ int MonthFromAbbreviation(std::string_view text) {
   }
 }
 
-// The dotted address of %s: three groups of one to three digits each followed by ".", then a
-// fourth group that ends like any field. The host is stored exactly as written.
+// Stores a matched text as the caller asked: copied, or borrowed from the line.
 void SetText(LogText& text, std::string_view value, MatchedTexts how) {
   if (how == MatchedTexts::kBorrowed) {
     text.borrow(value.data(), value.size());
@@ -109,6 +108,8 @@ void SetText(LogText& text, std::string_view value, MatchedTexts how) {
   }
 }
 
+// The dotted address of %s: three groups of one to three digits each followed by ".", then a
+// fourth group that ends like any field. The host is stored exactly as written.
 size_t MatchDottedAddress(std::string_view line, size_t pos, const FormatToken& token,
                           LogRecord& record, MatchedTexts how) {
   const size_t start = pos;

@@ -1,9 +1,7 @@
 #include "parsing/w3c_columns.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <limits>
 
 #include "core/ascii.h"
 
