@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/referrer_analysis.h"
-#include "analysis/spider_table.h"
-#include "analysis/user_agent.h"
+#include "analysis/agents/spider_table.h"
+#include "analysis/agents/user_agent.h"
+#include "analysis/referrers/referrer_analysis.h"
 #include "bench/loggen/random.h"
 #include "bench/loggen/referrers.h"
 #include "bench/loggen/user_agents.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/country_packed_table.h"
-#include "analysis/country_table.h"
+#include "analysis/countries/country_packed_table.h"
+#include "analysis/countries/country_table.h"
 
 namespace velmora {
 namespace {

@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "parsing/format_candidates.h"
-#include "parsing/format_compiler.h"
-#include "parsing/format_detection.h"
-#include "parsing/format_matcher.h"
-#include "parsing/line_reader.h"
-#include "parsing/log_reader.h"
-#include "parsing/record_completion.h"
-#include "parsing/record_time.h"
+#include "parsing/formats/format_candidates.h"
+#include "parsing/formats/format_compiler.h"
+#include "parsing/formats/format_detection.h"
+#include "parsing/formats/format_matcher.h"
+#include "parsing/readers/line_reader.h"
+#include "parsing/readers/log_reader.h"
+#include "parsing/records/record_completion.h"
+#include "parsing/records/record_time.h"
 
 namespace velmora {
 namespace {

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "analysis/request_processor.h"
-#include "analysis/standard_classifiers.h"
+#include "analysis/visits/request_processor.h"
+#include "analysis/visits/standard_classifiers.h"
 #include "bench/loggen/log_writers.h"
 #include "bench/loggen/output_sink.h"
 #include "bench/loggen/traffic_model.h"
-#include "parsing/parse_command.h"
+#include "parsing/run/parse_command.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {

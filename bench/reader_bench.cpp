@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "parsing/log_reader.h"
+#include "parsing/readers/log_reader.h"
 
 namespace {
 

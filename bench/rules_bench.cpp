@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "analysis/log_filters.h"
-#include "analysis/network_text.h"
-#include "analysis/resource_rules.h"
-#include "parsing/default_resource_rules.h"
-#include "parsing/log_record.h"
+#include "analysis/rules/log_filters.h"
+#include "analysis/rules/network_text.h"
+#include "analysis/rules/resource_rules.h"
+#include "parsing/records/default_resource_rules.h"
+#include "parsing/records/log_record.h"
 #include "platform/file_mask.h"
 
 namespace velmora {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz/compressed_reader_fuzz.h"
-#include "parsing/parallel_bzip2_log_reader.h"
+#include "parsing/readers/parallel_bzip2_log_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using velmora::fuzz::ReadCapped;

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_input.h"
-#include "parsing/log_reader.h"
+#include "parsing/readers/log_reader.h"
 
 namespace velmora::fuzz {
 

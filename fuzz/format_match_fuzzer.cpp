@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "fuzz/fuzz_input.h"
-#include "parsing/format_compiler.h"
-#include "parsing/format_matcher.h"
-#include "parsing/log_record.h"
+#include "parsing/formats/format_compiler.h"
+#include "parsing/formats/format_matcher.h"
+#include "parsing/records/log_record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto [format, line] = velmora::fuzz::SplitAt(velmora::fuzz::AsText(data, size), '\n');

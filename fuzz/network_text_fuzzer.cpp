@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "analysis/network_text.h"
+#include "analysis/rules/network_text.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

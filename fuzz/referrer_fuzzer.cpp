@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "analysis/referrer_analysis.h"
-#include "analysis/referrer_domain.h"
+#include "analysis/referrers/referrer_analysis.h"
+#include "analysis/referrers/referrer_domain.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/resource_rules.h"
+#include "analysis/rules/resource_rules.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

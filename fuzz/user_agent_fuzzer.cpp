@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "analysis/spider_table.h"
-#include "analysis/user_agent.h"
+#include "analysis/agents/spider_table.h"
+#include "analysis/agents/user_agent.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,9 +3,9 @@
 #include <cstdint>
 
 #include "fuzz/fuzz_input.h"
-#include "parsing/parse_sink.h"
-#include "parsing/string_log_reader_for_tests.h"
-#include "parsing/w3c_parser.h"
+#include "parsing/lines/parse_sink.h"
+#include "parsing/lines/w3c_parser.h"
+#include "parsing/readers/string_log_reader_for_tests.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   velmora::testing::StringLogReader reader(velmora::fuzz::AsText(data, size));

@@ -1,6 +1,6 @@
 #include "workspace/parse_setup.h"
 
-#include "analysis/rules_parse_options.h"
+#include "analysis/rules/rules_parse_options.h"
 
 namespace velmora {
 

@@ -3,8 +3,8 @@
 // (default document, time shift, resource rules and log filters), and the request processor's.
 #pragma once
 
-#include "analysis/request_processor_settings.h"
-#include "parsing/parse_settings.h"
+#include "analysis/visits/request_processor_settings.h"
+#include "parsing/run/parse_settings.h"
 #include "workspace/workspace.h"
 
 namespace velmora {

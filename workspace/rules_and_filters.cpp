@@ -2,10 +2,10 @@
 
 #include <utility>
 
-#include "analysis/log_filters_editing.h"
-#include "analysis/log_filters_legacy.h"
-#include "analysis/resource_rules.h"
-#include "analysis/rules_parse_options.h"
+#include "analysis/rules/log_filters_editing.h"
+#include "analysis/rules/log_filters_legacy.h"
+#include "analysis/rules/resource_rules.h"
+#include "analysis/rules/rules_parse_options.h"
 
 namespace velmora {
 namespace {

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/resource_rules_editing.h"
+#include "analysis/rules/resource_rules_editing.h"
 #include "core/result.h"
-#include "parsing/record_completion.h"
+#include "parsing/records/record_completion.h"
 #include "workspace/settings.h"
 
 namespace velmora {

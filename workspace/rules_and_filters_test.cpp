@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "parsing/log_record.h"
+#include "parsing/records/log_record.h"
 #include "workspace/settings.h"
 
 namespace velmora {

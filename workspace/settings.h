@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/filter_types.h"
-#include "parsing/log_format_mode.h"
+#include "analysis/rules/filter_types.h"
+#include "parsing/formats/log_format_mode.h"
 
 namespace velmora {
 

@@ -5,7 +5,7 @@
 #include <limits>
 #include <type_traits>
 
-#include "parsing/time_zones.h"
+#include "parsing/records/time_zones.h"
 
 namespace velmora {
 namespace {

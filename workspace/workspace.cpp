@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "parsing/time_zones.h"
+#include "parsing/records/time_zones.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/sys_error.h"

@@ -1,5 +1,5 @@
 # velmora_embed_ip_table(<target>): compiles resources/ip-table/ip_table.gz into <target> as the
-# definition of velmora::PackedCountryTable() (analysis/country_packed_table.h).
+# definition of velmora::PackedCountryTable() (analysis/countries/country_packed_table.h).
 #
 # The bytes become a generated C++ array (embed_bytes.cmake, run by the build), so the program
 # carries the table in itself and nothing is downloaded or read from disk at run time. The
@@ -10,7 +10,7 @@ function(velmora_embed_ip_table target)
   add_custom_command(
     OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -DINPUT=${dir}/ip_table.gz -DOUTPUT=${output}
-            -DFUNCTION=PackedCountryTable -DHEADER=analysis/country_packed_table.h
+            -DFUNCTION=PackedCountryTable -DHEADER=analysis/countries/country_packed_table.h
             -P ${dir}/embed_bytes.cmake
     DEPENDS ${dir}/ip_table.gz ${dir}/embed_bytes.cmake
     COMMENT "Embedding the packed IP-to-country table"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "parsing/run_marker.h"
+#include "parsing/run/run_marker.h"
 #include "storage/database_catalogue.h"
 #include "ui/cli/commands.h"
 #include "ui/cli/record_json.h"

@@ -2,11 +2,11 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "analysis/country_inspect.h"
-#include "analysis/country_table.h"
-#include "analysis/referrer_analysis.h"
-#include "analysis/user_agent.h"
-#include "parsing/line_inspection.h"
+#include "analysis/agents/user_agent.h"
+#include "analysis/countries/country_inspect.h"
+#include "analysis/countries/country_table.h"
+#include "analysis/referrers/referrer_analysis.h"
+#include "parsing/lines/line_inspection.h"
 #include "ui/cli/commands.h"
 #include "ui/cli/record_json.h"
 #include "ui/cli/workspace_session.h"

@@ -5,10 +5,10 @@
 #include <fstream>
 #include <iostream>
 
-#include "analysis/country_table.h"
-#include "analysis/request_processor.h"
-#include "analysis/standard_classifiers.h"
-#include "parsing/parse_command.h"
+#include "analysis/countries/country_table.h"
+#include "analysis/visits/request_processor.h"
+#include "analysis/visits/standard_classifiers.h"
+#include "parsing/run/parse_command.h"
 #include "ui/cli/commands.h"
 #include "ui/cli/progress_view.h"
 #include "ui/cli/workspace_session.h"

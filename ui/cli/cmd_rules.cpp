@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <map>
 
-#include "analysis/resource_rules.h"
+#include "analysis/rules/resource_rules.h"
 #include "ui/cli/commands.h"
 #include "ui/cli/record_json.h"
 #include "ui/cli/workspace_session.h"

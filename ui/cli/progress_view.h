@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "parsing/progress_dialog.h"
 #include "platform/clock.h"
 #include "platform/interrupt.h"
+#include "platform/progress_dialog.h"
 
 namespace velmora::cli {
 

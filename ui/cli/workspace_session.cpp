@@ -1,6 +1,6 @@
 #include "ui/cli/workspace_session.h"
 
-#include "parsing/run_marker.h"
+#include "parsing/run/run_marker.h"
 #include "workspace/file_commands.h"
 
 namespace velmora::cli {

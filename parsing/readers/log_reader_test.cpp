@@ -1,0 +1,284 @@
+#include "parsing/readers/log_reader.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "parsing/readers/compress_for_tests.h"
+#include "parsing/readers/gzip_log_reader.h"
+#include "tests/support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+using testing::Bzip2;
+using testing::Gzip;
+using testing::GzipHeaderFields;
+using testing::NoiseBytes;
+using testing::ReadAll;
+using testing::SampleLogText;
+using testing::TempDir;
+using testing::WriteFile;
+
+std::string ReadPath(const std::string& path) {
+  std::unique_ptr<LogReader> reader = OpenLogReader(path);
+  std::string text = ReadAll(*reader);
+  EXPECT_TRUE(reader->ended());
+  EXPECT_EQ(reader->GetChar(), -1) << "the end is sticky";
+  EXPECT_EQ(reader->delivered(), text.size());
+  return text;
+}
+
+TEST(LogReaderKindTest, ExtensionDecidesCaseInsensitively) {
+  const struct {
+    const char* path;
+    LogReaderKind kind;
+  } cases[] = {
+      {"logs/a.gz", LogReaderKind::kGzip},
+      {"logs/A.GZ", LogReaderKind::kGzip},
+      {"logs/a.tar.gz", LogReaderKind::kGzip},
+      {"logs/a.bz2", LogReaderKind::kBzip2},
+      {"logs/a.BZ2", LogReaderKind::kBzip2},
+      {"logs/a.Bz2", LogReaderKind::kBzip2},
+      {"logs/a.tar", LogReaderKind::kPlain},
+      {"logs/a.log", LogReaderKind::kPlain},
+      {"logs/a.gz.bak", LogReaderKind::kPlain},
+      {"logs/a", LogReaderKind::kPlain},
+      {"logs/a.tgz", LogReaderKind::kPlain},
+      {"logs.gz/a", LogReaderKind::kPlain},
+      {".gz", LogReaderKind::kGzip},
+      {"", LogReaderKind::kPlain},
+      {"20021205-0937.log.bz2", LogReaderKind::kBzip2},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LogReaderKindForPath(c.path), c.kind) << c.path;
+}
+
+// Every reader hands back exactly the text, whatever optional gzip header fields precede it; only
+// the first compressed stream of a file is read.
+TEST(LogReaderTest, EveryKindReadsBackItsText) {
+  TempDir dir;
+  // High bytes must come back as 128..255, never as the -1 that means the end.
+  const std::string text = SampleLogText(6000) + NoiseBytes(70'000) + "last line\n";
+  const std::string small = SampleLogText(50);
+  const auto with = [&small](std::string extra, std::string name, std::string comment, bool crc) {
+    return Gzip(small,
+                GzipHeaderFields{std::move(extra), std::move(name), std::move(comment), crc});
+  };
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string expected;
+  } cases[] = {
+      {"plain.log", text, text},
+      {"plain.tar", text, text},
+      {"zipped.log.gz", Gzip(text), text},
+      {"zipped.log.GZ", Gzip(text), text},
+      {"packed.log.bz2", Bzip2(text), text},
+      {"PACKED.LOG.BZ2", Bzip2(text, 1), text},
+      {"name.gz", with("", "access.log", "", false), small},
+      {"comment.gz", with("", "", "rotated nightly", false), small},
+      {"header-crc.gz", with("", "", "", true), small},
+      {"extra.gz", with(std::string("AB\x04\0\x01\x02\x03\x04", 8), "", "", false), small},
+      {"all-fields.gz", with("xy", "access.log", "c", true), small},
+      {"name-comment-crc.gz", with("", "access.log", "rotated nightly", true), small},
+      {"two.gz", Gzip("first\n") + Gzip("second\n"), "first\n"},
+      {"two.bz2", Bzip2("first\n") + Bzip2("second\n"), "first\n"},
+      {"tail.gz", Gzip("first\n") + "trailing garbage", "first\n"},
+  };
+  for (const auto& c : cases) {
+    WriteFile(dir / c.name, c.bytes);
+    EXPECT_EQ(ReadPath(dir / c.name), c.expected) << c.name;
+  }
+}
+
+TEST(GzipHeaderLengthTest, ValidAndInvalidHeaders) {
+  auto bytes = [](std::initializer_list<int> values) {
+    std::vector<uint8_t> out;
+    for (int v : values) out.push_back(static_cast<uint8_t>(v));
+    return out;
+  };
+  const struct {
+    const char* what;
+    std::vector<uint8_t> header;
+    std::optional<size_t> length;
+  } cases[] = {
+      {"plain header", bytes({0x1F, 0x8B, 8, 0, 0, 0, 0, 0, 0, 3, 0xAA}), 10},
+      {"text flag allowed", bytes({0x1F, 0x8B, 8, 1, 0, 0, 0, 0, 0, 3}), 10},
+      {"name", bytes({0x1F, 0x8B, 8, 8, 0, 0, 0, 0, 0, 3, 'a', 'b', 0, 0xAA}), 13},
+      {"extra", bytes({0x1F, 0x8B, 8, 4, 0, 0, 0, 0, 0, 3, 2, 0, 9, 9, 0xAA}), 14},
+      {"crc", bytes({0x1F, 0x8B, 8, 2, 0, 0, 0, 0, 0, 3, 1, 2}), 12},
+      {"too short", bytes({0x1F, 0x8B, 8, 0, 0, 0, 0, 0, 0}), std::nullopt},
+      {"bad magic 0", bytes({0x1E, 0x8B, 8, 0, 0, 0, 0, 0, 0, 3}), std::nullopt},
+      {"bad magic 1", bytes({0x1F, 0x8C, 8, 0, 0, 0, 0, 0, 0, 3}), std::nullopt},
+      {"not deflate", bytes({0x1F, 0x8B, 7, 0, 0, 0, 0, 0, 0, 3}), std::nullopt},
+      {"reserved 0x20", bytes({0x1F, 0x8B, 8, 0x20, 0, 0, 0, 0, 0, 3}), std::nullopt},
+      {"reserved 0x80", bytes({0x1F, 0x8B, 8, 0x80, 0, 0, 0, 0, 0, 3}), std::nullopt},
+      {"name unterminated", bytes({0x1F, 0x8B, 8, 8, 0, 0, 0, 0, 0, 3, 'a', 'b'}), std::nullopt},
+      {"comment unterminated", bytes({0x1F, 0x8B, 8, 16, 0, 0, 0, 0, 0, 3, 'a'}), std::nullopt},
+      {"extra length cut", bytes({0x1F, 0x8B, 8, 4, 0, 0, 0, 0, 0, 3, 5}), std::nullopt},
+      {"extra past end", bytes({0x1F, 0x8B, 8, 4, 0, 0, 0, 0, 0, 3, 0xFF, 0xFF, 1}), std::nullopt},
+      {"crc cut", bytes({0x1F, 0x8B, 8, 2, 0, 0, 0, 0, 0, 3, 1}), std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(GzipHeaderLength(c.header), c.length) << c.what;
+}
+
+// kIntactPrefix: some text, every byte of it the file's own; kPrefix: less than the whole text.
+enum class Expect { kEmpty, kPrefix, kIntactPrefix, kWhole };
+
+// Files that are broken, foreign or gone read as ended files: a prefix of the text at most, never
+// a crash or a hang.
+TEST(LogReaderTest, DamagedAndMissingFilesReadAsEnded) {
+  TempDir dir;
+  const std::string text = SampleLogText(20'000);
+  const std::string gz = Gzip(text);
+  const std::string bz = Bzip2(text, 1);
+  std::string gz_corrupt = gz;
+  for (size_t i = gz.size() / 3; i < gz.size() / 3 + 64; ++i) gz_corrupt[i] ^= 0x5A;
+  std::string bz_corrupt = bz;
+  for (size_t i = bz.size() / 3; i < bz.size() / 3 + 64; ++i) bz_corrupt[i] ^= 0x5A;
+  std::string gz_bad_magic = gz;
+  gz_bad_magic[1] = 0x00;
+  const struct {
+    const char* name;
+    std::string bytes;
+    Expect read;
+  } cases[] = {
+      {"bad-magic.gz", gz_bad_magic, Expect::kEmpty},
+      {"plain-text.gz", text, Expect::kEmpty},
+      {"zeros.gz", std::string(100'000, '\0'), Expect::kEmpty},
+      {"empty.gz", "", Expect::kEmpty},
+      {"header-only.gz", gz.substr(0, 10), Expect::kEmpty},
+      {"truncated.gz", gz.substr(0, gz.size() / 2), Expect::kIntactPrefix},
+      {"corrupt.gz", gz_corrupt, Expect::kPrefix},
+      // The trailer is never checked.
+      {"no-trailer.gz", gz.substr(0, gz.size() - 8), Expect::kWhole},
+      {"plain-text.bz2", text, Expect::kEmpty},
+      {"zeros.bz2", std::string(100'000, '\0'), Expect::kEmpty},
+      {"noise.bz2", NoiseBytes(200'000), Expect::kEmpty},
+      {"empty.bz2", "", Expect::kEmpty},
+      {"magic-only.bz2", bz.substr(0, 4), Expect::kEmpty},
+      {"truncated.bz2", bz.substr(0, bz.size() / 2), Expect::kIntactPrefix},
+      {"corrupt.bz2", bz_corrupt, Expect::kPrefix},
+  };
+  for (const auto& c : cases) {
+    WriteFile(dir / c.name, c.bytes);
+    std::string got = ReadPath(dir / c.name);
+    switch (c.read) {
+      case Expect::kEmpty:
+        EXPECT_EQ(got, "") << c.name;
+        break;
+      case Expect::kIntactPrefix:
+        EXPECT_GT(got.size(), 0u) << c.name;
+        EXPECT_EQ(got, text.substr(0, got.size())) << c.name;
+        [[fallthrough]];
+      case Expect::kPrefix:
+        EXPECT_LT(got.size(), text.size()) << c.name;
+        break;
+      case Expect::kWhole:
+        EXPECT_EQ(got, text) << c.name;
+        break;
+    }
+  }
+}
+
+TEST(LogReaderTest, MissingAndNonRegularFilesReadAsEnded) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "sub.log");
+  ASSERT_EQ(mkfifo((dir / "fifo.log").c_str(), 0600), 0);
+  // A FIFO must neither block nor be read.
+  for (const char* name : {"gone.log", "gone.gz", "gone.bz2", "sub.log", "fifo.log"}) {
+    EXPECT_EQ(ReadPath(dir / name), "") << name;
+  }
+}
+
+TEST(LogReaderTest, FileRemovedAfterOpeningIsStillReadWhole) {
+  TempDir dir;
+  const std::string text = SampleLogText(3000);
+  WriteFile(dir / "a.bz2", Bzip2(text));
+  std::unique_ptr<LogReader> reader = OpenLogReader(dir / "a.bz2");
+  std::remove((dir / "a.bz2").c_str());
+  EXPECT_EQ(ReadAll(*reader), text);
+}
+
+// libbzip2 outputs a block only once it has it whole; a 900k block of noise compresses to far
+// more than one 64 KiB raw read, and ReadBlock must not report the end while waiting for it.
+TEST(LogReaderTest, Bzip2BlocksLargerThanOneRawReadAreReadWhole) {
+  TempDir dir;
+  const std::string text = NoiseBytes(850'000) + SampleLogText(10'000);
+  const std::string bz = Bzip2(text, 9);
+  ASSERT_GT(bz.size(), 3u * 65'536);
+  WriteFile(dir / "big.bz2", bz);
+  std::unique_ptr<LogReader> reader = MakeLogReader(dir / "big.bz2");
+  ASSERT_TRUE(reader->Open(dir / "big.bz2"));
+  std::vector<uint8_t> block(4'096);
+  size_t total = 0;
+  while (size_t n = reader->ReadBlock(block)) {
+    ASSERT_LE(n, block.size());
+    total += n;
+    ASSERT_LE(total, text.size());
+  }
+  EXPECT_EQ(total, text.size());
+  EXPECT_EQ(reader->ReadBlock(block), 0u) << "the end is sticky";
+}
+
+TEST(LogReaderProgressTest, PlainProgressFollowsTheBytesHandedOut) {
+  TempDir dir;
+  WriteFile(dir / "empty.log", "");
+  std::unique_ptr<LogReader> empty = OpenLogReader(dir / "empty.log");
+  EXPECT_TRUE(empty->ended());
+  EXPECT_EQ(empty->ProgressFraction(), 0u);
+  EXPECT_EQ(empty->FileProgress(), 0);
+  EXPECT_EQ(empty->GetChar(), -1);
+  const std::string text(4 * 65'536, 'x');
+  WriteFile(dir / "a.log", text);
+  std::unique_ptr<LogReader> reader = OpenLogReader(dir / "a.log");
+  EXPECT_EQ(reader->ProgressFraction(), 250'000u) << "one 64 KiB block of four read";
+  EXPECT_EQ(reader->FileProgress(), 0);
+  for (int i = 0; i < 2 * 65'536; ++i) reader->GetChar();
+  EXPECT_EQ(reader->ProgressFraction(), 500'000u);
+  EXPECT_EQ(reader->FileProgress(), 5'000);
+  ReadAll(*reader);
+  EXPECT_EQ(reader->ProgressFraction(), 1'000'000u);
+  EXPECT_EQ(reader->FileProgress(), 10'000);
+}
+
+TEST(LogReaderProgressTest, CompressedProgressUsesTheNominalRatios) {
+  TempDir dir;
+  // Noise hardly compresses, so the decoded text is about the compressed size: the estimate
+  // (15 or 20 times the file) makes the fraction about 1/15 or 1/20 at the end.
+  const std::string noise = NoiseBytes(300'000);
+  const std::string gz = Gzip(noise);
+  const std::string bz = Bzip2(noise);
+  WriteFile(dir / "n.gz", gz);
+  WriteFile(dir / "n.bz2", bz);
+  const struct {
+    const char* name;
+    uint64_t file_size;
+    uint64_t ratio;
+  } cases[] = {{"n.gz", gz.size(), 15}, {"n.bz2", bz.size(), 20}};
+  for (const auto& c : cases) {
+    std::unique_ptr<LogReader> reader = OpenLogReader(dir / c.name);
+    ReadAll(*reader);
+    const double expected = 300'000.0 * 1e6 / static_cast<double>(c.file_size * c.ratio);
+    EXPECT_NEAR(reader->ProgressFraction(), expected, expected * 0.01) << c.name;
+    // Per-file progress: handed out over the estimated decoded size, in 1/10,000.
+    EXPECT_NEAR(reader->FileProgress(), expected / 100, 2) << c.name;
+  }
+  // A log compresses far better than 1:20, so the estimate runs out and the fraction is capped.
+  std::string log;
+  for (int i = 0; i < 40'000; ++i) log += "GET /index.html HTTP/1.1\n";
+  WriteFile(dir / "l.gz", Gzip(log));
+  WriteFile(dir / "l.bz2", Bzip2(log));
+  for (const char* name : {"l.gz", "l.bz2"}) {
+    std::unique_ptr<LogReader> reader = OpenLogReader(dir / name);
+    ReadAll(*reader);
+    EXPECT_EQ(reader->ProgressFraction(), 1'000'000u) << name;
+    EXPECT_LE(reader->FileProgress(), 10'000) << name;
+  }
+}
+
+}  // namespace
+}  // namespace velmora

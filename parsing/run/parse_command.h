@@ -1,0 +1,56 @@
+// The Parse command: a "Parsing files" progress dialog whose worker is a ParseDriver, run modally
+// on the calling thread. This is the entry point of the front ends: they fill ParseSettings from
+// the workspace, pass their prompter and progress view, save the workspace when the hook reports a
+// detected format, and read the outcome (counters, cancel, parsing.log path) from the summary.
+#pragma once
+
+#include "parsing/run/parse_database.h"
+#include "parsing/run/parse_driver.h"
+#include "parsing/run/parse_settings.h"
+#include "parsing/run/request_sink.h"
+#include "platform/progress_dialog.h"
+#include "platform/prompter.h"
+#include "storage/workspace_database.h"
+
+namespace velmora {
+
+// ParseDatabase over the workspace database.
+class WorkspaceParseDatabase final : public ParseDatabase {
+ public:
+  explicit WorkspaceParseDatabase(WorkspaceDatabase& database) : database_(database) {}
+
+  bool Open() override { return database_.Open(); }
+  void Release() override { database_.Release(); }
+  bool IsLogParsed(std::string_view file_name) override {
+    return database_.IsLogParsed(file_name).value_or(false);
+  }
+  bool AddParsedLog(std::string_view file_name) override {
+    return database_.AddParsedLog(file_name);
+  }
+
+ private:
+  WorkspaceDatabase& database_;
+};
+
+struct ParseCommandResult {
+  ProgressResult dialog_result = ProgressResult::kOk;
+  ParseRunSummary summary;
+};
+
+// Runs the parse over `database` with `requests` taking the records.
+ParseCommandResult RunParseCommand(const ParseSettings& settings, ParseDatabase& database,
+                                   RequestSink& requests, Prompter& prompter, ProgressView& view,
+                                   ParseHooks hooks = {}, ProgressDialog::Options dialog = {});
+
+// Runs the parse over an already constructed workspace database (the front end keeps it for its
+// reports) with `requests` taking the records.
+ParseCommandResult RunParseCommand(const ParseSettings& settings, WorkspaceDatabase& database,
+                                   RequestSink& requests, Prompter& prompter, ProgressView& view,
+                                   ParseHooks hooks = {});
+
+// Runs the parse over a workspace database of its own in settings.workspace_folder, with no
+// analysis of the records beyond counting them.
+ParseCommandResult RunParseCommand(const ParseSettings& settings, Prompter& prompter,
+                                   ProgressView& view, ParseHooks hooks = {});
+
+}  // namespace velmora

@@ -1,0 +1,259 @@
+#include "parsing/run/parse_driver.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <system_error>
+#include <utility>
+
+#include "core/ascii.h"
+#include "parsing/formats/format_detection.h"
+#include "parsing/lines/custom_parser.h"
+#include "parsing/lines/w3c_parser.h"
+#include "parsing/readers/parallel_bzip2_log_reader.h"
+#include "parsing/run/pipelined_sink.h"
+#include "platform/sequential_file.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string JoinPath(const std::string& folder, std::string_view name) {
+  std::string path = folder;
+  if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
+  path += name;
+  return path;
+}
+
+std::string_view FileNameOf(std::string_view path) {
+  size_t slash = path.find_last_of("/\\");
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+bool PathOrder(const std::string& a, const std::string& b) {
+  int order = AsciiCompareIgnoreCase(a, b);
+  return order != 0 ? order < 0 : a < b;
+}
+
+int32_t ClampToInt32(int64_t value) {
+  return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace
+
+LogParsers LogParsers::Standard() {
+  LogParsers parsers;
+  parsers.detect = [](LogReader& reader, std::string_view stored) {
+    return DetectFormat(reader, stored);
+  };
+  parsers.parse_w3c = [](LogReader& reader, const ParseOptions& options, ParseSink& sink) {
+    return ParseW3C(reader, options, sink);
+  };
+  parsers.parse_custom = [](LogReader& reader, const LogFormat& format, const ParseOptions& options,
+                            ParseSink& sink) { return ParseCustom(reader, format, options, sink); };
+  return parsers;
+}
+
+LogListing ListNewLogFiles(const std::string& logs_folder,
+                           const std::function<bool(std::string_view name)>& is_parsed) {
+  LogListing listing;
+  std::error_code ec;
+  fs::directory_iterator it(logs_folder, ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    std::error_code type_ec;
+    if (it->is_directory(type_ec)) continue;
+    ++listing.total_files;
+    const std::string name = it->path().filename().string();
+    if (is_parsed(name)) continue;
+    std::string path = JoinPath(logs_folder, name);
+    auto at = std::upper_bound(listing.new_paths.begin(), listing.new_paths.end(), path, PathOrder);
+    listing.new_paths.insert(at, std::move(path));
+  }
+  return listing;
+}
+
+// What the parsers see of the run: parsing.log, the per-file bar, the totals and the analysis.
+class ParseDriver::FileSink final : public ParseSink {
+ public:
+  FileSink(ParseDriver& driver, ProgressDialog& dialog) : driver_(driver), dialog_(dialog) {}
+
+  void WriteLog(std::string_view text) override { driver_.log_.Write(text); }
+  void StartFileProgress() override { dialog_.ResetFileBar(kFileProgressRange); }
+  void SetFileProgress(int64_t position) override {
+    dialog_.SetDetail(std::nullopt, ClampToInt32(position));
+  }
+  void AddRunTotals(int64_t lines, int64_t errors) override {
+    driver_.summary_.total_lines += lines;
+    driver_.summary_.total_errors += errors;
+  }
+  void ProcessRecord(LogRecord& record, bool analysed) override {
+    driver_.requests_.CountHourly(record);
+    if (analysed) driver_.requests_.ProcessRecord(record);
+  }
+
+ private:
+  ParseDriver& driver_;
+  ProgressDialog& dialog_;
+};
+
+ParseDriver::ParseDriver(ParseSettings settings, ParseDatabase& database, RequestSink& requests,
+                         ParseHooks hooks)
+    : settings_(std::move(settings)),
+      database_(database),
+      requests_(requests),
+      hooks_(std::move(hooks)) {
+  LogParsers standard = LogParsers::Standard();
+  if (!hooks_.parsers.detect) hooks_.parsers.detect = std::move(standard.detect);
+  if (!hooks_.parsers.parse_w3c) hooks_.parsers.parse_w3c = std::move(standard.parse_w3c);
+  if (!hooks_.parsers.parse_custom) hooks_.parsers.parse_custom = std::move(standard.parse_custom);
+  if (!hooks_.utc_now) hooks_.utc_now = UtcNowTicks;
+  if (!hooks_.steady_now) hooks_.steady_now = SteadyNow;
+  summary_.parse_log_path = JoinPath(settings_.workspace_folder, kParseLogName);
+  summary_.stored_format = settings_.stored_format;
+}
+
+int64_t ParseDriver::MillisecondsSinceStart() const {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(hooks_.steady_now() - started_)
+      .count();
+}
+
+int ParseDriver::Run(ProgressDialog& dialog) {
+  summary_.total_lines = 0;
+  summary_.total_errors = 0;
+  log_.Create(summary_.parse_log_path);
+  started_ = hooks_.steady_now();
+  log_.Write("Starting log: " + FormatParseLogTime(hooks_.utc_now()) + "\r\n");
+  log_.Write("Parsing process started for workspace \"" + settings_.workspace_name + "\"\r\n");
+
+  LogListing listing =
+      ListNewLogFiles(JoinPath(settings_.workspace_folder, "logs"),
+                      [this](std::string_view name) { return database_.IsLogParsed(name); });
+  const int32_t count = static_cast<int32_t>(listing.new_paths.size());
+  summary_.total_files = listing.total_files;
+  summary_.new_files = count;
+  log_.Write("Total Files: " + std::to_string(listing.total_files) +
+             "\r\nNew Files: " + std::to_string(count) + "\r\n");
+
+  if (count > 0) {
+    log_.Write("Opening database... ");
+    if (!database_.Open()) {
+      log_.Write("Failed\r\n");
+      summary_.database_failed = true;
+    } else {
+      log_.Write("Success\r\n\r\n");
+      requests_.BeginRun();
+      dialog.SetFileCount(count);
+      for (int32_t i = 1; i <= count; ++i) {
+        if (!dialog.KeepGoing()) {
+          dialog.SetStatus("Cancelling...", -1);
+          summary_.cancelled = true;
+          break;
+        }
+        const std::string& path = listing.new_paths[i - 1];
+        const std::string_view name = FileNameOf(path);
+        const std::string text =
+            "Parsing file " + std::to_string(i) + " of " + std::to_string(count);
+        log_.Write(text + ": " + std::string(name) + "\r\n");
+        dialog.SetStatus(text, i - 1);
+        dialog.SetDetail(name, 0);
+        if (ParseFile(path, dialog)) ++summary_.parsed_files;
+      }
+      requests_.EndRun();
+      database_.Release();
+    }
+  }
+
+  summary_.run_time_ms = MillisecondsSinceStart();
+  if (count > 0) {
+    log_.Write(FormatRunSummary(
+        {summary_.total_lines, summary_.total_errors, summary_.run_time_ms, count}));
+  }
+  log_.Write("Process finished: " + FormatParseLogTime(hooks_.utc_now()) +
+             "\r\nTotal time: " + std::to_string(summary_.run_time_ms) + " milliseconds");
+  log_.Close();
+  if (!summary_.cancelled) dialog.PostOk();
+  return 0;
+}
+
+bool ParseDriver::ParseFile(const std::string& path, ProgressDialog& dialog) {
+  if (database_.IsLogParsed(FileNameOf(path))) return true;
+  return ParseNewFile(path, dialog);
+}
+
+void ParseDriver::DeleteCachedReports() const {
+  std::error_code ec;
+  fs::directory_iterator it(JoinPath(settings_.workspace_folder, "reports"), ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    std::error_code entry_ec;
+    if (it->is_directory(entry_ec)) continue;
+    fs::remove(it->path(), entry_ec);
+  }
+}
+
+std::optional<LogFormat> ParseDriver::DetectFileFormat(const std::string& path) {
+  log_.Write("Detecting log file format...");
+  std::optional<LogFormat> found;
+  {
+    std::unique_ptr<LogReader> reader = OpenLogReader(path);
+    found = hooks_.parsers.detect(*reader, summary_.stored_format);
+  }
+  if (!found) {
+    log_.Write(" Failed.");
+    if (summary_.stored_format.empty()) {
+      log_.Write("\r\nERROR: Failed to detect Log File Format, Skipping\r\n");
+      return std::nullopt;
+    }
+    log_.Write(" Using default format\r\n");
+    return LogFormat::Custom(summary_.stored_format);
+  }
+  log_.Write(" Success\r\n");
+  summary_.stored_format = found->is_w3c() ? std::string() : found->format_string();
+  if (hooks_.save_stored_format) hooks_.save_stored_format(summary_.stored_format);
+  return found;
+}
+
+bool ParseDriver::ParseNewFile(const std::string& path, ProgressDialog& dialog) {
+  // New data makes every cached report stale.
+  DeleteCachedReports();
+
+  std::optional<LogFormat> format;
+  switch (settings_.log_format_mode) {
+    case LogFormatMode::kW3cExtended:
+      format = LogFormat::W3cExtended();
+      break;
+    case LogFormatMode::kCustom:
+      format = LogFormat::Custom(summary_.stored_format);
+      break;
+    case LogFormatMode::kAutodetect:
+      format = DetectFileFormat(path);
+      if (!format) return false;  // stays new: tried again on the next run
+      break;
+  }
+
+  FileSink file_sink(*this, dialog);
+  // Matching the lines and analysing the records overlap on two cores.
+  std::optional<PipelinedSink> pipelined;
+  if (settings_.accelerated) pipelined.emplace(file_sink);
+  ParseSink& sink = pipelined ? static_cast<ParseSink&>(*pipelined) : file_sink;
+  bool read_to_end;
+  // A file that cannot be opened (gone since the listing, not readable) reads as empty like any
+  // other, but is not recorded: recording it would keep its lines out of every later run.
+  // Damaged content (a bad gzip header, a broken stream) is recorded; reading it again gives
+  // nothing new.
+  const bool openable = SequentialFile().Open(path).ok();
+  {
+    std::unique_ptr<LogReader> reader =
+        settings_.accelerated ? OpenAcceleratedLogReader(path) : OpenLogReader(path);
+    read_to_end = format->is_w3c()
+                      ? hooks_.parsers.parse_w3c(*reader, settings_.options, sink)
+                      : hooks_.parsers.parse_custom(*reader, *format, settings_.options, sink);
+  }
+  if (pipelined) pipelined->Finish();
+  if (!read_to_end || !openable) return false;
+  return database_.AddParsedLog(FileNameOf(path));
+}
+
+}  // namespace velmora

@@ -1,0 +1,126 @@
+#include "parsing/run/run_marker.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tests/support/temp_dir.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string BootIdForTest() {
+  std::ifstream in("/proc/sys/kernel/random/boot_id");
+  std::string id;
+  std::getline(in, id);
+  return id;
+}
+
+class RunMarkerTest : public ::testing::Test {
+ protected:
+  std::string folder() const { return dir_.str() + "/"; }
+  std::string marker() const { return dir_ / std::string(kRunMarkerName); }
+  void WriteMarker(const std::string& text) const { std::ofstream(marker()) << text; }
+
+  testing::TempDir dir_;
+};
+
+TEST_F(RunMarkerTest, ARunMarksItselfUntilItEnds) {
+  {
+    ParseRunMarker run(folder());
+    EXPECT_TRUE(run.created());
+    EXPECT_TRUE(fs::exists(marker()));
+    // Its own process is alive: not an unfinished run while it goes on.
+    EXPECT_FALSE(HasUnfinishedRun(folder()));
+  }
+  EXPECT_FALSE(fs::exists(marker()));
+  EXPECT_FALSE(HasUnfinishedRun(folder()));
+}
+
+TEST_F(RunMarkerTest, AMarkLeftByADeadRunOutlivesTheNextRun) {
+  WriteMarker("2147483000 " + BootIdForTest() + "\n");
+  EXPECT_TRUE(HasUnfinishedRun(folder()));
+  {
+    ParseRunMarker run(folder());
+    EXPECT_FALSE(run.created());
+  }
+  EXPECT_TRUE(fs::exists(marker()));
+  EXPECT_TRUE(HasUnfinishedRun(folder()));
+  ClearUnfinishedRun(folder());
+  EXPECT_FALSE(HasUnfinishedRun(folder()));
+}
+
+TEST_F(RunMarkerTest, MarksThatDoNotNameALiveRunCountAsUnfinished) {
+  const std::string boot = BootIdForTest();
+  const struct {
+    std::string text;
+    bool unfinished;
+  } cases[] = {
+      {std::to_string(getpid()) + " " + boot + "\n", false},  // this very process
+      {std::to_string(getpid()) + " another-boot\n", true},   // power loss, pid reused
+      {"1 " + boot + "\n", true},                             // a live process, not a run
+      {"", true},
+      {"garbage\n", true},
+      {"-5 " + boot + "\n", true},
+      {"99999999999999999999 " + boot + "\n", true},
+  };
+  for (const auto& c : cases) {
+    WriteMarker(c.text);
+    EXPECT_EQ(HasUnfinishedRun(folder()), c.unfinished) << c.text;
+  }
+}
+
+class UnfinishedRunCheckTest : public RunMarkerTest {
+ protected:
+  void SetUp() override {
+    fs::create_directories(dir_ / "database");
+    ASSERT_TRUE(database_.Create());
+    database_.Release();
+  }
+  void TearDown() override { database_.CloseNow(); }
+
+  ScriptedPrompter prompter_;
+  WorkspaceDatabase database_{prompter_, folder()};
+};
+
+TEST_F(UnfinishedRunCheckTest, NoMarkAsksNothing) {
+  EXPECT_EQ(CheckUnfinishedRun(database_, prompter_, {}), UnfinishedRunOutcome::kNone);
+  EXPECT_TRUE(prompter_.messages().empty());
+}
+
+TEST_F(UnfinishedRunCheckTest, DeclinedKeepsDataAndMark) {
+  WriteMarker("garbage\n");
+  prompter_.QueueAnswer(PromptAnswer::kNo);
+  EXPECT_EQ(CheckUnfinishedRun(database_, prompter_, {}), UnfinishedRunOutcome::kKept);
+  ASSERT_EQ(prompter_.messages().size(), 1u);
+  const auto& m = prompter_.messages()[0];
+  EXPECT_EQ(m.caption, "Velmora");
+  EXPECT_EQ(m.buttons, PromptButtons::kYesNo);
+  EXPECT_TRUE(m.text.starts_with(kUnfinishedRunMessage)) << m.text;
+  EXPECT_TRUE(fs::exists(marker()));
+}
+
+TEST_F(UnfinishedRunCheckTest, OneYesResetsAndClearsTheMark) {
+  WriteMarker("garbage\n");
+  ASSERT_TRUE(database_.Open());
+  ASSERT_GE(database_.pages().Add(std::vector<int32_t>{1, 2, 3}), 0);
+  database_.Release();
+  int reloads = 0;
+  prompter_.QueueAnswer(PromptAnswer::kYes);
+  EXPECT_EQ(CheckUnfinishedRun(database_, prompter_, [&] { ++reloads; }),
+            UnfinishedRunOutcome::kReset);
+  EXPECT_EQ(prompter_.messages().size(), 1u);
+  EXPECT_EQ(reloads, 1);
+  EXPECT_FALSE(fs::exists(marker()));
+  ASSERT_TRUE(database_.Open());
+  EXPECT_EQ(database_.pages().Count(), 0);
+  database_.Release();
+}
+
+}  // namespace
+}  // namespace velmora
