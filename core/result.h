@@ -1,17 +1,26 @@
 // Result<T>: a value or an error, for code that reports failure as a value (nothing is thrown
 // across module boundaries). GCC 12 in C++20 mode lacks std::expected; this is the small subset
-// we need. An Error carries the system error number (0 when there is none) and a readable text.
+// we need. An Error carries the system error number (0 when there is none), a readable text and
+// the kind a caller decides on: callers branch on the kind, never on the text.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <variant>
 
 namespace velmora {
 
+enum class ErrorKind : uint8_t {
+  kFailed,       // nobody has been told yet: the front end shows the message
+  kShownToUser,  // the Prompter has shown it already: the front end only passes the failure on
+  kNoWorkspace,  // no workspace was named and none was used before
+};
+
 struct Error {
   int code = 0;         // errno or a subsystem's own number; 0 when not applicable
   std::string message;  // what went wrong, for the user
+  ErrorKind kind = ErrorKind::kFailed;
 };
 
 template <class T>

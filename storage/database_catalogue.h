@@ -7,6 +7,8 @@
 #include <span>
 #include <string_view>
 
+#include "core/workspace_layout.h"
+
 namespace velmora {
 
 enum class TableShape : uint8_t {
@@ -44,11 +46,6 @@ inline constexpr std::string_view kSearchWords = "SearchWords";
 inline constexpr std::string_view kSearchFrasesExact = "SearchFrasesExact";
 inline constexpr std::string_view kParsedLogs = "ParsedLogs";
 }  // namespace table_name
-
-// Folder of the tables inside the workspace folder.
-inline constexpr std::string_view kDatabaseFolder = "database";
-// Folder of the cached report results, emptied by a reset.
-inline constexpr std::string_view kReportsFolder = "reports";
 
 // The 18 tables: the 17 that Open opens, in its order, then ParsedLogs.
 std::span<const CatalogueEntry> DatabaseCatalogue();

@@ -50,7 +50,7 @@ Status OpenRecentWorkspace(Workspace& workspace, Preferences& preferences,
     workspace.prompter().ShowError(kAppCaption, kCantFindWorkspace);
     recent.Remove(entry);
     recent.Store(preferences);
-    return Error{kShownToUser, std::string(kCantFindWorkspace)};
+    return Error{0, std::string(kCantFindWorkspace), ErrorKind::kShownToUser};
   }
   recent.Add(entry);
   SaveIfLoaded(workspace);
@@ -67,7 +67,7 @@ Status OpenStartWorkspace(Workspace& workspace, Preferences& preferences, std::s
                                 fs::absolute(fs::path(file.value())).lexically_normal().string());
   }
   const std::optional<std::string> recent = RecentList::Load(preferences).MostRecent();
-  if (!recent) return Error{0, std::string(kNoWorkspaceLoaded)};
+  if (!recent) return Error{0, std::string(kNoWorkspaceLoaded), ErrorKind::kNoWorkspace};
   return OpenRecentWorkspace(workspace, preferences, *recent);
 }
 

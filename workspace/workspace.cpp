@@ -29,7 +29,7 @@ constexpr std::string_view kCannotSave = "Can't save workspace";
 // Settings files are a few kilobytes; anything far larger is not one, and is not read whole.
 constexpr std::uintmax_t kMaxSettingsFileSize = 16u << 20;
 
-Error Shown(std::string_view text) { return Error{kShownToUser, std::string(text)}; }
+Error Shown(std::string_view text) { return Error{0, std::string(text), ErrorKind::kShownToUser}; }
 
 std::string WithSlash(std::string path) {
   if (path.empty() || path.back() != '/') path += '/';
@@ -136,9 +136,11 @@ Status Workspace::NewWorkspace(const NewWorkspaceParams& params) {
   settings.block = NewBlock(params);
   const std::string folder = location + params.name + "/";
   std::error_code ec;
-  fs::create_directories(folder + "logs", ec);
-  if (!ec) fs::create_directory(folder + "database", ec);
-  if (ec || !fs::is_directory(folder + "logs") || !fs::is_directory(folder + "database")) {
+  const std::string logs = WorkspacePath(folder, kLogsFolder);
+  const std::string database = WorkspacePath(folder, kDatabaseFolder);
+  fs::create_directories(logs, ec);
+  if (!ec) fs::create_directory(database, ec);
+  if (ec || !fs::is_directory(logs) || !fs::is_directory(database)) {
     prompter_->ShowError(kAppCaption, kFailedToCreate);
     return Shown(kFailedToCreate);
   }

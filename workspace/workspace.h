@@ -14,19 +14,12 @@
 
 #include "core/result.h"
 #include "core/tick_time.h"
+#include "core/workspace_layout.h"
 #include "platform/prompter.h"
 #include "storage/workspace_database.h"
 #include "workspace/settings.h"
 
 namespace velmora {
-
-// Errors with this code have been shown to the user through the Prompter already; callers only
-// pass the failure on. Other errors (a file that cannot be opened or created) were shown to
-// nobody, as the program's own workspace code reports them to nobody; a command-line front end
-// prints them.
-inline constexpr int kShownToUser = -1;
-
-inline constexpr std::string_view kWorkspaceFileExtension = ".stw";
 
 // Where new workspaces go unless another location is chosen: the documents folder followed by
 // "Velmora Workspaces/".

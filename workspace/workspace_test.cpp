@@ -90,7 +90,7 @@ TEST_F(WorkspaceTest, InvalidNamesAreRefusedBeforeAnythingIsMade) {
     Workspace ws(prompter_);
     Status status = ws.NewWorkspace(Params(name));
     ASSERT_FALSE(status.ok());
-    EXPECT_EQ(status.error().code, kShownToUser);
+    EXPECT_EQ(status.error().kind, ErrorKind::kShownToUser);
     EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"The workspace name is invalid"});
     EXPECT_EQ(prompter_.messages()[0].icon, PromptIcon::kError);
     EXPECT_FALSE(ws.has_workspace());
@@ -208,7 +208,7 @@ TEST_F(WorkspaceTest, MissingFileFailsWithoutAMessage) {
   Workspace ws(prompter_);
   Status status = ws.OpenWorkspace(dir_ / "none.stw");
   ASSERT_FALSE(status.ok());
-  EXPECT_NE(status.error().code, kShownToUser);
+  EXPECT_NE(status.error().kind, ErrorKind::kShownToUser);
   EXPECT_TRUE(prompter_.messages().empty());
   EXPECT_FALSE(ws.OpenWorkspace(dir_.str()).ok());  // a folder is not a settings file
   EXPECT_TRUE(prompter_.messages().empty());
@@ -238,7 +238,7 @@ TEST_F(WorkspaceTest, SaveFailures) {
   prompter_.Clear();
   status = ws.SaveWorkspace();
   ASSERT_FALSE(status.ok());
-  EXPECT_NE(status.error().code, kShownToUser);
+  EXPECT_NE(status.error().kind, ErrorKind::kShownToUser);
   EXPECT_TRUE(prompter_.messages().empty());
   EXPECT_FALSE(ws.loaded());
 }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/ascii.h"
+#include "core/workspace_layout.h"
 #include "parsing/formats/format_detection.h"
 #include "parsing/lines/custom_parser.h"
 #include "parsing/lines/w3c_parser.h"
@@ -129,7 +130,7 @@ int ParseDriver::Run(ProgressDialog& dialog) {
   log_.Write("Parsing process started for workspace \"" + settings_.workspace_name + "\"\r\n");
 
   LogListing listing =
-      ListNewLogFiles(JoinPath(settings_.workspace_folder, "logs"),
+      ListNewLogFiles(JoinPath(settings_.workspace_folder, kLogsFolder),
                       [this](std::string_view name) { return database_.IsLogParsed(name); });
   const int32_t count = static_cast<int32_t>(listing.new_paths.size());
   summary_.total_files = listing.total_files;
@@ -183,16 +184,6 @@ bool ParseDriver::ParseFile(const std::string& path, ProgressDialog& dialog) {
   return ParseNewFile(path, dialog);
 }
 
-void ParseDriver::DeleteCachedReports() const {
-  std::error_code ec;
-  fs::directory_iterator it(JoinPath(settings_.workspace_folder, "reports"), ec);
-  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-    std::error_code entry_ec;
-    if (it->is_directory(entry_ec)) continue;
-    fs::remove(it->path(), entry_ec);
-  }
-}
-
 std::optional<LogFormat> ParseDriver::DetectFileFormat(const std::string& path) {
   log_.Write("Detecting log file format...");
   std::optional<LogFormat> found;
@@ -216,8 +207,7 @@ std::optional<LogFormat> ParseDriver::DetectFileFormat(const std::string& path) 
 }
 
 bool ParseDriver::ParseNewFile(const std::string& path, ProgressDialog& dialog) {
-  // New data makes every cached report stale.
-  DeleteCachedReports();
+  if (hooks_.reports_stale) hooks_.reports_stale();
 
   std::optional<LogFormat> format;
   switch (settings_.log_format_mode) {

@@ -47,6 +47,8 @@ struct ParseHooks {
   // Called when detection sets the stored format (to a found format string, or empty for W3C
   // Extended): the caller saves the workspace settings.
   std::function<void(const std::string& stored_format)> save_stored_format;
+  // Called before each new file is read: its data makes every cached report stale.
+  std::function<void()> reports_stale;
   // The UTC clock of the log's times and the steady clock of the run time; empty for the real ones.
   std::function<Ticks()> utc_now;
   std::function<SteadyClock::time_point()> steady_now;
@@ -97,7 +99,6 @@ class ParseDriver {
   bool ParseNewFile(const std::string& path, ProgressDialog& dialog);
   // Autodetect: finds the format and stores it; nullopt when the file is to be skipped.
   std::optional<LogFormat> DetectFileFormat(const std::string& path);
-  void DeleteCachedReports() const;
   int64_t MillisecondsSinceStart() const;
 
   ParseSettings settings_;

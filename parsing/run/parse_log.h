@@ -15,8 +15,6 @@
 
 namespace velmora {
 
-inline constexpr std::string_view kParseLogName = "parsing.log";
-
 class ParseLogFile {
  public:
   ParseLogFile() = default;

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/workspace_layout.h"
+
 namespace velmora {
 namespace {
 
@@ -36,10 +38,7 @@ bool ProcessAlive(long pid) {
 }  // namespace
 
 std::string RunMarkerPath(std::string_view workspace_folder) {
-  std::string path(workspace_folder);
-  if (!path.empty() && path.back() != '/') path.push_back('/');
-  path += kRunMarkerName;
-  return path;
+  return WorkspacePath(workspace_folder, kRunMarkerName);
 }
 
 ParseRunMarker::ParseRunMarker(std::string_view workspace_folder)

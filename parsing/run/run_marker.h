@@ -18,7 +18,6 @@
 
 namespace velmora {
 
-inline constexpr std::string_view kRunMarkerName = "parse-run.active";
 inline constexpr std::string_view kUnfinishedRunMessage =
     "The last parse run did not finish; the database may hold partial data";
 inline constexpr std::string_view kUnfinishedRunQuestion =

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "core/workspace_layout.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <functional>
 
-#include "parsing/run/run_marker.h"
+#include "app/database_operations.h"
+#include "app/record_json.h"
 #include "storage/database_catalogue.h"
 #include "ui/cli/commands.h"
-#include "ui/cli/record_json.h"
 #include "ui/cli/workspace_session.h"
 
 namespace velmora::cli {
@@ -152,12 +152,11 @@ int RunDump(CliContext& context, const DumpOptions& options) {
 int RunReset(CliContext& context) {
   CliSession session(context);
   if (int rc = session.OpenCurrent(); rc != kExitOk) return rc;
-  Workspace& workspace = session.workspace();
-  if (!workspace.database()->Reset([&workspace] { workspace.LoadForReports(); })) {
-    return kExitFailure;
+  if (Status removed = RemoveAllParsedData(session.session()); !removed.ok()) {
+    return ReportFailure(removed.error());
   }
-  ClearUnfinishedRun(workspace.folder());  // what it warned about is gone
-  std::printf("All parsed data removed from workspace %s\n", workspace.file_path().c_str());
+  std::printf("All parsed data removed from workspace %s\n",
+              session.workspace().file_path().c_str());
   return kExitOk;
 }
 

@@ -6,12 +6,12 @@
 #include "analysis/countries/country_inspect.h"
 #include "analysis/countries/country_table.h"
 #include "analysis/referrers/referrer_analysis.h"
+#include "app/inspection_setup.h"
+#include "app/record_json.h"
 #include "parsing/lines/line_inspection.h"
 #include "ui/cli/commands.h"
-#include "ui/cli/record_json.h"
 #include "ui/cli/workspace_session.h"
 #include "workspace/file_commands.h"
-#include "workspace/parse_setup.h"
 
 namespace velmora::cli {
 namespace {
@@ -42,11 +42,13 @@ int RunInspectReferrer(CliContext& context, const InspectOptions& o) {
   if (!o.server_names_given) {
     // The workspace's own names decide what counts as the own site; without a workspace at hand
     // nothing does.
-    CliSession session(context);
-    if (session.TryOpenCurrent().ok()) {
-      server_names = session.workspace().settings().block.server_names;
+    Session session(context.prompt());
+    const Result<InspectionSetup> setup =
+        SetUpInspection(session, context.workspace_arg, /*needs_workspace=*/false);
+    if (setup.ok()) {
+      server_names = setup->server_names;
     } else if (!context.workspace_arg.empty()) {
-      return session.OpenCurrent();
+      return ReportFailure(setup.error());
     }
   }
   const ReferrerInspection r = InspectReferrer(o.text, server_names);
@@ -89,67 +91,22 @@ int RunInspectHost(const InspectOptions& o) {
   return PrintJson(CountryJson(InspectHostName(*table, o.text)));
 }
 
-nlohmann::json RecordJson(const LogRecord& r) {
-  nlohmann::json out;
-  out["client_host"] = std::string(r.client_host.view());
-  out["client_address"] = r.client_address;
-  out["user_name"] = std::string(r.user_name.view());
-  out["method"] = std::string(r.method.view());
-  out["status"] = r.status;
-  out["uri_stem"] = std::string(r.uri_stem.view());
-  out["query"] = std::string(r.query.view());
-  out["bytes_sent"] = r.bytes_sent;
-  out["bytes_received"] = r.bytes_received;
-  out["time_taken"] = r.time_taken;
-  out["user_agent"] = std::string(r.user_agent.view());
-  out["referrer"] = std::string(r.referrer.view());
-  const CalendarTime& t = r.calendar_time;
-  out["calendar_time"] = {{"year", t.year},
-                          {"month", t.month},
-                          {"day_of_week", t.day_of_week},
-                          {"day", t.day},
-                          {"hour", t.hour},
-                          {"minute", t.minute},
-                          {"second", t.second},
-                          {"milliseconds", t.milliseconds}};
-  out["time"] = r.time;
-  out["class"] = r.request_class;
-  return out;
-}
-
-// The workspace's settings when there is a workspace; a new workspace's defaults when the
-// command needs none (a format string was given) and none is at hand.
-struct InspectSetup {
-  ParseOptions options;
-  std::string stored_format;
-};
-
-std::optional<InspectSetup> Setup(CliSession& session, bool need_workspace, int& rc) {
-  const Status opened = session.TryOpenCurrent();
-  InspectSetup setup;
-  if (opened.ok()) {
-    const Workspace& ws = session.workspace();
-    setup.options = MakeParseOptions(ws.settings(), ws.time_shift());
-    setup.stored_format = ws.settings().block.custom_format;
-    return setup;
-  }
-  const bool no_workspace =
-      session.context().workspace_arg.empty() && opened.error().message == kNoWorkspaceLoaded;
-  if (need_workspace || !no_workspace) {
-    rc = opened.error().message == kNoWorkspaceLoaded
-             ? Fail(std::string(kNoWorkspaceLoaded) +
-                    ": name one with -w PATH, or give the format with --format-string")
-             : ReportFailure(opened.error());
-    return std::nullopt;
-  }
-  setup.options = MakeParseOptions(NewWorkspaceSettings("inspect"), 0);
-  return setup;
+// Without a workspace a question that needs one says how to name one or give the format.
+std::optional<InspectionSetup> Setup(CliContext& context, Session& session, bool need_workspace,
+                                     int& rc) {
+  Result<InspectionSetup> setup = SetUpInspection(session, context.workspace_arg, need_workspace);
+  if (setup.ok()) return std::move(setup.value());
+  rc = setup.error().kind == ErrorKind::kNoWorkspace
+           ? Fail(std::string(kNoWorkspaceLoaded) +
+                  ": name one with -w PATH, or give the format with --format-string")
+           : ReportFailure(setup.error());
+  return std::nullopt;
 }
 
 int RunInspectLine(CliContext& context, const InspectOptions& o) {
-  CliSession session(context);
+  Session session(context.prompt());
   int rc = kExitFailure;
-  const std::optional<InspectSetup> setup = Setup(session, !o.format_given, rc);
+  const std::optional<InspectionSetup> setup = Setup(context, session, !o.format_given, rc);
   if (!setup) return rc;
   const std::string format = o.format_given ? o.format_string : setup->stored_format;
   if (format.empty()) {
@@ -165,9 +122,9 @@ int RunInspectLine(CliContext& context, const InspectOptions& o) {
 }
 
 int RunInspectDetect(CliContext& context, const InspectOptions& o) {
-  CliSession session(context);
+  Session session(context.prompt());
   int rc = kExitFailure;
-  const std::optional<InspectSetup> setup = Setup(session, false, rc);
+  const std::optional<InspectionSetup> setup = Setup(context, session, false, rc);
   if (!setup) return rc;
   const std::string stored = o.format_given ? o.format_string : setup->stored_format;
   const std::optional<LogFormat> format = DetectFileFormat(o.text, stored);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/workspace_layout.h"
 #include "ui/cli/commands.h"
 #include "ui/cli/workspace_session.h"
 #include "workspace/command_line.h"
@@ -17,7 +18,8 @@ bool IsBareWorkspaceStart(int argc, char** argv) {
   const std::string_view arg = argv[1];
   if (arg.empty() || arg.front() == '-') return false;
   std::error_code ec;
-  return arg.ends_with(".stw") || std::filesystem::is_directory(std::string(arg), ec);
+  return arg.ends_with(kWorkspaceFileExtension) ||
+         std::filesystem::is_directory(std::string(arg), ec);
 }
 
 int RunBareWorkspaceStart(int argc, char** argv) {

@@ -5,41 +5,22 @@
 #include <fstream>
 #include <iostream>
 
-#include "analysis/countries/country_table.h"
-#include "analysis/visits/request_processor.h"
-#include "analysis/visits/standard_classifiers.h"
-#include "parsing/run/parse_command.h"
+#include "app/parse_operation.h"
+#include "core/workspace_layout.h"
 #include "ui/cli/commands.h"
 #include "ui/cli/progress_view.h"
 #include "ui/cli/workspace_session.h"
-#include "workspace/parse_setup.h"
 
 namespace velmora::cli {
 namespace {
 
-constexpr std::string_view kParseLogName = "parsing.log";
-
 int RunParse(CliContext& context) {
-  // Visits get their country as they open, so the table must exist before the run starts.
-  if (const Result<CountryTable>& countries = LoadSharedCountryTable(); !countries.ok()) {
-    context.prompt().ShowError(kAppCaption, countries.error().message);
-    return kExitFailure;
-  }
-  CliSession session(context);
-  if (int rc = session.OpenForDatabase(); rc != kExitOk) return rc;
-  Workspace& workspace = session.workspace();
-
-  ParseHooks hooks;
-  hooks.save_stored_format = [&workspace](const std::string& format) {
-    if (Status s = workspace.SetCustomFormat(format); !s.ok()) ReportFailure(s.error());
-  };
-  StandardClassifiers classifiers;
-  RequestProcessor requests(*workspace.database(),
-                            MakeRequestProcessorSettings(workspace.settings()), classifiers);
+  Session session(context.prompt());
   TerminalProgressView view;
-  const ParseCommandResult result = RunParseCommand(
-      MakeParseSettings(workspace), *workspace.database(), requests, context.prompt(), view, hooks);
-  const ParseRunSummary& s = result.summary;
+  const Result<ParseRunSummary> result = velmora::RunParse(
+      session, context.workspace_arg, view, [](const Error& error) { ReportFailure(error); });
+  if (!result.ok()) return ReportFailure(result.error());
+  const ParseRunSummary& s = result.value();
 
   std::printf("Files in logs/: %d, new: %d, parsed: %d\n", s.total_files, s.new_files,
               s.parsed_files);
@@ -52,7 +33,6 @@ int RunParse(CliContext& context) {
         s.new_files - s.parsed_files);
   }
   std::printf("The account of the run: %s\n", s.parse_log_path.c_str());
-  workspace.LoadForReports();
   if (s.database_failed) return Fail("the workspace database could not be opened; nothing parsed");
   if (s.cancelled) return Fail("parse run cancelled; the files parsed so far are kept");
   return kExitOk;
@@ -61,7 +41,7 @@ int RunParse(CliContext& context) {
 int RunLog(CliContext& context) {
   CliSession session(context);
   if (int rc = session.OpenCurrent(); rc != kExitOk) return rc;
-  const std::string path = session.workspace().folder() + std::string(kParseLogName);
+  const std::string path = WorkspacePath(session.workspace().folder(), kParseLogName);
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     return Fail("there is no parsing.log in " + session.workspace().folder() +

@@ -4,8 +4,8 @@
 #include <map>
 
 #include "analysis/rules/resource_rules.h"
+#include "app/record_json.h"
 #include "ui/cli/commands.h"
-#include "ui/cli/record_json.h"
 #include "ui/cli/workspace_session.h"
 #include "workspace/rules_and_filters.h"
 

@@ -1,41 +1,33 @@
 #include "ui/cli/workspace_session.h"
 
-#include "parsing/run/run_marker.h"
 #include "workspace/file_commands.h"
 
 namespace velmora::cli {
 
-CliSession::CliSession(CliContext& context)
-    : context_(context), workspace_(std::make_unique<Workspace>(context.prompt())) {}
+CliSession::CliSession(CliContext& context) : context_(context), session_(context.prompt()) {}
 
-CliSession::~CliSession() {
-  if (WorkspaceDatabase* db = workspace_->database()) db->CloseNow();
-}
-
-Status CliSession::TryOpenCurrent() {
-  return OpenStartWorkspace(*workspace_, preferences_, context_.workspace_arg);
-}
+Status CliSession::TryOpenCurrent() { return session_.Open(context_.workspace_arg); }
 
 int CliSession::OpenCurrent() {
   const Status opened = TryOpenCurrent();
-  if (opened.ok()) return kExitOk;
-  if (opened.error().code == kShownToUser) return kExitFailure;
-  if (opened.error().message == kNoWorkspaceLoaded) {
-    return Fail(std::string(kNoWorkspaceLoaded) +
-                ": name one with -w PATH, or create one with 'velmora new NAME'");
-  }
-  return ReportFailure(opened.error());
+  return opened.ok() ? kExitOk : ReportFailure(opened.error());
 }
 
 int CliSession::OpenForDatabase() {
-  if (int rc = OpenCurrent(); rc != kExitOk) return rc;
-  CheckUnfinishedRun(*workspace_->database(), context_.prompt(),
-                     [this] { workspace_->LoadForReports(); });
-  return kExitOk;
+  const Status opened = session_.OpenForDatabase(context_.workspace_arg);
+  return opened.ok() ? kExitOk : ReportFailure(opened.error());
 }
 
 int ReportFailure(const Error& error) {
-  if (error.code == kShownToUser) return kExitFailure;
+  switch (error.kind) {
+    case ErrorKind::kShownToUser:
+      return kExitFailure;
+    case ErrorKind::kNoWorkspace:
+      return Fail(std::string(kNoWorkspaceLoaded) +
+                  ": name one with -w PATH, or create one with 'velmora new NAME'");
+    case ErrorKind::kFailed:
+      break;
+  }
   return Fail(error.message);
 }
 

@@ -1,23 +1,15 @@
-// CliSession: the workspace a command works on, found as the program finds it at start: the
-// -w path (a .stw file or its folder) or else the most recent workspace of the preferences.
-// The session closes the database files when the command ends; settings are saved by the
-// commands that change them, at once, so nothing is written on the way out.
+// CliSession: the application's Session for one command, opened on the -w path (or the most
+// recent workspace), with its failures rendered as the command line shows them.
 #pragma once
 
-#include <memory>
-
+#include "app/session.h"
 #include "ui/cli/context.h"
-#include "workspace/preferences.h"
-#include "workspace/workspace.h"
 
 namespace velmora::cli {
 
 class CliSession {
  public:
   explicit CliSession(CliContext& context);
-  ~CliSession();
-  CliSession(const CliSession&) = delete;
-  CliSession& operator=(const CliSession&) = delete;
 
   // Opens the workspace the command line names. On failure prints what went wrong (unless the
   // prompter showed it) with what to do next and returns kExitFailure; kExitOk on success.
@@ -25,21 +17,21 @@ class CliSession {
   // The same, quietly: the failure is returned for the caller to decide on (messages the
   // prompter shows are still shown).
   Status TryOpenCurrent();
-  // OpenCurrent for a command that reads or writes the database: a parse run that died mid-way
-  // is reported first, with the offer to remove all parsed data.
+  // OpenCurrent for a command that reads or writes the database (Session::OpenForDatabase).
   int OpenForDatabase();
 
-  Workspace& workspace() { return *workspace_; }
-  Preferences& preferences() { return preferences_; }
+  Session& session() { return session_; }
+  Workspace& workspace() { return session_.workspace(); }
+  Preferences& preferences() { return session_.preferences(); }
   CliContext& context() { return context_; }
 
  private:
   CliContext& context_;
-  Preferences preferences_;
-  std::unique_ptr<Workspace> workspace_;
+  Session session_;
 };
 
-// Prints an error that the prompter has not shown yet; returns kExitFailure.
+// Prints an error that the prompter has not shown yet; returns kExitFailure. A missing workspace
+// gets the hint how to name or create one.
 int ReportFailure(const Error& error);
 
 }  // namespace velmora::cli

@@ -1,6 +1,6 @@
-#include "ui/cli/record_json.h"
+#include "app/record_json.h"
 
-namespace velmora::cli {
+namespace velmora {
 
 void AddFields(nlohmann::json& out, const SessionRecord& r) {
   out["last_request_time"] = r.last_request_time.value();
@@ -73,4 +73,32 @@ std::string JsonLine(const nlohmann::json& value) {
   return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-}  // namespace velmora::cli
+nlohmann::json RecordJson(const LogRecord& r) {
+  nlohmann::json out;
+  out["client_host"] = std::string(r.client_host.view());
+  out["client_address"] = r.client_address;
+  out["user_name"] = std::string(r.user_name.view());
+  out["method"] = std::string(r.method.view());
+  out["status"] = r.status;
+  out["uri_stem"] = std::string(r.uri_stem.view());
+  out["query"] = std::string(r.query.view());
+  out["bytes_sent"] = r.bytes_sent;
+  out["bytes_received"] = r.bytes_received;
+  out["time_taken"] = r.time_taken;
+  out["user_agent"] = std::string(r.user_agent.view());
+  out["referrer"] = std::string(r.referrer.view());
+  const CalendarTime& t = r.calendar_time;
+  out["calendar_time"] = {{"year", t.year},
+                          {"month", t.month},
+                          {"day_of_week", t.day_of_week},
+                          {"day", t.day},
+                          {"hour", t.hour},
+                          {"minute", t.minute},
+                          {"second", t.second},
+                          {"milliseconds", t.milliseconds}};
+  out["time"] = r.time;
+  out["class"] = r.request_class;
+  return out;
+}
+
+}  // namespace velmora

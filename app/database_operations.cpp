@@ -1,0 +1,16 @@
+#include "app/database_operations.h"
+
+#include "parsing/run/run_marker.h"
+
+namespace velmora {
+
+Status RemoveAllParsedData(Session& session) {
+  Workspace& workspace = session.workspace();
+  if (!workspace.database()->Reset([&workspace] { workspace.LoadForReports(); })) {
+    return Error{0, "the parsed data was not removed", ErrorKind::kShownToUser};
+  }
+  ClearUnfinishedRun(workspace.folder());
+  return {};
+}
+
+}  // namespace velmora

@@ -1,0 +1,130 @@
+// The application layer's operations as a front end drives them: opening a workspace with the
+// kinds of failure a front end decides on, a parse run with everything wired, and the reset.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/database_operations.h"
+#include "app/inspection_setup.h"
+#include "app/parse_operation.h"
+#include "app/session.h"
+#include "core/workspace_layout.h"
+#include "tests/support/temp_dir.h"
+#include "workspace/file_commands.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kLine =
+    "10.0.0.1 - - [10/Oct/2024:13:55:36 +0000] \"GET /index.html HTTP/1.1\" 200 2326 "
+    "\"-\" \"Mozilla/5.0 (X11; Linux x86_64) Firefox/128.0\"\n";
+
+class OperationsTest : public ::testing::Test {
+ protected:
+  // A new workspace "site" in the temporary folder, listed as the most recent one.
+  std::string MakeWorkspace() {
+    Session maker(prompter_, Preferences(prefs_path_));
+    NewWorkspaceParams params;
+    params.name = "site";
+    params.location = dir_.str();
+    EXPECT_TRUE(NewWorkspaceCommand(maker.workspace(), maker.preferences(), params).ok());
+    return maker.workspace().folder();
+  }
+  Session NewSession() { return Session(prompter_, Preferences(prefs_path_)); }
+
+  testing::TempDir dir_;
+  std::string prefs_path_ = dir_ / "prefs/preferences.ini";
+  ScriptedPrompter prompter_{/*assume_yes=*/true};
+};
+
+TEST_F(OperationsTest, OpenFailuresCarryTheKindAFrontEndDecidesOn) {
+  fs::create_directories(dir_.path() / "alien");
+  std::ofstream(dir_ / "alien/alien.stw") << "not a workspace";
+  struct Case {
+    std::string path;
+    ErrorKind kind;
+    bool prompter_told;
+  } cases[] = {
+      {"", ErrorKind::kNoWorkspace, false},             // nothing named, nothing recent
+      {dir_ / "missing", ErrorKind::kFailed, false},    // nobody has said why yet
+      {dir_ / "alien", ErrorKind::kShownToUser, true},  // "...is not a valid workspace"
+  };
+  for (const Case& c : cases) {
+    prompter_.Clear();
+    Session session(prompter_, Preferences(prefs_path_));
+    const Status opened = session.Open(c.path);
+    ASSERT_FALSE(opened.ok()) << c.path;
+    EXPECT_EQ(opened.error().kind, c.kind) << c.path;
+    EXPECT_EQ(!prompter_.messages().empty(), c.prompter_told) << c.path;
+  }
+}
+
+TEST_F(OperationsTest, ParseRunsOnTheMostRecentWorkspaceAndMakesCachedReportsStale) {
+  const std::string folder = MakeWorkspace();
+  std::ofstream(WorkspacePath(folder, "logs/access.log")) << kLine << kLine;
+  fs::create_directories(WorkspacePath(folder, kReportsFolder));
+  std::ofstream(WorkspacePath(folder, "reports/visits_hd")) << "cached";
+
+  Session session = NewSession();
+  NullProgressView view;
+  int unshown_failures = 0;
+  const Result<ParseRunSummary> run =
+      RunParse(session, "", view, [&](const Error&) { ++unshown_failures; });
+  ASSERT_TRUE(run.ok()) << run.error().message;
+  EXPECT_EQ(run->parsed_files, 1);
+  EXPECT_EQ(run->total_lines, 2);
+  EXPECT_EQ(unshown_failures, 0);
+  EXPECT_FALSE(fs::exists(WorkspacePath(folder, "reports/visits_hd")));
+  EXPECT_TRUE(fs::exists(WorkspacePath(folder, kParseLogName)));
+  EXPECT_FALSE(session.workspace().settings().block.custom_format.empty())
+      << "the detected format is saved with the workspace";
+}
+
+TEST_F(OperationsTest, RemovingParsedDataAsksFirst) {
+  const std::string folder = MakeWorkspace();
+  std::ofstream(WorkspacePath(folder, "logs/access.log")) << kLine;
+  {
+    Session session = NewSession();
+    NullProgressView view;
+    ASSERT_TRUE(RunParse(session, folder, view, nullptr).ok());
+  }
+  fs::create_directories(WorkspacePath(folder, kReportsFolder));
+  std::ofstream(WorkspacePath(folder, "reports/visits_hd")) << "cached";
+  for (const PromptAnswer answer : {PromptAnswer::kNo, PromptAnswer::kYes}) {
+    Session session = NewSession();
+    ASSERT_TRUE(session.Open(folder).ok());
+    prompter_.QueueAnswer(answer);
+    const Status removed = RemoveAllParsedData(session);
+    const bool yes = answer == PromptAnswer::kYes;
+    EXPECT_EQ(removed.ok(), yes);
+    if (!yes) {
+      EXPECT_EQ(removed.error().kind, ErrorKind::kShownToUser);
+    }
+    EXPECT_EQ(fs::exists(WorkspacePath(folder, "reports/visits_hd")), !yes);
+    EXPECT_EQ(session.workspace().database()->IsLogParsed("access.log"), !yes);
+  }
+}
+
+TEST_F(OperationsTest, InspectionTakesTheWorkspaceOrDefaultsWhenNoneIsNeeded) {
+  {
+    Session session = NewSession();
+    EXPECT_TRUE(SetUpInspection(session, "", /*needs_workspace=*/false).ok());
+    const Result<InspectionSetup> needed = SetUpInspection(session, "", true);
+    ASSERT_FALSE(needed.ok());
+    EXPECT_EQ(needed.error().kind, ErrorKind::kNoWorkspace);
+    EXPECT_FALSE(SetUpInspection(session, dir_ / "missing", false).ok())
+        << "a named workspace that does not open is never replaced by defaults";
+  }
+  MakeWorkspace();
+  Session session = NewSession();
+  const Result<InspectionSetup> setup = SetUpInspection(session, "", true);
+  ASSERT_TRUE(setup.ok());
+  EXPECT_EQ(setup->server_names, session.workspace().settings().block.server_names);
+}
+
+}  // namespace
+}  // namespace velmora
