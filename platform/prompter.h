@@ -56,7 +56,7 @@ class TerminalPrompter final : public Prompter {
 // Test double: records every message with the answer given. Questions take their answers from
 // the queue, then by policy; a plain message (kOk) answers kOk without touching the queue, so
 // an error shown before a question does not eat that question's answer. A queued answer that
-// is not one of the question's buttons is used up and replaced by the policy answer.
+// is not among those the question offers is used up and replaced by the policy answer.
 class ScriptedPrompter final : public Prompter {
  public:
   struct Message {
