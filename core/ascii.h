@@ -1,5 +1,5 @@
-// ASCII-only case mapping and comparison. Texts are bytes in the system code page; only A-Z and
-// a-z change case, so results never depend on the process locale.
+// ASCII-only case mapping and comparison. Texts are bytes in whatever encoding their log or file
+// uses; only A-Z and a-z change case, so results never depend on the process locale.
 #pragma once
 
 #include <string>

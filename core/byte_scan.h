@@ -1,8 +1,9 @@
 // Finding the first of two byte values in a run of bytes, sixteen bytes at a time where the
 // vector unit every x86-64 has is there, eight at a time by word arithmetic elsewhere and in
 // the tail. Both the line matcher's fields and the W3C word splitter end at one of one or two
-// bytes; a byte loop spent more on finding those ends than on everything else done with a line,
-// and a call to memchr per field cost more than its search on fields of a dozen bytes.
+// bytes, and finding those ends is on the path of every line: a byte loop would spend more on it
+// than on everything else done with a line, and a call to memchr per field costs more than its
+// search on fields of a dozen bytes.
 #pragma once
 
 #if defined(__SSE2__)

@@ -159,7 +159,7 @@ void IniFile::Set(std::string_view section, std::string_view name, std::string_v
   }
   for (Entry& e : s->entries) {
     if (AsciiEqualsIgnoreCase(e.name, name)) {
-      e.value = value;  // the first spelling of the name stays, as in the registry
+      e.value = value;  // the name keeps the spelling it was stored with
       return;
     }
   }

@@ -1,8 +1,8 @@
-// IniFile: the per-user preferences store, in place of a registry key. Sections and value names
-// keep their spelling ("[Recent Document List]", "DocumentCount"); lookups ignore case as the
-// registry does. Values are single-line text; line breaks in a value are stored escaped (\n, \r,
-// \\) so that any text round-trips. Saving writes a temporary file and renames it over the old
-// one, so a crash never leaves half a file.
+// IniFile: the per-user preferences store. Sections and value names keep their spelling
+// ("[Recent Document List]", "DocumentCount"); lookups ignore ASCII case, so a name holds one
+// value however a hand edit spells it. Values are single-line text; line breaks in a value are
+// stored escaped (\n, \r, \\) so that any text round-trips. Saving writes a temporary file and
+// renames it over the old one, so a crash never leaves half a file.
 #pragma once
 
 #include <optional>

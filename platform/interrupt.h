@@ -1,4 +1,4 @@
-// InterruptWatch: Ctrl+C as the Cancel button of a long run. While a watch exists, SIGINT does
+// InterruptWatch: Ctrl+C as the cancel request of a long run. While a watch exists, SIGINT does
 // not end the process; the presses are counted and handed out by TakePresses, which the progress
 // view polls. When the watch ends, the previous disposition comes back.
 //

@@ -53,9 +53,9 @@ class MappedFile {
   // with EINVAL for size 0 or a file shorter than `size` (Resize first).
   Status Map(size_t size);
   // Lengthens the view to `size` bytes (Resize first) keeping what is mapped: the pages already
-  // touched stay in place instead of being unmapped and faulted in again, which made growing a
-  // large file in small steps cost time in proportion to its size at every step. Maps afresh
-  // when nothing is mapped; on failure the old view is left as it was.
+  // touched stay in place instead of being unmapped and faulted in again, so growing a large file
+  // in small steps does not cost time in proportion to its size at every step. Maps afresh when
+  // nothing is mapped; on failure the old view is left as it was.
   Status Extend(size_t size);
   void Unmap();
   // Unmaps, unlocks and closes; harmless when closed. Operations on a closed file fail with EBADF.

@@ -1,7 +1,7 @@
-// Prompter: every message box and question of the system goes through this seam, with its exact
-// caption, text, buttons and icon. The command line prints and asks on a terminal and answers by
-// policy otherwise; the web UI forwards to the browser; tests script the answers and read back
-// every message shown.
+// Prompter: every message and question of the system goes through this seam, with its exact
+// caption, text, answers offered (PromptButtons) and icon, so that no engine code knows how the
+// user is reached. The command line prints and asks on a terminal and answers by policy otherwise;
+// tests script the answers and read back every message shown.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +22,8 @@ inline constexpr std::string_view kAppCaption = "Velmora";
 class Prompter {
  public:
   virtual ~Prompter() = default;
-  // Shows the message and returns the button chosen; must return one of `buttons`' answers.
+  // Puts the message to the user and returns the answer chosen; must return one of `buttons`'
+  // answers.
   virtual PromptAnswer Ask(std::string_view caption, std::string_view text, PromptButtons buttons,
                            PromptIcon icon) = 0;
 
@@ -55,7 +56,7 @@ class TerminalPrompter final : public Prompter {
 // Test double: records every message with the answer given. Questions take their answers from
 // the queue, then by policy; a plain message (kOk) answers kOk without touching the queue, so
 // an error shown before a question does not eat that question's answer. A queued answer that
-// is not one of the question's buttons is used up and replaced by the policy answer.
+// is not among those the question offers is used up and replaced by the policy answer.
 class ScriptedPrompter final : public Prompter {
  public:
   struct Message {

@@ -1,8 +1,8 @@
 // Preferences: the per-user values kept between runs (the recent-workspace list and the
-// tip-of-the-day state), in place of the registry key: an INI file with the same section and
-// value names. Like registry values, every change is written at once, and failures are silent:
-// an unreadable or missing file reads as empty, and a file that could not be read is never
-// overwritten.
+// tip-of-the-day state), in an INI file (platform/ini_file.h) under fixed section and value names.
+// Nothing is held in memory: every read loads the file and every change is written at once over a
+// fresh read, so runs side by side keep each other's values. Failures are silent: an unreadable or
+// missing file reads as empty, and a file that could not be read is never overwritten.
 #pragma once
 
 #include <cstdint>

@@ -30,7 +30,7 @@ TEST_F(PreferencesTest, ValuesAreWrittenAtOnceAndReadBack) {
   Preferences again(prefs_.path());
   EXPECT_EQ(again.GetNumber(kAppSection, "Next tip"), 4);
   EXPECT_EQ(again.Get(kRecentSection, "Document1"), "/a b/c.stw");
-  EXPECT_EQ(again.Get(kAppSection, "next TIP"), "4");  // names ignore case, as in the registry
+  EXPECT_EQ(again.Get(kAppSection, "next TIP"), "4");  // names ignore case
   prefs_.Remove(kAppSection, "Next tip");
   EXPECT_FALSE(again.Get(kAppSection, "Next tip").has_value());
 }

@@ -1,8 +1,8 @@
-// The "File Types" and "Filters" settings pages on a workspace's settings value: list, add,
-// remove and move resource rules and log filters, switch "Enable Filters", and see what the
-// rules make of one URL. Each edit either changes the settings as asked or refuses with a message
-// for the user and changes nothing; the caller saves the settings after every accepted change.
-// The mechanisms themselves live in analysis/ (resource_rules*, log_filters*).
+// Editing a workspace's resource rules and log filters on its settings value: list, add, remove and
+// move them, switch "Enable Filters", and see what the rules make of one URL. Each edit either
+// changes the settings as asked or refuses with a message for the user and changes nothing; the
+// caller saves the settings after every accepted change. The mechanisms themselves live in
+// analysis/rules/ (resource_rules*, log_filters*).
 #pragma once
 
 #include <cstdint>
@@ -26,7 +26,7 @@ Status AddRule(WorkspaceSettings& settings, std::string_view masks, std::string_
 Status RemoveRule(WorkspaceSettings& settings, int number);
 Status MoveRule(WorkspaceSettings& settings, int number, MoveDirection direction);
 
-// One line of the "Filters" list.
+// One log filter, as ListFilters lists it.
 struct LogFilterLine {
   int number = 0;  // 1-based
   std::string name;

@@ -29,7 +29,7 @@ inline constexpr uint32_t kFlagAdvancedVisitDetection = 1u << 0;
 inline constexpr uint32_t kFlagStoreFullPath = 1u << 1;
 inline constexpr uint32_t kFlagEnableFilters = 1u << 2;
 
-// Placeholders of the retrieval pages, replaced by the user.
+// Placeholder server names of a new workspace, for the user to replace.
 inline constexpr std::string_view kPlaceholderHttpServer = "www.example.com";
 inline constexpr std::string_view kPlaceholderFtpServer = "ftp.example.com";
 
@@ -49,7 +49,7 @@ struct SettingsBlock {
   std::string ftp_login;
   std::string http_password;
   std::string ftp_password;
-  uint32_t retrieval_options = 1;  // four option bits shared by the retrieval dialogs
+  uint32_t retrieval_options = 1;  // four option bits, one set for every retrieval method
   int32_t fetchlet_gzip = 1;
   int32_t http_files_to_keep = 91;
   int32_t ftp_files_to_keep = 91;

@@ -74,7 +74,7 @@ constexpr Entry Flag(std::string_view name) {
 
 using B = SettingsBlock;
 
-// The ranges are those the settings pages accept.
+// The values a change may set; a settings file may hold others, which are kept as read.
 const std::array kEntries = {
     Text<&B::workspace_name>("workspace-name", kMaxText, true),
     Text<&B::server_names>("server-names"),

@@ -1,7 +1,7 @@
 // Named access to the settings for the command line and the JSON form: every setting of the
 // block (and the last import folder) under its kebab-case key, read and written as decimal or
-// plain text. Every value is checked against the range the settings pages allow before anything
-// changes, so a refused value leaves the settings exactly as they were.
+// plain text. Every value is checked against its key's accepted range before anything changes, so
+// a refused value leaves the settings exactly as they were.
 #pragma once
 
 #include <cstdint>

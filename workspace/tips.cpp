@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::string_view kShowTipValue = "Show tip at startup";
 constexpr std::string_view kNextTipValue = "Next tip";
-// The value is read into a small buffer: longer texts are cut, as the registry read cuts them.
+// Only this many characters of the value are read; a longer text is cut, never refused.
 constexpr size_t kShowTipReadLength = 15;
 
 }  // namespace

@@ -21,9 +21,9 @@ inline constexpr std::array<std::string_view, 6> kTipsOfTheDay = {
     "You can find broken links on your site using '404 Error Referrers' report",
 };
 
-// Whether the tip dialog opens at start-up: "Show tip at startup" equals "yes" in any case.
+// Whether a tip is shown at start-up: "Show tip at startup" equals "yes" in any case.
 bool ShowTipAtStartup(const Preferences& preferences);
-// The dialog's check box: writes "Yes" or "No" at once.
+// Writes "Show tip at startup" as "Yes" or "No", at once.
 void SetShowTipAtStartup(Preferences& preferences, bool show);
 
 struct TipOfTheDay {
@@ -31,8 +31,7 @@ struct TipOfTheDay {
   std::string_view text;
 };
 
-// Shows a tip as the dialog does: the tip "Next tip" names, storing the index after it (5 wraps
-// to 0).
+// The next tip: the one "Next tip" names, storing the index after it (5 wraps to 0).
 TipOfTheDay TakeNextTip(Preferences& preferences);
 
 }  // namespace velmora

@@ -33,7 +33,8 @@ constexpr std::array<Rule, 12> kClassicRules = {{
 }};
 
 // The Mozilla chain, tested on the text after the first "mozilla". The version tests look
-// anywhere in that rest, as they always did ("mozilla/4.78 ... linux 2.4.7" is "Netscape 2.x").
+// anywhere in that rest, not only right after the slash ("mozilla/4.78 ... linux 2.4.7" is
+// "Netscape 2.x").
 constexpr std::array<Rule, 10> kMozillaRules = {{
     {"2.", "Netscape 2.x"},
     {"3.", "Netscape 3.x"},

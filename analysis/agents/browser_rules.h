@@ -1,9 +1,9 @@
 // Which browser a user agent names. The original chain of substring tests (Opera, AOL, HTTrack,
-// MSIE, then Netscape and Mozilla by the version digits after "mozilla") is kept as it was, so
-// every text it named keeps its name. Today's browsers are recognised between the MSIE tests and
-// the Mozilla chain, and only by their own product tokens ("Edg/", "OPR/", "Chrome/", ...), which
-// no browser of the original chain carries. Texts that nothing recognises are named by their
-// product token.
+// MSIE, then Netscape and Mozilla by the version digits after "mozilla") never changes, quirks
+// included, so every text it names always gets the same name. Today's browsers are recognised
+// between the MSIE tests and the Mozilla chain, and only by their own product tokens ("Edg/",
+// "OPR/", "Chrome/", ...), which no browser of the original chain carries. Texts that nothing
+// recognises are named by their product token.
 #pragma once
 
 #include <string>

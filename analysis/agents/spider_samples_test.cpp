@@ -270,7 +270,7 @@ TEST(SpiderSamples, EveryRowIsReachableByItsOwnUserAgent) {
   }
 }
 
-// Current crawlers, which the original list alone left as visitors.
+// Current crawlers, which the original list alone would leave as visitors.
 TEST(SpiderSamples, TodaysCrawlersAreRecognised) {
   struct Case {
     std::string_view text;

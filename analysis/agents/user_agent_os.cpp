@@ -11,7 +11,7 @@ struct Rule {
 };
 
 // Compared with the text that starts at the first "win"; first match wins. The NT 6 and 10
-// versions sit before the plain "windows nt" that used to take them.
+// versions sit before the plain "windows nt", which would otherwise take them.
 constexpr std::array<Rule, 15> kWindowsPrefixes = {{
     {"windows 98", "Windows 98"},
     {"windows nt 5.0", "Windows 2000"},

@@ -59,7 +59,7 @@ TEST(EmbeddedCountryTableTest, SpotChecks) {
 }
 
 // The packed networks never overlap, so each one answers for all of its addresses; and the codes
-// appended to the list (PS used to count as Unknown) are all present at their new indexes.
+// appended to the list (PS among them) are all present at their appended indexes.
 TEST(EmbeddedCountryTableTest, EveryRecordIsFoundAtBothEndsOfItsNetwork) {
   const CountryTable& table = Table();
   ASSERT_GT(table.record_count(), 0u);

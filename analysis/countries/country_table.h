@@ -5,7 +5,7 @@
 // unpacked into a 4 MiB anonymous memory area, each record turned in place into a native network,
 // prefix length and country index, the records sorted by prefix length and then network, and the
 // area sealed read-only. From then on it never changes, so any number of threads look up without
-// a lock (the parse worker opens visits while the user interface reads names).
+// a lock (the parse worker opens visits while a front end reads names).
 //
 // Invariants after construction: records of one prefix length lie together, ordered by network
 // (unsigned); start(p) is the first record whose prefix length is at least p, -1 when none; every

@@ -72,7 +72,7 @@ TEST(CountryTableTest, LongestPrefixWinsAndUnlistedIsUnknown) {
       {Ip(81, 255, 255, 255), kFR},  // last address of a /8
       {Ip(200, 1, 2, 3), kUS},       // a /32
       {Ip(200, 1, 2, 4), 0},         {Ip(44, 0, 9, 9), kSB},
-      {Ip(45, 0, 9, 9), kPS},  // once Unknown, now at its appended index
+      {Ip(45, 0, 9, 9), kPS},  // an appended code, at its appended index
       {Ip(46, 0, 9, 9), 0},    // a code not in the list
       {Ip(127, 0, 0, 1), 0},         {0, 0},
       {Ip(255, 255, 255, 255), kNL},  // the last record of the sorted table

@@ -57,7 +57,7 @@ enum class ConditionTarget : int32_t {
 };
 inline constexpr int32_t kConditionTargetCount = 10;
 
-// Filter bar modes and report filter match modes.
+// Modes of the report-time filter (FilterBarState::filter_mode) and report filter match modes.
 inline constexpr int32_t kFullFilter = 0;
 inline constexpr int32_t kQuickFilter = 1;
 inline constexpr int32_t kUnfiltered = 2;
@@ -111,7 +111,7 @@ struct LogFilter {
   friend bool operator==(const LogFilter&, const LogFilter&) = default;
 };
 
-// The report-time filter bar.
+// The state of the report-time filter that a workspace's settings keep.
 struct FilterBarState {
   int32_t show_non_visit = 0;
   int32_t time_interval = 1;    // days, 1..3

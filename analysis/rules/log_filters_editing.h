@@ -1,5 +1,5 @@
-// Editing the log filter list as the "Filters" page does: check a filter, add it at the end,
-// remove one, move one up or down. Filters are numbered from 1 in list order. A refused edit
+// Editing the log filter list: check a filter, add it at the end, remove one, move one up or
+// down. Filters are numbered from 1 in list order. A refused edit
 // changes nothing and says why; an accepted filter has its network numbers set from its
 // address text.
 #pragma once

@@ -1,8 +1,8 @@
-// Network texts of the form a.b.c.d/w, as log filters and the filter bar's "IP Filter:" take
-// them. The text is read the way a scanf pattern "%d.%d.%d.%d/%d" would read it: up to five
-// decimal numbers, each optionally preceded by blanks and a sign, separated by exactly '.', '.',
-// '.' and '/'; reading stops at the first thing that does not fit. Numbers never overflow: each
-// saturates, then a, b, c, d are clamped to 0..255 and w to 0..32.
+// Network texts of the form a.b.c.d/w, as log filters and the report-time address filter
+// (FilterBarState::ip_filter) take them. The text is read the way a scanf pattern "%d.%d.%d.%d/%d"
+// would read it: up to five decimal numbers, each optionally preceded by blanks and a sign,
+// separated by exactly '.', '.', '.' and '/'; reading stops at the first thing that does not fit.
+// Numbers never overflow: each saturates, then a, b, c, d are clamped to 0..255 and w to 0..32.
 #pragma once
 
 #include <cstddef>

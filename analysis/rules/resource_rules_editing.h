@@ -1,5 +1,5 @@
-// Editing the resource rules as the "File Types" page does, on the flattened mask list the
-// workspace keeps: list the rules, add one at the end, remove one, move one up or down.
+// Editing the resource rules on the flattened mask list the workspace keeps: list the rules, add
+// one at the end, remove one, move one up or down.
 //
 // A rule is a run of consecutive entries with the same group number; rules are numbered from 1
 // in list order, as they are listed. Every edit leaves the groups numbered 0, 1, 2... in order
@@ -22,7 +22,7 @@ namespace velmora {
 // Masks longer than this are refused: the settings file keeps a mask in a 260-byte text.
 inline constexpr size_t kMaxMaskLength = 259;
 
-// One line of the "File Types" list.
+// One rule, as ListResourceRules lists it.
 struct ResourceRuleLine {
   int number = 0;              // 1-based position in the list
   std::string masks;           // the rule's masks joined with ", "

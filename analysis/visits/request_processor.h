@@ -52,7 +52,6 @@ class RequestProcessor final : public RequestSink {
   void BeginRun() override;
   // Adds the request to the hourly counters, whatever its class.
   void CountHourly(const LogRecord& record) override;
-  // ProcessRequest.
   void ProcessRecord(LogRecord& record) override { ProcessRequest(record); }
   // Stores every cached list and frees the caches (FlushVisitLists).
   void EndRun() override;
@@ -108,7 +107,7 @@ class RequestProcessor final : public RequestSink {
   DeferredIndexEntries<std::tuple<int32_t, int32_t, int32_t>> new_errors_;
   // The last user agent and referrer filed and what was found for them, when accelerated: one
   // client's requests come in runs (a page, then its pictures and scripts) that repeat both,
-  // and looking them up again cost a hash, a probe and a comparison with the stored text.
+  // and looking them up again costs a hash, a probe and a comparison with the stored text.
   template <class Companion>
   struct LastFiled {
     bool Holds(std::string_view text) const { return id >= 0 && text == this->text; }

@@ -8,12 +8,12 @@
 namespace velmora {
 
 struct RequestProcessorSettings {
-  // "Session timeout:" in minutes; a request joins a visit whose last request lies within it.
+  // The session timeout in minutes; a request joins a visit whose last request lies within it.
   // Negative values count as 0.
   int32_t session_timeout_minutes = 30;
   // Match visits also by /16 network, user agent and referrer, not by client address alone.
   bool advanced_visit_detection = true;
-  // "Store full visitor path": page lists in request order rather than in summary form.
+  // Page lists in request order (the full path) rather than in summary form.
   bool store_full_path = true;
   // The site's own domains (blanks, ',' or ';' between names), for the referrer analysis.
   std::string server_names;

@@ -3,9 +3,9 @@
 // detection, else the key itself).
 //
 // The plain visit search walks every visit whose last request falls within the session timeout
-// of the request, so its cost grows with how many visits are open at once: ten times the traffic
-// over the same days made it a quarter of the analysis. The finder offers only the visits of the
-// request's own group, in the very order of that walk, so the same visit is found.
+// of the request, so its cost grows with how many visits are open at once, and on a busy site it
+// takes a large share of the analysis. The finder offers only the visits of the request's own
+// group, in the very order of that walk, so the same visit is found.
 //
 // That order is the index's: by last request time, and among equal times by when the visit took
 // that time, since an entry placed or settled in the index always goes after the entries of an

@@ -1,7 +1,8 @@
 // ParseSink: what the per-file parsers need from the parse run around them - the parse log, the
 // per-file progress bar, the run totals, and the analysis that takes each record. The parse
-// driver implements it over the progress dialog, parsing.log and the request processor; tests
-// and the command line implement only what they look at (every method has an empty default).
+// driver implements it over the run's progress channel (ProgressDialog), parsing.log and the
+// request processor; tests and the command line implement only what they look at (every method
+// has an empty default).
 #pragma once
 
 #include <cstdint>
@@ -22,7 +23,7 @@ class ParseSink {
   virtual void WriteLog(std::string_view text) { (void)text; }
   // A new file starts: per-file range kFileProgressRange, position 0.
   virtual void StartFileProgress() {}
-  // The per-file position, with the progress dialog's SetDetail rule: taken when it is 0 or
+  // The per-file position, with the rule of ProgressDialog::SetDetail: taken when it is 0 or
   // greater than the current one.
   virtual void SetFileProgress(int64_t position) { (void)position; }
   // Lines and errors of a file read to its end, added to the run's totals.

@@ -1,8 +1,8 @@
 // GzipLogReader: a log stored gzip-compressed. Open checks and skips the gzip header itself and
 // decodes the raw deflate stream behind it; the trailer (CRC and size) is never checked.
 //
-// Decoding uses ISA-L's inflate rather than zlib's: on log text it is several times faster, which
-// is what lets a compressed log parse about as fast as a plain one.
+// Decoding uses ISA-L's inflate rather than zlib's: it decodes log text fast enough that a
+// compressed log parses about as fast as a plain one.
 //
 // Only the first deflate stream is decoded: after its end, on a decoder error or on a truncated
 // stream the reader reports the end. Raw bytes come in 64 KiB blocks kept inside the reader and

@@ -111,7 +111,7 @@ class ParallelBzip2LogReader final : public LogReader {
 };
 
 // OpenLogReader for the accelerated run: bzip2 logs decoded block by block on several threads,
-// plain and gzip logs as OpenLogReader gives them. ISA-L decodes a gzip log in about a tenth of
+// plain and gzip logs as OpenLogReader gives them. ISA-L decodes a gzip log in a small part of
 // the time its lines take to parse, less than a thread of its own would cost in handing its
 // output to the parser on the other core.
 std::unique_ptr<LogReader> OpenAcceleratedLogReader(std::string_view path);

@@ -79,8 +79,8 @@ void MapInPlace(LogText& text) {
 
 uint32_t ClientAddressOf(std::string_view host) {
   if (host.empty()) return 0;
-  // A group at a time (its digits, then the dot or the end that closes it): read for every
-  // request, and a branch per character on what kind it is cost more than the rest of the line.
+  // A group at a time (its digits, then the dot or the end that closes it): this runs for every
+  // request, and a branch per character on its kind would cost more than the rest of the line.
   const char* p = host.data();
   const char* const end = p + host.size();
   uint32_t address = 0;

@@ -36,9 +36,9 @@ struct ParseOptions {
   LogFiltersFn log_filters;         // empty: filters off (or no filters)
 };
 
-// Steps 1-9 of the completion. True when the record is to be analysed (its class carries the
-// visit or non-visit flag); when false, the referrer, user agent and case mapping are left as
-// read.
+// The whole completion, in the order described above. True when the record is to be analysed
+// (its class carries the visit or non-visit flag); when false, the referrer, user agent and case
+// mapping are left as read.
 bool CompleteRecord(const ParseOptions& options, LogRecord& record);
 
 // The client host as a numeric IPv4 address, first group in the most significant byte: groups

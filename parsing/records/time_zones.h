@@ -15,7 +15,7 @@ namespace velmora {
 
 struct TimeZone {
   int32_t offset_minutes;  // east of GMT positive; always the offset written in the name
-  std::string_view name;   // the display text of the zone lists
+  std::string_view name;   // how the zone is shown to the user
 };
 
 inline constexpr int kTimeZoneCount = 74;
