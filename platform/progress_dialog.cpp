@@ -10,7 +10,7 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// The window's timer: how often the dialog looks at the view and the worker while it waits.
+// How often RunModal looks at the view and the worker while it waits.
 constexpr milliseconds kTick{100};
 constexpr milliseconds kBarWakeGap{50};
 // The short waits on the thread handle before and after the termination question.
@@ -170,8 +170,8 @@ ProgressResult ProgressDialog::RunModal(ProgressView& view, Prompter& prompter) 
       result = ProgressResult::kOk;
       break;
     }
-    // A worker that ends without posting OK would leave the dialog waiting for a button nobody
-    // may press (the command line without a terminal): it ends the dialog as a cancelled run.
+    // A worker that ends without posting OK would leave RunModal waiting for a cancel nobody may
+    // give (the command line without a terminal): it ends as a cancelled run.
     if (worker_ended_) break;
     wake_.wait_for(lock, kTick, [this] {
       return refresh_posted_ || ok_posted_ || worker_ended_ || cancel_requests_.load() > 0;
@@ -198,7 +198,7 @@ bool ProgressDialog::WaitForWorkerEnd(ProgressView& view, milliseconds period) {
       wake_.wait_until(lock, wake_at, [this] { return worker_ended_ || refresh_posted_; });
       ended = worker_ended_;
     }
-    // Refreshes still reach the window while it waits ("Cancelling...").
+    // Refreshes still reach the view while it waits ("Cancelling...").
     ApplyRefresh(view);
     view.Idle();
     if (ended) return true;
@@ -218,7 +218,7 @@ void ProgressDialog::WaitForWorker(ProgressView& view, Prompter& prompter) {
     if (WaitForWorkerEnd(view, kShortWait)) break;
     prompter.Ask(kAppCaption, kForcedTerminationWarning, PromptButtons::kOk, PromptIcon::kWarning);
     options_.force_exit();
-    // Only a replaced exit returns here; the worker must still end before the dialog may go.
+    // Only a replaced exit returns here; the worker must still end before RunModal may return.
     while (!WaitForWorkerEnd(view, options_.wait_period)) {
     }
     break;

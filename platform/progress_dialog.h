@@ -1,15 +1,15 @@
 // ProgressDialog: the worker thread, progress and cancel channel of a long run (a parse run, a
-// retrieval run).
+// retrieval run, an export of all reports).
 //
-// The dialog owns the worker. RunModal starts it and, on the calling (user-interface) thread,
-// plays the window: it shows what the worker sets, carries the user's Cancel to it, and when the
+// It owns the worker. RunModal starts it and, on the calling (front-end) thread, drives the
+// ProgressView: it shows what the worker sets, carries the user's cancel to it, and when the
 // worker posts OK or the user cancels, waits for the thread, offering to end the process when it
 // does not stop within the wait period (a thread cannot be killed safely).
 //
 // Invariants:
-//  - The worker never touches the view. Its setters change fields under the dialog's lock, set
-//    dirty flags and post a refresh; the user-interface thread copies the dirty parts under the
-//    same lock and shows them outside it.
+//  - The worker never touches the view. Its setters change fields under the lock, set dirty
+//    flags and post a refresh; the front-end thread copies the dirty parts under the same lock
+//    and shows them outside it.
 //  - The cancel request only ever grows within a run; KeepGoing is false from the first Cancel on.
 //  - RunModal returns only after the worker thread has ended (or the process is ended for it).
 #pragma once
@@ -29,7 +29,7 @@
 
 namespace velmora {
 
-// Dirty flags: which parts of the window must be refreshed.
+// Dirty flags: which parts of the view must be refreshed.
 enum ProgressPart : uint32_t {
   kProgressTitle = 1,
   kProgressStatus = 2,
@@ -39,7 +39,7 @@ enum ProgressPart : uint32_t {
   kProgressAllParts = 31,
 };
 
-// What the window shows. A bar whose range is below 1 is hidden.
+// What the view shows. A bar whose range is below 1 is hidden.
 struct ProgressState {
   std::string title;
   std::string status;  // upper text line
@@ -52,7 +52,7 @@ struct ProgressState {
 
 enum class ProgressResult : uint8_t { kOk, kCancel };
 
-// The window, as the front ends render it. Called on the thread that runs RunModal only.
+// The progress as a front end renders it. Called on the thread that runs RunModal only.
 class ProgressView {
  public:
   virtual ~ProgressView() = default;
@@ -60,11 +60,11 @@ class ProgressView {
   virtual void Show(const ProgressState& state, uint32_t parts) = 0;
   // Polled about ten times a second: true when the user pressed Cancel since the last poll.
   virtual bool CancelPressed() { return false; }
-  // Called about ten times a second while the dialog waits, so a throttled view can catch up.
+  // Called about ten times a second while RunModal waits, so a throttled view can catch up.
   virtual void Idle() {}
   // The "Please wait for 5 seconds..." notice appears (true) or goes (false).
   virtual void ShowWaitNotice(bool /*shown*/) {}
-  // The dialog has ended with `result`; the window goes away.
+  // The run has ended with `result`; the view closes.
   virtual void Close(ProgressResult /*result*/) {}
 };
 
@@ -91,7 +91,7 @@ class ProgressDialog {
     // How long the wait notice waits for the worker before the termination question.
     std::chrono::milliseconds wait_period{5000};
     // Ends the process after the forced-termination warning. Tests replace it; when it returns,
-    // the dialog waits for the worker like any other.
+    // RunModal waits for the worker like any other.
     std::function<void()> force_exit;
   };
 
@@ -102,10 +102,10 @@ class ProgressDialog {
   ProgressDialog(const ProgressDialog&) = delete;
   ProgressDialog& operator=(const ProgressDialog&) = delete;
 
-  // User-interface side: starts the worker and runs the dialog until it ends. Questions go to
+  // Front-end side: starts the worker and drives `view` until the run ends. Questions go to
   // `prompter`. Call once.
   ProgressResult RunModal(ProgressView& view, Prompter& prompter);
-  // The Cancel button, from any thread (the view's polling is the usual way in).
+  // The user's cancel, from any thread (the view's polling is the usual way in).
   void PressCancel();
 
   // Worker side. A text replaces the line when given; the position moves the bar when it is 0, or
@@ -128,9 +128,9 @@ class ProgressDialog {
   bool ok_posted() const;
 
  private:
-  // Caller holds lock_. A change that only moves a bar wakes the window at most every
-  // kBarWakeGap; it is shown at the window's next tick at the latest. The worker moves the file
-  // bar every few hundred lines, and waking the window for each costs the run a tenth of its time.
+  // Caller holds lock_. A change that only moves a bar wakes the front end at most every
+  // kBarWakeGap; it is shown at the next tick at the latest. The worker moves the file bar every
+  // few hundred lines, and waking the other thread for each would slow the run noticeably.
   void PostRefresh(bool only_bar = false);
   // Shows the dirty parts, if any, and clears them.
   void ApplyRefresh(ProgressView& view);

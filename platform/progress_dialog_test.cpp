@@ -14,7 +14,7 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// Records what the window would show; Cancel is "pressed" when the scripted test says so.
+// Records what a view would show; the user cancels when the scripted test says so.
 class ScriptedView : public ProgressView {
  public:
   struct Shown {
@@ -93,8 +93,8 @@ TEST(ProgressDialogTest, PositionsMoveOnlyForwardOrBackToZero) {
   }
 }
 
-// A worker moving the file bar as fast as it can must not wake the window each time (that cost
-// parse runs a tenth of their time), yet the window still shows where the bar ended.
+// A worker moving the file bar as fast as it can must not wake the front end each time, yet the
+// view still shows where the bar ended.
 TEST(ProgressDialogTest, BarMovesWakeTheWindowAFewTimesASecond) {
   int32_t last = 0;
   ProgressDialog dialog("t", [&last](ProgressDialog& d) {
@@ -120,7 +120,7 @@ TEST(ProgressDialogTest, StartsWithHiddenBarsAndShowsEveryPartFirst) {
   ProgressState initial = dialog.state();
   EXPECT_EQ(initial.overall_range, -1);
   EXPECT_EQ(initial.file_range, -1);
-  // Ranges set before the window exists are shown when it opens.
+  // Ranges set before RunModal starts are shown at once.
   dialog.SetFileCount(7);
   dialog.SetFileRange(0);
   ScriptedView view;

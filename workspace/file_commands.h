@@ -1,6 +1,6 @@
-// The workspace commands of the File menu and the choice of the first workspace at start-up,
-// which tie the current Workspace to the recent list in the preferences. The recent list is
-// stored after every change. Opening another workspace saves the loaded one first.
+// The workspace commands (new, open, open a recent one) and the choice of the first workspace at
+// start-up, which tie the current Workspace to the recent list in the preferences. The recent list
+// is stored after every change. Opening another workspace saves the loaded one first.
 #pragma once
 
 #include <string>
@@ -16,7 +16,7 @@ namespace velmora {
 inline constexpr std::string_view kNoWorkspaceLoaded = "No Workspace Loaded";
 inline constexpr std::string_view kCantFindWorkspace = "Can't find Workspace";
 
-// The main window's title for the current workspace: "[<name>] - Velmora".
+// The title a front end shows for the current workspace: "[<name>] - Velmora".
 std::string WorkspaceTitle(const Workspace& workspace);
 
 // "New Workspace": creates it (Workspace::NewWorkspace) and lists it as the most recent.

@@ -79,9 +79,9 @@ class Workspace {
   // The workspace's database; null before the first workspace.
   WorkspaceDatabase* database() { return database_.get(); }
 
-  // Every change of the settings (settings dialog, `settings set`/`import`, format detection,
-  // local import) goes through here: replaces the settings, recomputes the time shift and
-  // saves. The workspace name cannot change (the folder and file are named after it).
+  // Every change of the settings (a front end's settings change, `settings set`/`import`, format
+  // detection, local import) goes through here: replaces the settings, recomputes the time shift
+  // and saves. The workspace name cannot change (the folder and file are named after it).
   Status ChangeSettings(WorkspaceSettings settings);
   Status SetCustomFormat(std::string_view format);
   Status SetLastImportFolder(std::string_view folder);

@@ -1,4 +1,4 @@
-// The Parse command: a "Parsing files" progress dialog whose worker is a ParseDriver, run modally
+// The parse run as a whole: a "Parsing files" ProgressDialog whose worker is a ParseDriver, run
 // on the calling thread. This is the entry point of the front ends: they fill ParseSettings from
 // the workspace, pass their prompter and progress view, save the workspace when the hook reports a
 // detected format, and read the outcome (counters, cancel, parsing.log path) from the summary.

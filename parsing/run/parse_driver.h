@@ -3,7 +3,7 @@
 // asks for with the parser its format asks for, hands the records to the RequestSink, records each
 // file read to its end in ParsedLogs, and writes the account of the run to parsing.log.
 //
-// Run is the worker procedure of the "Parsing files" progress dialog; it talks to the dialog only
+// Run is the worker procedure of the "Parsing files" progress; it talks to its ProgressDialog only
 // through SetStatus, SetDetail, SetFileCount, ResetFileBar, KeepGoing and PostOk. Cancel is seen
 // between files: the file in progress is finished and recorded, and a cancelled run posts no OK.
 //
