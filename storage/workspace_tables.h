@@ -7,7 +7,7 @@
 //   TABLE(constant, name, use, content): a table of database/. table_name::constant spells
 //     `name`, the table name its file names are hashed from; `use` is a TableUse; `content` is
 //     the catalogue's description. Tables are listed in the order Open opens them, which is also
-//     the catalogue's order.
+//     the catalogue's order; ParsedLogs, which Open leaves alone, stays last.
 //   PART(accessor, Type, slot, indexes): one composite of files under the table of the TABLE row
 //     above, listed in the order its composites open and are created: the member `accessor_` of
 //     `Type`, read through `accessor()`; its files at table number table_slot::slot; for a record
