@@ -1,6 +1,6 @@
 // The catalogue of the workspace database: every table of database/, in the order Open opens
-// them, with its shape. Tools that list or dump tables read it; the database itself opens and
-// creates the tables in its own fixed orders (workspace_database.cpp).
+// them, with its shape, as the registry (workspace_tables.h) lists them. Tools that list or dump
+// tables read it.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/workspace_layout.h"
+#include "storage/workspace_tables.h"
 
 namespace velmora {
 
@@ -26,28 +27,15 @@ struct CatalogueEntry {
   std::string_view content;
 };
 
+// The tables' names, one constant a table: kSessions = "Sessions", kHourly = "Hourly" and so on.
 namespace table_name {
-inline constexpr std::string_view kSessions = "Sessions";
-inline constexpr std::string_view kHourly = "Hourly";
-inline constexpr std::string_view kFileTraffic = "FileTraffic";
-inline constexpr std::string_view kResources = "Resources";
-inline constexpr std::string_view kSpiders = "Spiders";
-inline constexpr std::string_view kUserAgents = "UserAgents";
-inline constexpr std::string_view kReferers = "Referers";
-inline constexpr std::string_view kDownloads = "Downloads";
-inline constexpr std::string_view kImages = "Images";
-inline constexpr std::string_view kPages = "Pages";
-inline constexpr std::string_view kErrors = "Errors";
-inline constexpr std::string_view kBrowsers = "Browsers";
-inline constexpr std::string_view kOses = "Oses";
-inline constexpr std::string_view kRefDomains = "RefDomains";
-inline constexpr std::string_view kSearchFrases = "SearchFrases";
-inline constexpr std::string_view kSearchWords = "SearchWords";
-inline constexpr std::string_view kSearchFrasesExact = "SearchFrasesExact";
-inline constexpr std::string_view kParsedLogs = "ParsedLogs";
+#define VELMORA_TABLE_NAME(constant, name, use, content) \
+  inline constexpr std::string_view constant = name;
+VELMORA_WORKSPACE_TABLES(VELMORA_TABLE_NAME, VELMORA_WORKSPACE_ROW_SKIPPED)
+#undef VELMORA_TABLE_NAME
 }  // namespace table_name
 
-// The 18 tables: the 17 that Open opens, in its order, then ParsedLogs.
+// The tables: those that Open opens, in its order, then ParsedLogs.
 std::span<const CatalogueEntry> DatabaseCatalogue();
 // The entry of `name` (exact spelling), or null.
 const CatalogueEntry* FindCatalogueEntry(std::string_view name);

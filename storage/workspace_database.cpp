@@ -1,9 +1,12 @@
 #include "storage/workspace_database.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 #include <utility>
+#include <variant>
 
 #include "storage/database_catalogue.h"
 
@@ -21,38 +24,35 @@ constexpr std::string_view kResetQuestion = "Remove all collected data from the 
 constexpr std::string_view kResetOfferQuestion =
     "The workspace database cannot be opened. Would you like to reset the database?";
 
-// Table numbers of the composites (FileIds in heap_table_files.h and indexed_table.h).
-constexpr uint32_t kMain = 0;
-constexpr uint32_t kSecond = 16;
+// Create makes these tables first, in this order, and then the others in registry order. It is
+// the order stored workspaces were created in: it decides which table's failure the user meets
+// first and which files a failed create leaves behind.
+constexpr std::string_view kCreatedFirst[] = {n::kReferers,   n::kResources, n::kUserAgents,
+                                              n::kSessions,   n::kSpiders,   n::kHourly,
+                                              n::kFileTraffic};
+
+bool CreatedFirst(std::string_view table) {
+  return std::ranges::find(kCreatedFirst, table) != std::end(kCreatedFirst);
+}
+
+// The first part of kind `Table` under table `name` that the database holds open, or null.
+template <class Table, class Parts>
+Table* FindPart(const Parts& parts, std::string_view name) {
+  for (const auto& part : parts) {
+    Table* const* table = std::get_if<Table*>(&part.files);
+    if (table != nullptr && part.table == name && part.use == TableUse::kWithDatabase) {
+      return *table;
+    }
+  }
+  return nullptr;
+}
 
 }  // namespace
 
 WorkspaceDatabase::WorkspaceDatabase(Prompter& prompter, std::string workspace_folder)
     : prompter_(&prompter),
       folder_(std::move(workspace_folder)),
-      exit_hook_([](int code) { std::exit(code); }),
-      sessions_(prompter, 2),
-      session_details_(prompter, 0),
-      hourly_(prompter, 1),
-      file_traffic_(prompter, 2),
-      error_records_(prompter, 1),
-      resources_(prompter),
-      spiders_(prompter, 1),
-      user_agent_strings_(prompter),
-      user_agents_(prompter, 0),
-      referer_strings_(prompter),
-      referers_(prompter, 0),
-      downloads_(prompter),
-      images_(prompter),
-      pages_(prompter),
-      errors_(prompter),
-      browsers_(prompter),
-      oses_(prompter),
-      ref_domains_(prompter),
-      search_phrases_(prompter),
-      search_words_(prompter),
-      search_phrases_exact_(prompter),
-      parsed_logs_(prompter) {}
+      exit_hook_([](int code) { std::exit(code); }) {}
 
 WorkspaceDatabase::~WorkspaceDatabase() {
   std::lock_guard lock(mutex_);
@@ -68,74 +68,58 @@ std::string WorkspaceDatabase::TablePath(std::string_view name) const {
   return path;
 }
 
+std::array<WorkspaceDatabase::Part, kWorkspacePartCount> WorkspaceDatabase::Parts() {
+  std::array<Part, kWorkspacePartCount> parts;
+  size_t count = 0;
+  std::string_view table;
+  TableUse use = TableUse::kWithDatabase;
+#define VELMORA_PART_TABLE(constant, name, table_use, content) \
+  table = n::constant;                                         \
+  use = TableUse::table_use;
+#define VELMORA_PART_FILES(accessor, Type, slot, indexes) \
+  parts[count++] = {table, table_slot::slot, use, &accessor##_};
+  VELMORA_WORKSPACE_TABLES(VELMORA_PART_TABLE, VELMORA_PART_FILES)
+#undef VELMORA_PART_TABLE
+#undef VELMORA_PART_FILES
+  return parts;
+}
+
+bool WorkspaceDatabase::Part::OpenOrCreate(const std::string& table_path) const {
+  return std::visit([&](auto* table) { return table->OpenOrCreate(table_path, slot); }, files);
+}
+
+bool WorkspaceDatabase::Part::Create(const std::string& table_path) const {
+  return std::visit([&](auto* table) { return table->Create(table_path, slot); }, files);
+}
+
+void WorkspaceDatabase::Part::Close() const {
+  std::visit([](auto* table) { table->Close(); }, files);
+}
+
 bool WorkspaceDatabase::OpenAllLocked() {
-  auto p = [this](std::string_view name) { return TablePath(name); };
-  return sessions_.OpenOrCreate(p(n::kSessions), kMain) &&
-         session_details_.OpenOrCreate(p(n::kSessions), kSecond) &&
-         hourly_.OpenOrCreate(p(n::kHourly), kMain) &&
-         file_traffic_.OpenOrCreate(p(n::kFileTraffic), kMain) &&
-         error_records_.OpenOrCreate(p(n::kResources), kMain) &&
-         resources_.OpenOrCreate(p(n::kResources), kSecond) &&
-         spiders_.OpenOrCreate(p(n::kSpiders), kMain) &&
-         user_agent_strings_.OpenOrCreate(p(n::kUserAgents), kMain) &&
-         user_agents_.OpenOrCreate(p(n::kUserAgents), kSecond) &&
-         referer_strings_.OpenOrCreate(p(n::kReferers), kMain) &&
-         referers_.OpenOrCreate(p(n::kReferers), kSecond) &&
-         downloads_.OpenOrCreate(p(n::kDownloads), kMain) &&
-         images_.OpenOrCreate(p(n::kImages), kMain) && pages_.OpenOrCreate(p(n::kPages), kMain) &&
-         errors_.OpenOrCreate(p(n::kErrors), kMain) &&
-         browsers_.OpenOrCreate(p(n::kBrowsers), kMain) && oses_.OpenOrCreate(p(n::kOses), kMain) &&
-         ref_domains_.OpenOrCreate(p(n::kRefDomains), kMain) &&
-         search_phrases_.OpenOrCreate(p(n::kSearchFrases), kMain) &&
-         search_words_.OpenOrCreate(p(n::kSearchWords), kMain) &&
-         search_phrases_exact_.OpenOrCreate(p(n::kSearchFrasesExact), kMain);
+  for (const Part& part : Parts()) {
+    if (part.use == TableUse::kWithDatabase && !part.OpenOrCreate(TablePath(part.table))) {
+      return false;
+    }
+  }
+  return true;
 }
 
 bool WorkspaceDatabase::CreateAllLocked() {
-  auto p = [this](std::string_view name) { return TablePath(name); };
-  return referer_strings_.Create(p(n::kReferers), kMain) &&
-         referers_.Create(p(n::kReferers), kSecond) &&
-         error_records_.Create(p(n::kResources), kMain) &&
-         resources_.Create(p(n::kResources), kSecond) &&
-         user_agent_strings_.Create(p(n::kUserAgents), kMain) &&
-         user_agents_.Create(p(n::kUserAgents), kSecond) &&
-         sessions_.Create(p(n::kSessions), kMain) &&
-         session_details_.Create(p(n::kSessions), kSecond) &&
-         spiders_.Create(p(n::kSpiders), kMain) && hourly_.Create(p(n::kHourly), kMain) &&
-         file_traffic_.Create(p(n::kFileTraffic), kMain) &&
-         downloads_.Create(p(n::kDownloads), kMain) && images_.Create(p(n::kImages), kMain) &&
-         pages_.Create(p(n::kPages), kMain) && errors_.Create(p(n::kErrors), kMain) &&
-         browsers_.Create(p(n::kBrowsers), kMain) && oses_.Create(p(n::kOses), kMain) &&
-         ref_domains_.Create(p(n::kRefDomains), kMain) &&
-         search_phrases_.Create(p(n::kSearchFrases), kMain) &&
-         search_words_.Create(p(n::kSearchWords), kMain) &&
-         search_phrases_exact_.Create(p(n::kSearchFrasesExact), kMain) &&
-         parsed_logs_.Create(p(n::kParsedLogs), kMain);
+  const auto parts = Parts();
+  for (std::string_view table : kCreatedFirst) {
+    for (const Part& part : parts) {
+      if (part.table == table && !part.Create(TablePath(table))) return false;
+    }
+  }
+  for (const Part& part : parts) {
+    if (!CreatedFirst(part.table) && !part.Create(TablePath(part.table))) return false;
+  }
+  return true;
 }
 
 void WorkspaceDatabase::CloseAllLocked() {
-  sessions_.Close();
-  session_details_.Close();
-  hourly_.Close();
-  file_traffic_.Close();
-  error_records_.Close();
-  resources_.Close();
-  spiders_.Close();
-  user_agent_strings_.Close();
-  user_agents_.Close();
-  referer_strings_.Close();
-  referers_.Close();
-  downloads_.Close();
-  images_.Close();
-  pages_.Close();
-  errors_.Close();
-  browsers_.Close();
-  oses_.Close();
-  ref_domains_.Close();
-  search_phrases_.Close();
-  search_words_.Close();
-  search_phrases_exact_.Close();
-  parsed_logs_.Close();
+  for (const Part& part : Parts()) part.Close();
 }
 
 // The workspace's own folder is made by whoever makes the workspace; only database/ inside an
@@ -192,7 +176,9 @@ bool WorkspaceDatabase::Create() {
       return false;
     }
   }
-  parsed_logs_.Close();
+  for (const Part& part : Parts()) {
+    if (part.use == TableUse::kOnDemand) part.Close();
+  }
   use_count_ = 1;
   return true;
 }
@@ -302,7 +288,7 @@ std::optional<bool> WorkspaceDatabase::IsLogParsed(std::string_view file_name) {
 bool WorkspaceDatabase::AddParsedLog(std::string_view file_name) {
   std::lock_guard lock(mutex_);
   bool added = false;
-  if (parsed_logs_.OpenOrCreate(TablePath(n::kParsedLogs), kMain)) {
+  if (parsed_logs_.OpenOrCreate(TablePath(n::kParsedLogs), table_slot::kMain)) {
     added = parsed_logs_.FindOrAdd(file_name) >= 0;
   }
   parsed_logs_.Close();
@@ -311,53 +297,22 @@ bool WorkspaceDatabase::AddParsedLog(std::string_view file_name) {
 
 bool WorkspaceDatabase::ReadParsedLogs(const std::function<void(const StringTable&)>& use) {
   std::lock_guard lock(mutex_);
-  const bool opened = parsed_logs_.OpenOrCreate(TablePath(n::kParsedLogs), kMain);
+  const bool opened = parsed_logs_.OpenOrCreate(TablePath(n::kParsedLogs), table_slot::kMain);
   if (opened) use(parsed_logs_);
   parsed_logs_.Close();
   return opened;
 }
 
 StringTable* WorkspaceDatabase::FindStringTable(std::string_view name) {
-  const std::pair<std::string_view, StringTable*> tables[] = {
-      {n::kResources, &resources_},
-      {n::kUserAgents, &user_agent_strings_},
-      {n::kReferers, &referer_strings_},
-      {n::kBrowsers, &browsers_},
-      {n::kOses, &oses_},
-      {n::kRefDomains, &ref_domains_},
-      {n::kSearchWords, &search_words_},
-      {n::kSearchFrasesExact, &search_phrases_exact_},
-  };
-  for (const auto& [table, pointer] : tables) {
-    if (table == name) return pointer;
-  }
-  return nullptr;
+  return FindPart<StringTable>(Parts(), name);
 }
 
 SequenceTable* WorkspaceDatabase::FindSequenceTable(std::string_view name) {
-  const std::pair<std::string_view, SequenceTable*> tables[] = {
-      {n::kDownloads, &downloads_},
-      {n::kImages, &images_},
-      {n::kPages, &pages_},
-      {n::kErrors, &errors_},
-      {n::kSearchFrases, &search_phrases_},
-  };
-  for (const auto& [table, pointer] : tables) {
-    if (table == name) return pointer;
-  }
-  return nullptr;
+  return FindPart<SequenceTable>(Parts(), name);
 }
 
 IndexedTable* WorkspaceDatabase::FindRecordTable(std::string_view name) {
-  const std::pair<std::string_view, IndexedTable*> tables[] = {
-      {n::kSessions, &sessions_},       {n::kHourly, &hourly_},   {n::kFileTraffic, &file_traffic_},
-      {n::kResources, &error_records_}, {n::kSpiders, &spiders_}, {n::kUserAgents, &user_agents_},
-      {n::kReferers, &referers_},
-  };
-  for (const auto& [table, pointer] : tables) {
-    if (table == name) return pointer;
-  }
-  return nullptr;
+  return FindPart<IndexedTable>(Parts(), name);
 }
 
 }  // namespace velmora

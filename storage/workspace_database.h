@@ -1,5 +1,6 @@
 // WorkspaceDatabase: the tables under a workspace's database/ folder, opened, created and closed
-// as one unit (database_catalogue.h lists them).
+// as one unit. The registry (workspace_tables.h) lists them; the members, their accessors and
+// every loop over the tables come from it.
 //
 // Users count: every Open that succeeds is paired with one Release. The count is -1 while the
 // files are closed; the files stay open for 30 seconds after the last Release so that
@@ -12,6 +13,7 @@
 // (the parse worker while parsing, the report side otherwise); the tables take no locks.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -19,6 +21,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <variant>
 
 #include "core/tick_time.h"
 #include "platform/clock.h"
@@ -27,6 +31,7 @@
 #include "storage/records.h"
 #include "storage/sequence_table.h"
 #include "storage/string_table.h"
+#include "storage/workspace_tables.h"
 
 namespace velmora {
 
@@ -100,29 +105,21 @@ class WorkspaceDatabase {
   // Opens ParsedLogs, lets `use` read it and closes it again; false when it could not open.
   bool ReadParsedLogs(const std::function<void(const StringTable&)>& use);
 
-  // The tables, usable between Open and Release.
-  RecordTable<SessionRecord>& sessions() { return sessions_; }
-  RecordTable<SessionDetailRecord>& session_details() { return session_details_; }
-  RecordTable<HourlyRecord>& hourly() { return hourly_; }
-  RecordTable<FileTrafficRecord>& file_traffic() { return file_traffic_; }
-  RecordTable<ErrorRecord>& error_records() { return error_records_; }
-  StringTable& resources() { return resources_; }
-  RecordTable<SpiderHitRecord>& spiders() { return spiders_; }
-  StringTable& user_agent_strings() { return user_agent_strings_; }
-  RecordTable<UserAgentRecord>& user_agents() { return user_agents_; }
-  StringTable& referer_strings() { return referer_strings_; }
-  RecordTable<RefererRecord>& referers() { return referers_; }
-  SequenceTable& downloads() { return downloads_; }
-  SequenceTable& images() { return images_; }
-  SequenceTable& pages() { return pages_; }
-  SequenceTable& errors() { return errors_; }
-  StringTable& browsers() { return browsers_; }
-  StringTable& oses() { return oses_; }
-  StringTable& ref_domains() { return ref_domains_; }
-  SequenceTable& search_phrases() { return search_phrases_; }
-  StringTable& search_words() { return search_words_; }
-  StringTable& search_phrases_exact() { return search_phrases_exact_; }
+  // The tables, usable between Open and Release: an accessor per part of the registry, named as
+  // its row says (sessions(), session_details(), hourly(), ..., search_phrases_exact()). The
+  // accessors of a table opened on demand are private: only the database opens it.
+#define VELMORA_TABLE_ACCESS(constant, name, use, content) VELMORA_TABLE_ACCESS_##use
+#define VELMORA_TABLE_ACCESS_kWithDatabase public:
+#define VELMORA_TABLE_ACCESS_kOnDemand private:
+#define VELMORA_TABLE_ACCESSOR(accessor, Type, slot, indexes) \
+  Type& accessor() { return accessor##_; }
+  VELMORA_WORKSPACE_TABLES(VELMORA_TABLE_ACCESS, VELMORA_TABLE_ACCESSOR)
+#undef VELMORA_TABLE_ACCESS
+#undef VELMORA_TABLE_ACCESS_kWithDatabase
+#undef VELMORA_TABLE_ACCESS_kOnDemand
+#undef VELMORA_TABLE_ACCESSOR
 
+ public:
   // By catalogue name: the string table, sequence table or record table of `name`, or null.
   // Resources, UserAgents and Referers have both strings and records. ParsedLogs is not here.
   StringTable* FindStringTable(std::string_view name);
@@ -144,28 +141,36 @@ class WorkspaceDatabase {
   int use_count_ = -1;
   std::optional<SteadyClock::time_point> idle_deadline_;
 
-  RecordTable<SessionRecord> sessions_;
-  RecordTable<SessionDetailRecord> session_details_;
-  RecordTable<HourlyRecord> hourly_;
-  RecordTable<FileTrafficRecord> file_traffic_;
-  RecordTable<ErrorRecord> error_records_;
-  StringTable resources_;
-  RecordTable<SpiderHitRecord> spiders_;
-  StringTable user_agent_strings_;
-  RecordTable<UserAgentRecord> user_agents_;
-  StringTable referer_strings_;
-  RecordTable<RefererRecord> referers_;
-  SequenceTable downloads_;
-  SequenceTable images_;
-  SequenceTable pages_;
-  SequenceTable errors_;
-  StringTable browsers_;
-  StringTable oses_;
-  StringTable ref_domains_;
-  SequenceTable search_phrases_;
-  StringTable search_words_;
-  StringTable search_phrases_exact_;
-  StringTable parsed_logs_;
+  // A registry part: the member that holds its files, where they lie and how they are used.
+  struct Part {
+    std::string_view table;
+    uint32_t slot = table_slot::kMain;
+    TableUse use = TableUse::kWithDatabase;
+    std::variant<IndexedTable*, StringTable*, SequenceTable*> files;
+
+    // `table_path` is TablePath(table).
+    bool OpenOrCreate(const std::string& table_path) const;
+    bool Create(const std::string& table_path) const;
+    void Close() const;
+  };
+  // Every part, in registry order.
+  std::array<Part, kWorkspacePartCount> Parts();
+
+  // A record table is told how many sorted indexes follow its record file; string and sequence
+  // tables always have their three files.
+  template <class Table>
+  static Table MakeTable(Prompter& prompter, int indexes) {
+    if constexpr (std::is_base_of_v<IndexedTable, Table>) {
+      return Table(prompter, indexes);
+    } else {
+      return Table(prompter);
+    }
+  }
+
+#define VELMORA_TABLE_MEMBER(accessor, Type, slot, indexes) \
+  Type accessor##_ = MakeTable<Type>(*prompter_, indexes);
+  VELMORA_WORKSPACE_TABLES(VELMORA_WORKSPACE_ROW_SKIPPED, VELMORA_TABLE_MEMBER)
+#undef VELMORA_TABLE_MEMBER
 };
 
 }  // namespace velmora

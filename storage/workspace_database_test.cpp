@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,7 @@ TEST_F(WorkspaceDatabaseTest, CreateMakesEveryFileAndOpenVisitsThemInTheirOrders
   EXPECT_EQ(db_.use_count(), 1);
   EXPECT_TRUE(db_.files_open());
   EXPECT_EQ(seen, expected(CreateOrder()));
+  EXPECT_EQ(db_.IsLogParsed("a.log"), false);  // Create closed ParsedLogs again
   int files = 0;
   for (const auto& entry : fs::directory_iterator(DatabaseFolder())) {
     ++files;
@@ -158,6 +160,63 @@ TEST_F(WorkspaceDatabaseTest, CreateMakesEveryFileAndOpenVisitsThemInTheirOrders
   ASSERT_TRUE(db_.Open());
   EXPECT_EQ(seen, expected(OpenOrder()));  // ParsedLogs is not part of Open
   db_.Release();
+
+  // The catalogue lists the tables as Open visits them, then ParsedLogs.
+  std::vector<std::string_view> opened;
+  for (const auto& [table, id] : OpenOrder()) {
+    if (opened.empty() || opened.back() != table) opened.push_back(table);
+  }
+  opened.push_back(table_name::kParsedLogs);
+  std::vector<std::string_view> listed;
+  for (const CatalogueEntry& entry : DatabaseCatalogue()) listed.push_back(entry.name);
+  EXPECT_EQ(listed, opened);
+}
+
+// Open and create stop at the first file that fails in their own order: its table's message is
+// the one shown, once, and a failed create leaves exactly the files made before it.
+TEST_F(WorkspaceDatabaseTest, FirstFailingFileInEachOrderStopsOpenAndCreate) {
+  // Hourly's first index opens before the Referers records and is created after them.
+  const std::set<std::string> failing = {Disk(table_name::kHourly, 1),
+                                         Disk(table_name::kReferers, 0x00100000)};
+  const std::string reason = "CreateFile failed" + SystemErrorSuffix(EACCES);
+  struct Case {
+    bool create;
+    const FileList& order;
+    std::vector<std::string> texts;
+  };
+  const Case cases[] = {
+      {false, OpenOrder(), {"Can't open table: " + reason, "Cannot open database"}},
+      {true, CreateOrder(), {"Can't create table: " + reason, "Cannot create database"}},
+  };
+  CreateClosed();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.create ? "create" : "open");
+    if (c.create) fs::remove_all(DatabaseFolder());
+    prompter_.Clear();
+    std::vector<std::string> seen;
+    ScopedFaultHook hook([&](MappedFileStep step, const std::string& path) {
+      if (step != MappedFileStep::kOpen) return 0;
+      seen.push_back(path);
+      return failing.contains(path) ? EACCES : 0;
+    });
+    EXPECT_FALSE(c.create ? db_.Create() : db_.Open());  // Cancel (the policy answer)
+
+    std::vector<std::string> up_to_failure;
+    for (const auto& [table, id] : c.order) {
+      up_to_failure.push_back(Disk(table, id));
+      if (failing.contains(up_to_failure.back())) break;
+    }
+    EXPECT_EQ(seen, up_to_failure);
+    EXPECT_EQ(prompter_.texts(), c.texts);
+    if (c.create) {
+      std::set<std::string> made, left;
+      for (size_t i = 0; i + 1 < up_to_failure.size(); ++i) {
+        made.insert(fs::path(up_to_failure[i]).filename().string());
+      }
+      for (const auto& [path, bytes] : Snapshot()) left.insert(fs::path(path).filename().string());
+      EXPECT_EQ(left, made);
+    }
+  }
 }
 
 TEST_F(WorkspaceDatabaseTest, UseCountTheIdleCloseAndOneReleaseTooMany) {
@@ -392,7 +451,10 @@ TEST_F(WorkspaceDatabaseTest, CatalogueNamesEveryTableAndFindsItsParts) {
     const bool strings = db_.FindStringTable(entry.name) != nullptr;
     const bool sequences = db_.FindSequenceTable(entry.name) != nullptr;
     IndexedTable* records = db_.FindRecordTable(entry.name);
-    if (entry.name == table_name::kParsedLogs) continue;
+    if (entry.name == table_name::kParsedLogs) {  // opened only by the database itself
+      EXPECT_TRUE(!strings && !sequences && !records);
+      continue;
+    }
     switch (entry.shape) {
       case TableShape::kRecords:
         EXPECT_TRUE(records && !strings && !sequences);
@@ -410,7 +472,12 @@ TEST_F(WorkspaceDatabaseTest, CatalogueNamesEveryTableAndFindsItsParts) {
         break;
     }
   }
-  EXPECT_EQ(FindCatalogueEntry("sessions"), nullptr);
+  for (std::string_view unknown : {"sessions", "Session", ""}) {
+    EXPECT_EQ(FindCatalogueEntry(unknown), nullptr);
+    EXPECT_EQ(db_.FindStringTable(unknown), nullptr);
+    EXPECT_EQ(db_.FindSequenceTable(unknown), nullptr);
+    EXPECT_EQ(db_.FindRecordTable(unknown), nullptr);
+  }
 }
 
 // Records are stored as their layouts say: 64-bit values low half first, little-endian words.
