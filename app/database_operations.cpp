@@ -6,7 +6,7 @@ namespace velmora {
 
 Status RemoveAllParsedData(Session& session) {
   Workspace& workspace = session.workspace();
-  if (!workspace.database()->Reset([&workspace] { workspace.LoadForReports(); })) {
+  if (!workspace.database()->Reset([&workspace] { workspace.ReloadAfterReset(); })) {
     return Error{0, "the parsed data was not removed", ErrorKind::kShownToUser};
   }
   ClearUnfinishedRun(workspace.folder());

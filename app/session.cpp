@@ -24,7 +24,8 @@ Status Session::Open(std::string_view path) {
 
 Status Session::OpenForDatabase(std::string_view path) {
   if (Status opened = Open(path); !opened.ok()) return opened;
-  CheckUnfinishedRun(*workspace_->database(), *prompter_, [this] { workspace_->LoadForReports(); });
+  CheckUnfinishedRun(*workspace_->database(), *prompter_,
+                     [this] { workspace_->ReloadAfterReset(); });
   return {};
 }
 

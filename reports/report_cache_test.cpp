@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/workspace_layout.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
@@ -14,7 +15,7 @@ namespace fs = std::filesystem;
 
 TEST(ReportCacheTest, StaleFilesGoFoldersAndWhatLinksPointToStay) {
   testing::TempDir dir;
-  const fs::path reports = dir.path() / "reports";
+  const fs::path reports = dir.path() / kReportsFolder;
   fs::create_directories(reports / "sub");
   fs::create_directories(dir.path() / "elsewhere");
   std::ofstream(reports / "visits_hd") << "cache";

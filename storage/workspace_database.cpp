@@ -21,8 +21,6 @@ constexpr std::string_view kCannotCreate = "Cannot create database";
 constexpr std::string_view kFailedToCreate = "Failed to create database";
 constexpr std::string_view kInternalError214 = "Internal error #214";
 constexpr std::string_view kResetQuestion = "Remove all collected data from the workspace?";
-constexpr std::string_view kResetOfferQuestion =
-    "The workspace database cannot be opened. Would you like to reset the database?";
 
 // Create makes these tables first, in this order, and then the others in registry order. It is
 // the order stored workspaces were created in: it decides which table's failure the user meets
@@ -183,65 +181,22 @@ bool WorkspaceDatabase::Create() {
   return true;
 }
 
-bool WorkspaceDatabase::Reset(const std::function<void()>& reload_report_view) {
+bool WorkspaceDatabase::Reset(const std::function<void()>& after_reset) {
   if (prompter_->Ask(kAppCaption, kResetQuestion, PromptButtons::kYesNo, PromptIcon::kQuestion) !=
       PromptAnswer::kYes) {
     return false;
   }
-  return ResetConfirmed(reload_report_view);
+  return ResetConfirmed(after_reset);
 }
 
-bool WorkspaceDatabase::ResetConfirmed(const std::function<void()>& reload_report_view) {
+bool WorkspaceDatabase::ResetConfirmed(const std::function<void()>& after_reset) {
   if (!Create()) {
     prompter_->ShowError(kAppCaption, kFailedToCreate);
     return false;
   }
   Release();  // the use Create leaves; the files then close after the idle delay
-  DeleteReportFiles();
-  if (reload_report_view) reload_report_view();
+  if (after_reset) after_reset();
   return true;
-}
-
-void WorkspaceDatabase::DeleteReportFiles() const {
-  fs::path reports = folder_.empty() ? fs::path(".") : fs::path(folder_);
-  reports /= kReportsFolder;
-  std::error_code ec;
-  for (fs::directory_iterator it(reports, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code kind_ec;
-    if (!it->is_directory(kind_ec) || it->is_symlink(kind_ec)) {
-      std::error_code remove_ec;
-      fs::remove(it->path(), remove_ec);
-    }
-  }
-}
-
-Ticks WorkspaceDatabase::ReferenceDay(int your_time_zone_minutes, Ticks utc_now) {
-  const TableFile& by_hour = hourly_.index(1);
-  Ticks day;
-  if (hourly_.Count() == 0 || by_hour.Count() == 0) {
-    const int64_t offset = int64_t{your_time_zone_minutes} * static_cast<int64_t>(kTicksPerMinute);
-    day = utc_now + static_cast<Ticks>(offset);
-  } else {
-    const auto last = static_cast<int32_t>(by_hour.Entry(by_hour.Count() - 1));
-    day = hourly_.Get(last).hour.value() + kTicksPerDay;
-  }
-  return StartOfDay(day);
-}
-
-ReportLoad WorkspaceDatabase::LoadForReports(int your_time_zone_minutes, Ticks utc_now) {
-  if (Open()) {
-    ReportLoad load{ReportLoad::Outcome::kOpened, ReferenceDay(your_time_zone_minutes, utc_now)};
-    Release();
-    return load;
-  }
-  if (prompter_->Ask(kAppCaption, kResetOfferQuestion, PromptButtons::kYesNo,
-                     PromptIcon::kQuestion) == PromptAnswer::kYes &&
-      Create()) {
-    ReportLoad load{ReportLoad::Outcome::kRecreated, ReferenceDay(your_time_zone_minutes, utc_now)};
-    Release();
-    return load;
-  }
-  return {};
 }
 
 void WorkspaceDatabase::CloseIfIdle(SteadyClock::time_point now) {

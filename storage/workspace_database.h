@@ -38,17 +38,6 @@ namespace velmora {
 inline constexpr std::chrono::milliseconds kDatabaseIdleClose{30000};
 inline constexpr int kInternalErrorExitCode = 214;
 
-// What LoadForReports found.
-struct ReportLoad {
-  enum class Outcome : uint8_t {
-    kOpened,     // the database opened; reference_day is set
-    kRecreated,  // it could not be opened and was created anew; reference_day is set
-    kNotLoaded,  // neither: the workspace counts as not loaded and its reports are empty
-  };
-  Outcome outcome = Outcome::kNotLoaded;
-  std::optional<Ticks> reference_day;  // the day the report view counts its periods from
-};
-
 class WorkspaceDatabase {
  public:
   using ExitHook = std::function<void(int code)>;
@@ -70,16 +59,12 @@ class WorkspaceDatabase {
   // Creates every table empty (truncating existing files) and leaves the database open with
   // one user, which the caller releases. Asks "Cannot create database" with Retry and Cancel.
   bool Create();
-  // The "Remove all parsed data" command: confirms, creates the database anew, deletes every
-  // file in reports/ and calls `reload_report_view`. False when declined or failed.
-  bool Reset(const std::function<void()>& reload_report_view);
+  // The "Remove all parsed data" command: confirms, creates the database anew and calls
+  // `after_reset`, where the caller drops what was derived from the old data (the cached
+  // reports) and reloads its view. False when declined or failed.
+  bool Reset(const std::function<void()>& after_reset);
   // Reset without its own question, for a caller that has already had the user's consent.
-  bool ResetConfirmed(const std::function<void()>& reload_report_view);
-  // Opens the database for the report view and derives the day it shows first: the day after
-  // the last hour in Hourly, or with no hours today in the user's time zone (`utc_now` plus
-  // `your_time_zone_minutes`). When it cannot be opened, offers to reset it. The caller clears
-  // the view before and refreshes it after; the use taken here is released again.
-  ReportLoad LoadForReports(int your_time_zone_minutes, Ticks utc_now);
+  bool ResetConfirmed(const std::function<void()>& after_reset);
 
   // The lazy close. Closes the files when the deadline recorded by the last Release to 0 has
   // passed and the count is still 0; the deadline is cleared either way.
@@ -131,8 +116,6 @@ class WorkspaceDatabase {
   bool CreateAllLocked();
   void CloseAllLocked();
   void EnsureDatabaseFolder() const;
-  void DeleteReportFiles() const;
-  Ticks ReferenceDay(int your_time_zone_minutes, Ticks utc_now);
 
   Prompter* prompter_;
   std::string folder_;

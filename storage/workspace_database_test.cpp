@@ -330,14 +330,11 @@ TEST_F(WorkspaceDatabaseTest, CreateFailureAsksRetryAndCancelLeavesItClosed) {
   db_.Release();
 }
 
-TEST_F(WorkspaceDatabaseTest, ResetAsksThenEmptiesTheTablesAndTheReportCache) {
+TEST_F(WorkspaceDatabaseTest, ResetAsksThenEmptiesTheTables) {
   CreateClosed();
   ASSERT_TRUE(db_.Open());
   ASSERT_EQ(db_.browsers().Add("Firefox"), 0);
   db_.Release();
-  fs::create_directories(dir_ / "reports/sub");
-  testing::WriteWholeFile(dir_ / "reports/visits_hd", "cache");
-  testing::WriteWholeFile(dir_ / "reports/sub/keep", "x");
   int reloads = 0;
 
   EXPECT_FALSE(db_.Reset([&] { ++reloads; }));  // No (the policy answer)
@@ -345,13 +342,11 @@ TEST_F(WorkspaceDatabaseTest, ResetAsksThenEmptiesTheTablesAndTheReportCache) {
   EXPECT_EQ(prompter_.messages()[0].text, "Remove all collected data from the workspace?");
   EXPECT_EQ(prompter_.messages()[0].buttons, PromptButtons::kYesNo);
   EXPECT_EQ(prompter_.messages()[0].icon, PromptIcon::kQuestion);
-  EXPECT_TRUE(fs::exists(dir_ / "reports/visits_hd"));
+  EXPECT_EQ(reloads, 0);
 
   prompter_.QueueAnswer(PromptAnswer::kYes);
   EXPECT_TRUE(db_.Reset([&] { ++reloads; }));
   EXPECT_EQ(reloads, 1);
-  EXPECT_FALSE(fs::exists(dir_ / "reports/visits_hd"));
-  EXPECT_TRUE(fs::exists(dir_ / "reports/sub/keep"));
   EXPECT_EQ(db_.use_count(), 0);  // the use Create left is released
   ASSERT_TRUE(db_.Open());
   EXPECT_EQ(db_.browsers().Find("Firefox"), -1);
@@ -370,57 +365,6 @@ TEST_F(WorkspaceDatabaseTest, ResetThatCannotCreateSaysSo) {
   EXPECT_EQ(texts[2], "Cannot create database");
   EXPECT_EQ(texts[3], "Failed to create database");
   EXPECT_EQ(prompter_.messages()[3].icon, PromptIcon::kError);
-}
-
-TEST_F(WorkspaceDatabaseTest, ReferenceDayComesFromTheClockOrTheLastHour) {
-  const Ticks utc_now = *CalendarToTicks({2024, 3, 0, 10, 23, 30, 0, 0});
-  const Ticks march_11 = *CalendarToTicks({2024, 3, 0, 11, 0, 0, 0, 0});
-  const Ticks march_10 = *CalendarToTicks({2024, 3, 0, 10, 0, 0, 0, 0});
-  CreateClosed();
-
-  ReportLoad load = db_.LoadForReports(60, utc_now);  // empty Hourly: today in the user's zone
-  EXPECT_EQ(load.outcome, ReportLoad::Outcome::kOpened);
-  EXPECT_EQ(load.reference_day, march_11);
-  EXPECT_EQ(db_.LoadForReports(-60, utc_now).reference_day, march_10);
-  EXPECT_EQ(db_.use_count(), 0);
-
-  // Hours arrive out of order; the index's last entry, not the last record, counts.
-  ASSERT_TRUE(db_.Open());
-  const Ticks hours[] = {*CalendarToTicks({2023, 7, 0, 4, 18, 0, 0, 0}),
-                         *CalendarToTicks({2023, 7, 0, 1, 9, 0, 0, 0})};
-  for (Ticks hour : hours) {
-    HourlyRecord record;
-    record.hour.set(hour);
-    const int32_t n = db_.hourly().Append(record);
-    ASSERT_GE(
-        AddIndexEntry(db_.hourly().index(1), static_cast<uint32_t>(n), HourlyHourKey(db_.hourly())),
-        0);
-  }
-  db_.Release();
-  EXPECT_EQ(db_.LoadForReports(60, utc_now).reference_day,
-            *CalendarToTicks({2023, 7, 0, 5, 0, 0, 0, 0}));
-}
-
-TEST_F(WorkspaceDatabaseTest, UnopenableDatabaseIsOfferedForReset) {
-  CreateClosed();
-  testing::PokeLE32(Disk(table_name::kSessions, 0), 4, 0);
-  const Ticks now = *CalendarToTicks({2024, 1, 0, 2, 12, 0, 0, 0});
-
-  const ReportLoad declined = db_.LoadForReports(0, now);
-  EXPECT_EQ(declined.outcome, ReportLoad::Outcome::kNotLoaded);
-  EXPECT_FALSE(declined.reference_day);
-  ASSERT_EQ(prompter_.messages().size(), 3u);
-  EXPECT_EQ(prompter_.messages()[2].text,
-            "The workspace database cannot be opened. Would you like to reset the database?");
-  EXPECT_EQ(prompter_.messages()[2].buttons, PromptButtons::kYesNo);
-  EXPECT_EQ(prompter_.messages()[2].icon, PromptIcon::kQuestion);
-
-  prompter_.QueueAnswer(PromptAnswer::kCancel);
-  prompter_.QueueAnswer(PromptAnswer::kYes);
-  const ReportLoad reset = db_.LoadForReports(0, now);
-  EXPECT_EQ(reset.outcome, ReportLoad::Outcome::kRecreated);
-  EXPECT_EQ(reset.reference_day, *CalendarToTicks({2024, 1, 0, 2, 0, 0, 0, 0}));
-  EXPECT_EQ(db_.use_count(), 0);
 }
 
 TEST_F(WorkspaceDatabaseTest, ParsedLogsIsOpenedOnlyForEachLookupAndAddition) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 
+#include "core/workspace_layout.h"
 #include "tests/cli_fixture.h"
 
 namespace velmora {
@@ -97,17 +98,19 @@ TEST_F(CliTest, DamagedTableIsReportedAndNothingIsTouched) {
 
 TEST_F(CliTest, ResetAsksAndEmptiesReportsFolder) {
   const std::string folder = NewWorkspace();
-  fs::create_directories(folder + "reports");
-  std::ofstream(folder + "reports/cached") << "x";
+  const std::string reports = WorkspacePath(folder, kReportsFolder);
+  const std::string cached = WorkspacePath(reports, "cached");
+  fs::create_directories(reports);
+  std::ofstream(cached) << "x";
 
   const auto declined = Velmora({"-w", folder, "reset"});
   EXPECT_EQ(declined.status, 1);
   EXPECT_NE(declined.err.find("Remove all collected data from the workspace?"), std::string::npos);
-  EXPECT_TRUE(fs::exists(folder + "reports/cached"));
+  EXPECT_TRUE(fs::exists(cached));
 
   EXPECT_EQ(Velmora({"--yes", "-w", folder, "reset"}).status, 0);
-  EXPECT_FALSE(fs::exists(folder + "reports/cached"));
-  EXPECT_TRUE(fs::is_directory(folder + "reports"));
+  EXPECT_FALSE(fs::exists(cached));
+  EXPECT_TRUE(fs::is_directory(reports));
 }
 
 }  // namespace

@@ -57,7 +57,9 @@ TEST_F(CliTest, SettingsSetGetRoundTripAndRefuseOutOfRange) {
   for (const Case& c : cases) {
     const auto set = Velmora({"-w", folder, "settings", "set", c.key, c.value});
     EXPECT_EQ(set.status, c.status) << c.key << "=" << c.value << ": " << set.err;
-    if (c.status != 0) EXPECT_NE(set.err.find(c.key), std::string::npos) << set.err;
+    if (c.status != 0) {
+      EXPECT_NE(set.err.find(c.key), std::string::npos) << set.err;
+    }
     const auto get = Velmora({"-w", folder, "settings", "get", c.key});
     EXPECT_EQ(get.out, c.after + "\n") << c.key;
   }

@@ -13,6 +13,8 @@
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/sys_error.h"
+#include "reports/report_cache.h"
+#include "reports/report_day.h"
 #include "workspace/settings_file.h"
 
 namespace velmora {
@@ -222,13 +224,18 @@ Status Workspace::SaveWorkspace() {
 
 void Workspace::LoadForReports() {
   if (!loaded_ || !database_ || settings_.block.switch_to_recent == 0) return;
-  const ReportLoad load =
-      database_->LoadForReports(ZoneOffsetMinutes(settings_.block.your_time_zone), UtcNowTicks());
+  const ReportLoad load = velmora::LoadForReports(
+      *database_, *prompter_, ZoneOffsetMinutes(settings_.block.your_time_zone), UtcNowTicks());
   if (load.outcome == ReportLoad::Outcome::kNotLoaded) {
     loaded_ = false;
     return;
   }
   reference_day_ = load.reference_day;
+}
+
+void Workspace::ReloadAfterReset() {
+  InvalidateReportCaches(folder_);
+  LoadForReports();
 }
 
 void Workspace::Close() {

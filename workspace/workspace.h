@@ -63,6 +63,9 @@ class Workspace {
   // most recent statistics" setting is on; updates reference_day(). A database that can neither
   // be opened nor reset marks the workspace not loaded.
   void LoadForReports();
+  // After the database was created anew: the cached reports go with the data they came from,
+  // and the report day is found again.
+  void ReloadAfterReset();
   // The end of a session: saves a loaded workspace and closes the database files.
   void Close();
 

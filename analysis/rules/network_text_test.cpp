@@ -63,7 +63,9 @@ TEST(ParseNetworkTextTest, ArbitraryTextStaysWithinItsBounds) {
     const NetworkAddress n = ParseNetworkText(text);
     ASSERT_LE(n.length_read, text.size()) << text;
     ASSERT_LE(n.numbers_read, 5) << text;
-    if (n.numbers_read < 5) ASSERT_EQ(n.mask, 0xFFFFFFFFu) << text;
+    if (n.numbers_read < 5) {
+      ASSERT_EQ(n.mask, 0xFFFFFFFFu) << text;
+    }
     // The mask is always a run of leading ones: its complement a run of trailing ones.
     const uint32_t host_bits = ~n.mask;
     ASSERT_EQ(host_bits & (host_bits + 1), 0u) << text;

@@ -60,13 +60,12 @@ class CountingRequests : public RequestSink {
   int processed = 0;
 };
 
-// A workspace folder with logs/ and reports/, clocks that stand still unless told, and parsers
+// A workspace folder with logs/, clocks that stand still unless told, and parsers
 // that report what they were given: each "parses" the file's first line as its line count.
 class ParseDriverTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::create_directories(dir_.path() / "logs");
-    fs::create_directories(dir_.path() / "reports");
     settings_.workspace_folder = dir_.str();
     settings_.workspace_name = "Demo";
     settings_.log_format_mode = LogFormatMode::kCustom;

@@ -82,7 +82,7 @@ void ClearUnfinishedRun(std::string_view workspace_folder) {
 }
 
 UnfinishedRunOutcome CheckUnfinishedRun(WorkspaceDatabase& database, Prompter& prompter,
-                                        const std::function<void()>& reload_report_view) {
+                                        const std::function<void()>& after_reset) {
   if (!HasUnfinishedRun(database.workspace_folder())) return UnfinishedRunOutcome::kNone;
   const std::string text =
       std::string(kUnfinishedRunMessage) + ".\n" + std::string(kUnfinishedRunQuestion);
@@ -90,7 +90,7 @@ UnfinishedRunOutcome CheckUnfinishedRun(WorkspaceDatabase& database, Prompter& p
       PromptAnswer::kYes) {
     return UnfinishedRunOutcome::kKept;
   }
-  if (!database.ResetConfirmed(reload_report_view)) return UnfinishedRunOutcome::kKept;
+  if (!database.ResetConfirmed(after_reset)) return UnfinishedRunOutcome::kKept;
   ClearUnfinishedRun(database.workspace_folder());
   return UnfinishedRunOutcome::kReset;
 }

@@ -59,6 +59,6 @@ enum class UnfinishedRunOutcome : uint8_t {
 // Tells the user of an unfinished run through `prompter` and, on Yes, resets `database` (the
 // Yes is the consent: no second question) and clears the mark.
 UnfinishedRunOutcome CheckUnfinishedRun(WorkspaceDatabase& database, Prompter& prompter,
-                                        const std::function<void()>& reload_report_view);
+                                        const std::function<void()>& after_reset);
 
 }  // namespace velmora
