@@ -4,6 +4,7 @@
 #include "analysis/visits/request_processor.h"
 #include "analysis/visits/standard_classifiers.h"
 #include "parsing/run/parse_command.h"
+#include "parsing/run/run_marker.h"
 #include "reports/report_cache.h"
 #include "workspace/parse_setup.h"
 
@@ -18,6 +19,12 @@ Result<ParseRunSummary> RunParse(Session& session, std::string_view path, Progre
   }
   if (Status opened = session.OpenForDatabase(path); !opened.ok()) return opened.error();
   Workspace& workspace = session.workspace();
+  if (HasUnfinishedRun(workspace.folder())) {
+    // The user kept data that may hold part of a run: parsing on top would count it twice.
+    return Error{0,
+                 "the database may hold part of an unfinished parse run, so nothing was parsed; "
+                 "'velmora --yes parse' removes all parsed data and parses every log again"};
+  }
 
   ParseHooks hooks;
   hooks.reports_stale = [&workspace] { InvalidateReportCaches(workspace.folder()); };

@@ -1,7 +1,8 @@
 // The names of a workspace's folders and files, in one place. A workspace folder holds the
 // settings file "<name>.stw", logs/ (the stored log files), database/ (the table files),
 // reports/ (cached report results, deleted whenever new data arrives), export/ (exported pages),
-// parsing.log (the account of the last parse run) and, while a run is under way, its marker.
+// parsing.log (the account of the last parse run) and, while a run is under way, the undo copy of
+// the database.
 // Stored workspaces are found by these names, so they never change.
 #pragma once
 
@@ -17,6 +18,12 @@ inline constexpr std::string_view kReportsFolder = "reports";
 inline constexpr std::string_view kExportFolder = "export";
 inline constexpr std::string_view kParseLogName = "parsing.log";
 inline constexpr std::string_view kRunMarkerName = "parse-run.active";
+// The parse run's undo copy of database/ (RunJournal): complete, being made, set aside for
+// deletion after a commit, and the run's own tables set aside while they are undone.
+inline constexpr std::string_view kRunUndoFolder = "database.undo";
+inline constexpr std::string_view kRunUndoPartialFolder = "database.undo-partial";
+inline constexpr std::string_view kRunUndoDiscardFolder = "database.undo-discard";
+inline constexpr std::string_view kRunUndoneFolder = "database.undone";
 
 // `name` inside `workspace_folder`, which may or may not end with '/'; an empty folder is the
 // current one.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -33,7 +34,11 @@ uint64_t MappingSizeFor(uint64_t file_size) {
   return (file_size + tf::kGrowthStep - 1) / tf::kGrowthStep * tf::kGrowthStep;
 }
 
+std::atomic<uint64_t> growth_failures{0};
+
 }  // namespace
+
+uint64_t TableGrowthFailures() { return growth_failures.load(std::memory_order_relaxed); }
 
 void TableFile::ShowError(const std::string& text) { owner_->ShowError(kEngineCaption, text); }
 
@@ -158,6 +163,7 @@ bool TableFile::CreateFile(const std::string& disk_path, std::span<const std::by
 bool TableFile::Grow() {
   const uint32_t old_size = Header32(kMapped);
   if (old_size >= tf::kSizeLimit) {
+    growth_failures.fetch_add(1, std::memory_order_relaxed);
     ShowError(Message(kExpandPrefix, "size limit reached"));
     return false;
   }
@@ -165,6 +171,7 @@ bool TableFile::Grow() {
   // A cancelled growth must not leave the file longer than its header says: the next open
   // would refuse it as a bad size and the whole database would have to be reset.
   auto give_up = [&] {
+    growth_failures.fetch_add(1, std::memory_order_relaxed);
     file_.Unmap();
     (void)file_.Resize(old_size);
     file_.Close();

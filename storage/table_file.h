@@ -27,6 +27,11 @@ namespace velmora {
 
 inline constexpr std::string_view kEngineCaption = "ZEQ Engine 2.0";
 
+// How many times, in this process, a table could not grow (a full disk, the size limit, a
+// growth the user cancelled). A writer compares it before and after its work: each table file
+// fails on its own, and a run must stop at the first of them.
+uint64_t TableGrowthFailures();
+
 class TableFile {
  public:
   // Touches no file. `owner` shows the engine's messages and must outlive the object.

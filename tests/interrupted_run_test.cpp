@@ -1,6 +1,6 @@
-// A parse run killed with SIGKILL in the middle of a big log: the next command that uses the
-// database says the run did not finish, keeps the data when the user declines, and with the
-// user's consent removes all parsed data so that parsing again counts every line once.
+// A parse run killed with SIGKILL at random moments: the next command puts the database back as
+// it was before the run, and parsing again gives the very tables one uninterrupted run gives. A
+// mark left by a run that kept no undo copy still asks before anything is parsed on top of it.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
+#include <random>
 #include <thread>
 
 #include "tests/cli_fixture.h"
@@ -22,7 +24,8 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kUnfinished =
     "Velmora: The last parse run did not finish; the database may hold partial data";
-constexpr int kLinesPerFile = 100000;
+constexpr std::string_view kPutBack = "Velmora: The last parse run did not finish. The database";
+constexpr int kLinesPerFile = 40000;
 constexpr int kFiles = 3;
 
 class InterruptedRunTest : public CliTest {
@@ -61,6 +64,25 @@ class InterruptedRunTest : public CliTest {
     return rc == 0 ? pid : -1;
   }
 
+  // Every file of the workspace's database/ with its bytes.
+  static std::map<std::string, std::string> Tables(const std::string& ws) {
+    std::map<std::string, std::string> tables;
+    for (const auto& entry : fs::directory_iterator(ws + "database")) {
+      tables[entry.path().filename().string()] = ReadFile(entry.path().string());
+    }
+    return tables;
+  }
+
+  // A workspace holding the same logs as every other this test makes.
+  std::string WorkspaceWithLogs(const std::string& name) {
+    const std::string ws = NewWorkspace(name);
+    for (int i = 0; i < kFiles; ++i) {
+      fs::copy_file(home_ / ("logs/access" + std::to_string(i) + ".log"),
+                    ws + "logs/access" + std::to_string(i) + ".log");
+    }
+    return ws;
+  }
+
   static long long HourlyHits(const std::string& dump) {
     long long hits = 0;
     for (const std::string& line : Lines(dump)) {
@@ -71,55 +93,82 @@ class InterruptedRunTest : public CliTest {
   }
 };
 
-TEST_F(InterruptedRunTest, KilledRunIsReportedAndResetOnConsent) {
+TEST_F(InterruptedRunTest, KilledRunsAreUndoneAndParsedAgainToTheSameTables) {
+  fs::create_directories(home_.path() / "logs");
+  for (int i = 0; i < kFiles; ++i) {
+    Generate(home_ / ("logs/access" + std::to_string(i) + ".log"), kLinesPerFile, 11 + i);
+  }
+  const std::string reference = WorkspaceWithLogs("reference");
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(Velmora({"-w", reference, "parse"}).status, 0);
+  const auto whole_run = std::chrono::steady_clock::now() - start;
+  const auto expected = Tables(reference);
+
+  std::mt19937 random(20261207);
+  for (int round = 0; round < 6; ++round) {
+    const std::string ws = WorkspaceWithLogs("killed" + std::to_string(round));
+    const auto delay = std::chrono::duration_cast<std::chrono::microseconds>(whole_run) *
+                       static_cast<int>(random() % 1000) / 1000;
+    SCOPED_TRACE("killed after " + std::to_string(delay.count()) + " us");
+    const pid_t pid = StartParse(ws);
+    ASSERT_GT(pid, 0);
+    std::this_thread::sleep_for(delay);
+    kill(pid, SIGKILL);
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+
+    const auto again = Velmora({"-w", ws, "parse"});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.err.find(kUnfinished), std::string::npos) << "nothing to ask: " << again.err;
+    EXPECT_FALSE(fs::exists(ws + "parse-run.active"));
+    EXPECT_FALSE(fs::exists(ws + "database.undo"));
+    EXPECT_TRUE(Tables(ws) == expected) << "the tables differ from one uninterrupted run";
+    EXPECT_EQ(HourlyHits(Velmora({"-w", ws, "dump", "Hourly"}).out), kFiles * kLinesPerFile);
+  }
+}
+
+TEST_F(InterruptedRunTest, AKilledRunIsUndoneBeforeAnyCommandReadsIt) {
   const std::string ws = NewWorkspace();
   for (int i = 0; i < kFiles; ++i) {
     Generate(ws + "logs/access" + std::to_string(i) + ".log", kLinesPerFile, 11 + i);
   }
-  const std::string marker = ws + "parse-run.active";
-
-  // Kill the run in the middle of its second file: the first is complete and recorded, the
-  // second half in the tables and not recorded.
   const pid_t pid = StartParse(ws);
   ASSERT_GT(pid, 0);
   const auto start = std::chrono::steady_clock::now();
   while (ReadFile(ws + "parsing.log").find("Parsing file 2 of") == std::string::npos &&
          std::chrono::steady_clock::now() - start < std::chrono::seconds(120)) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
   int wstatus = 0;
   const bool still_running = waitpid(pid, &wstatus, WNOHANG) == 0;
   kill(pid, SIGKILL);
   waitpid(pid, &wstatus, 0);
   ASSERT_TRUE(still_running) << "the run ended before it could be killed; make the logs bigger";
-  ASSERT_TRUE(fs::exists(marker));
+  ASSERT_TRUE(fs::exists(ws + "database.undo"));
 
-  // Declined (no terminal, no --yes): the data stays, and so does the warning.
   const auto dump = Velmora({"-w", ws, "dump", "Hourly"});
   EXPECT_EQ(dump.status, 0) << dump.err;
-  EXPECT_NE(dump.err.find(kUnfinished), std::string::npos) << dump.err;
-  EXPECT_GT(HourlyHits(dump.out), kLinesPerFile);
-  EXPECT_LT(HourlyHits(dump.out), kFiles * kLinesPerFile);
-  EXPECT_TRUE(fs::exists(marker));
-  // Lists still held by the dead run's caches read as no list.
-  for (const std::string& line : Lines(Velmora({"-w", ws, "dump", "Sessions"}).out)) {
-    for (const char* field : {"\"page_path\":", "\"downloads\":", "\"images\":", "\"errors\":"}) {
-      const size_t at = line.find(field);
-      ASSERT_NE(at, std::string::npos) << line;
-      EXPECT_GE(std::stoll(line.substr(at + std::string(field).size())), -1) << line;
-    }
-  }
+  EXPECT_NE(dump.err.find(kPutBack), std::string::npos) << dump.err;
+  EXPECT_EQ(HourlyHits(dump.out), 0) << "the first file went with the rest of the run";
+  EXPECT_FALSE(fs::exists(ws + "database.undo"));
+  EXPECT_FALSE(fs::exists(ws + "parse-run.active"));
+}
 
-  // Agreed: all parsed data goes and the run parses every file again, each line once.
-  const auto again = Velmora({"--yes", "-w", ws, "parse"});
-  EXPECT_EQ(again.status, 0) << again.err;
-  EXPECT_NE(again.err.find(kUnfinished), std::string::npos) << again.err;
-  EXPECT_NE(again.out.find("new: " + std::to_string(kFiles)), std::string::npos) << again.out;
-  EXPECT_FALSE(fs::exists(marker));
-  const auto after = Velmora({"-w", ws, "dump", "Hourly"});
-  EXPECT_EQ(after.err.find(kUnfinished), std::string::npos) << after.err;
-  EXPECT_EQ(HourlyHits(after.out), kFiles * kLinesPerFile);
+TEST_F(InterruptedRunTest, APartialRunWithoutUndoCopyAsksAndNoParsesNothing) {
+  const std::string ws = NewWorkspace();
+  Generate(ws + "logs/a.log", 2000, 5);
+  std::ofstream(ws + "parse-run.active") << "999999999 not-this-boot\n";
+
+  const auto declined = Velmora({"-w", ws, "parse"});
+  EXPECT_EQ(declined.status, 1);
+  EXPECT_NE(declined.err.find(kUnfinished), std::string::npos) << declined.err;
+  EXPECT_NE(declined.err.find("velmora --yes parse"), std::string::npos) << declined.err;
+  EXPECT_FALSE(fs::exists(ws + "parsing.log")) << "nothing was parsed";
+
+  const auto agreed = Velmora({"--yes", "-w", ws, "parse"});
+  EXPECT_EQ(agreed.status, 0) << agreed.err;
+  EXPECT_FALSE(fs::exists(ws + "parse-run.active"));
+  EXPECT_EQ(HourlyHits(Velmora({"-w", ws, "dump", "Hourly"}).out), 2000);
 }
 
 TEST_F(InterruptedRunTest, CleanRunLeavesNoMark) {

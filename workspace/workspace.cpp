@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "parsing/records/time_zones.h"
+#include "parsing/run/run_marker.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/sys_error.h"
@@ -183,6 +184,12 @@ Status Workspace::OpenWorkspace(const std::string& path) {
   settings_ = std::move(settings).value();
   time_shift_ = TimeOffset(settings_.block.server_time_zone, settings_.block.your_time_zone);
   loaded_ = true;
+  // Before anything reads the tables: a run that died may have left them half written.
+  if (const Result<bool> undone = RecoverInterruptedRun(*database_); !undone.ok()) {
+    prompter_->ShowError(kAppCaption, std::string(kCannotUndoRun) + undone.error().message);
+  } else if (undone.value()) {
+    prompter_->Ask(kAppCaption, kRunUndone, PromptButtons::kOk, PromptIcon::kInformation);
+  }
   LoadForReports();
   return {};
 }

@@ -46,7 +46,10 @@ bool ParseCustom(LogReader& reader, const LogFormat& format, const ParseOptions&
 
   while (ReadLine(reader, *line)) {
     ++lines;
-    if (lines % kProgressEveryLines == 0) sink.SetFileProgress(reader.FileProgress());
+    if (lines % kProgressEveryLines == 0) {
+      sink.SetFileProgress(reader.FileProgress());
+      if (!sink.KeepGoing()) return false;
+    }
     record->Reset();
     // The record is done with (handed on or analysed) before the next line is read.
     if (MatchLine(line->view(), *record, compiled, MatchedTexts::kBorrowed)) {

@@ -31,6 +31,9 @@ class ParseSink {
     (void)lines;
     (void)errors;
   }
+  // Asked every few hundred lines: false stops the file where it is (the user cancelled, or the
+  // tables cannot be written), and the parser returns as for a file not read to its end.
+  virtual bool KeepGoing() { return true; }
   // One completed record: the hourly counters take every record, the request processor only
   // those with `analysed` set. The record is reused for the next line once this returns.
   virtual void ProcessRecord(LogRecord& record, bool analysed) {

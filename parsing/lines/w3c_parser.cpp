@@ -124,7 +124,10 @@ bool ParseW3C(LogReader& reader, const ParseOptions& options, ParseSink& sink) {
 
   while (ReadLine(reader, *line)) {
     ++lines;
-    if (lines % kProgressEveryLines == 0) sink.SetFileProgress(reader.FileProgress());
+    if (lines % kProgressEveryLines == 0) {
+      sink.SetFileProgress(reader.FileProgress());
+      if (!sink.KeepGoing()) return false;
+    }
     const std::string_view text = Trim(line->view());
     if (text.empty()) {
       if (++empty_lines > kW3cMaxEmptyLines) break;

@@ -1,10 +1,41 @@
 #include "parsing/run/parse_command.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "parsing/run/run_marker.h"
+#include "platform/durable_files.h"
 
 namespace velmora {
+
+Status WorkspaceParseDatabase::BeginWrites() {
+  growth_failures_at_begin_ = TableGrowthFailures();
+  bytes_at_begin_ = journal_.DatabaseBytes();
+  return journal_.Begin();
+}
+
+std::string WorkspaceParseDatabase::WriteFailureText(double share_read) {
+  const std::string& folder = database_.workspace_folder();
+  const uint64_t free = FreeBytesOn(folder);
+  // A table grows a step at a time; less than a few steps free means the disk is what stopped it.
+  if (free >= 16 * uint64_t{1 << 16}) {
+    return "a table of the database could not grow (the message above says why)";
+  }
+  const uint64_t now = journal_.DatabaseBytes();
+  const uint64_t grown = now > bytes_at_begin_ ? now - bytes_at_begin_ : 0;
+  const double share = std::clamp(share_read, 0.01, 1.0);
+  const auto whole_run = static_cast<uint64_t>(static_cast<double>(grown) / share);
+  const uint64_t more = std::max<uint64_t>(whole_run - grown + (1 << 20), 1 << 20);
+  return "the disk of " + folder + " is full (" + FormatMegabytes(free) +
+         " free): this run needs about " + FormatMegabytes(more) +
+         " more. Free that much and parse again";
+}
+
+Status WorkspaceParseDatabase::UndoWrites() {
+  // The copy goes back in place of the files: nothing may map them any more.
+  database_.CloseNow();
+  return journal_.Rollback();
+}
 
 ParseCommandResult RunParseCommand(const ParseSettings& settings, ParseDatabase& database,
                                    RequestSink& requests, Prompter& prompter, ProgressView& view,

@@ -10,14 +10,18 @@
 #include "parsing/run/request_sink.h"
 #include "platform/progress_dialog.h"
 #include "platform/prompter.h"
+#include "storage/run_journal.h"
+#include "storage/table_file.h"
 #include "storage/workspace_database.h"
 
 namespace velmora {
 
-// ParseDatabase over the workspace database.
+// ParseDatabase over the workspace database, with the run journal that makes a run all or
+// nothing.
 class WorkspaceParseDatabase final : public ParseDatabase {
  public:
-  explicit WorkspaceParseDatabase(WorkspaceDatabase& database) : database_(database) {}
+  explicit WorkspaceParseDatabase(WorkspaceDatabase& database)
+      : database_(database), journal_(database.workspace_folder()) {}
 
   bool Open() override { return database_.Open(); }
   void Release() override { database_.Release(); }
@@ -27,9 +31,17 @@ class WorkspaceParseDatabase final : public ParseDatabase {
   bool AddParsedLog(std::string_view file_name) override {
     return database_.AddParsedLog(file_name);
   }
+  Status BeginWrites() override;
+  bool WriteFailed() override { return TableGrowthFailures() != growth_failures_at_begin_; }
+  std::string WriteFailureText(double share_read) override;
+  Status CommitWrites() override { return journal_.Commit(); }
+  Status UndoWrites() override;
 
  private:
   WorkspaceDatabase& database_;
+  RunJournal journal_;
+  uint64_t growth_failures_at_begin_ = 0;
+  uint64_t bytes_at_begin_ = 0;
 };
 
 struct ParseCommandResult {

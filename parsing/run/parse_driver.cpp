@@ -90,6 +90,7 @@ class ParseDriver::FileSink final : public ParseSink {
     driver_.summary_.total_lines += lines;
     driver_.summary_.total_errors += errors;
   }
+  bool KeepGoing() override { return dialog_.KeepGoing() && !driver_.database_.WriteFailed(); }
   void ProcessRecord(LogRecord& record, bool analysed) override {
     driver_.requests_.CountHourly(record);
     if (analysed) driver_.requests_.ProcessRecord(record);
@@ -143,27 +144,13 @@ int ParseDriver::Run(ProgressDialog& dialog) {
     if (!database_.Open()) {
       log_.Write("Failed\r\n");
       summary_.database_failed = true;
+    } else if (Status kept = database_.BeginWrites(); !kept.ok()) {
+      log_.Write("Failed\r\nERROR: " + kept.error().message + "\r\n");
+      summary_.failure = kept.error().message;
+      database_.Release();
     } else {
       log_.Write("Success\r\n\r\n");
-      requests_.BeginRun();
-      dialog.SetFileCount(count);
-      for (int32_t i = 1; i <= count; ++i) {
-        if (!dialog.KeepGoing()) {
-          dialog.SetStatus("Cancelling...", -1);
-          summary_.cancelled = true;
-          break;
-        }
-        const std::string& path = listing.new_paths[i - 1];
-        const std::string_view name = FileNameOf(path);
-        const std::string text =
-            "Parsing file " + std::to_string(i) + " of " + std::to_string(count);
-        log_.Write(text + ": " + std::string(name) + "\r\n");
-        dialog.SetStatus(text, i - 1);
-        dialog.SetDetail(name, 0);
-        if (ParseFile(path, dialog)) ++summary_.parsed_files;
-      }
-      requests_.EndRun();
-      database_.Release();
+      ParseNewFiles(listing.new_paths, dialog);
     }
   }
 
@@ -177,6 +164,70 @@ int ParseDriver::Run(ProgressDialog& dialog) {
   log_.Close();
   if (!summary_.cancelled) dialog.PostOk();
   return 0;
+}
+
+void ParseDriver::ParseNewFiles(const std::vector<std::string>& paths, ProgressDialog& dialog) {
+  const int32_t count = static_cast<int32_t>(paths.size());
+  std::vector<uint64_t> sizes;
+  uint64_t total_bytes = 0;
+  for (const std::string& path : paths) {
+    std::error_code ec;
+    const uintmax_t size = fs::file_size(path, ec);
+    sizes.push_back(ec ? 0 : size);
+    total_bytes += sizes.back();
+  }
+  uint64_t bytes_read = 0;  // of the files begun, the one a failure stopped counted half
+
+  requests_.BeginRun();
+  dialog.SetFileCount(count);
+  for (int32_t i = 1; i <= count; ++i) {
+    const std::string& path = paths[i - 1];
+    const std::string_view name = FileNameOf(path);
+    const std::string text = "Parsing file " + std::to_string(i) + " of " + std::to_string(count);
+    log_.Write(text + ": " + std::string(name) + "\r\n");
+    dialog.SetStatus(text, i - 1);
+    dialog.SetDetail(name, 0);
+    if (ParseFile(path, dialog)) ++summary_.parsed_files;
+    bytes_read += sizes[i - 1];
+    if (database_.WriteFailed()) {
+      bytes_read -= sizes[i - 1] / 2;
+      summary_.write_failed = true;
+      break;
+    }
+    if (!dialog.KeepGoing()) {
+      dialog.SetStatus("Cancelling...", -1);
+      summary_.cancelled = true;
+      break;
+    }
+  }
+  requests_.EndRun();  // the visit lists go to their tables: writes that may fail too
+  if (database_.WriteFailed()) summary_.write_failed = true;
+  database_.Release();
+
+  if (summary_.write_failed) {
+    summary_.failure = database_.WriteFailureText(
+        total_bytes == 0 ? 1.0
+                         : static_cast<double>(bytes_read) / static_cast<double>(total_bytes));
+  }
+  if (summary_.cancelled || summary_.write_failed) {
+    if (summary_.write_failed) log_.Write("ERROR: " + summary_.failure + "\r\n");
+    if (Status undone = database_.UndoWrites(); !undone.ok()) {
+      summary_.failure = "the run could not be undone now (" + undone.error().message +
+                         "); it is undone when the workspace is next opened";
+      log_.Write("ERROR: " + summary_.failure + "\r\n\r\n");
+      return;
+    }
+    summary_.undone = true;
+    summary_.parsed_files = 0;
+    log_.Write(summary_.cancelled ? "Run cancelled" : "The run stopped");
+    log_.Write(": it was undone, and the next run reads its files again.\r\n\r\n");
+    return;
+  }
+  if (Status kept = database_.CommitWrites(); !kept.ok()) {
+    summary_.failure = kept.error().message;
+    log_.Write("ERROR: the run's data could not be made safe: " + summary_.failure +
+               "\r\nThe run is undone when the workspace is next opened.\r\n\r\n");
+  }
 }
 
 bool ParseDriver::ParseFile(const std::string& path, ProgressDialog& dialog) {

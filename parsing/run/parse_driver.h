@@ -4,8 +4,12 @@
 // file read to its end in ParsedLogs, and writes the account of the run to parsing.log.
 //
 // Run is the worker procedure of the "Parsing files" progress; it talks to its ProgressDialog only
-// through SetStatus, SetDetail, SetFileCount, ResetFileBar, KeepGoing and PostOk. Cancel is seen
-// between files: the file in progress is finished and recorded, and a cancelled run posts no OK.
+// through SetStatus, SetDetail, SetFileCount, ResetFileBar, KeepGoing and PostOk.
+//
+// A run is all or nothing: the database keeps what undoes it from before its first write
+// (ParseDatabase::BeginWrites), and a run that is cancelled (seen every few hundred lines) or
+// whose tables cannot be written (a full disk) stops and is undone, so that the next run reads
+// the same files again into the same tables. A cancelled run posts no OK.
 //
 // A file counts as parsed only when it could be opened, its parser read it to its end and its name
 // was added to ParsedLogs; nothing else (size, time) is compared, so a recorded file is never read
@@ -66,6 +70,9 @@ struct ParseRunSummary {
   int64_t run_time_ms = 0;
   bool database_failed = false;  // new files were there but the database did not open
   bool cancelled = false;
+  bool write_failed = false;  // a table could not be written (a full disk); the run stopped
+  bool undone = false;        // the run's writes were undone: the database is as before it
+  std::string failure;        // why the run could not write or keep its writes; empty when it did
   std::string parse_log_path;
   std::string stored_format;  // the stored format after the run
 };
@@ -95,6 +102,9 @@ class ParseDriver {
  private:
   class FileSink;
 
+  // Every new file of the listing, with the database open and its writes begun; ends the run by
+  // keeping or undoing them.
+  void ParseNewFiles(const std::vector<std::string>& paths, ProgressDialog& dialog);
   // The parse of a file whose name is not recorded; true when read to its end.
   bool ParseNewFile(const std::string& path, ProgressDialog& dialog);
   // Autodetect: finds the format and stores it; nullopt when the file is to be skipped.

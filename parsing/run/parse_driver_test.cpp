@@ -40,8 +40,31 @@ class FakeDatabase : public ParseDatabase {
     parsed.emplace(name);
     return true;
   }
+  Status BeginWrites() override {
+    ++begins;
+    if (begin_fails) return Error{28, "no room for the undo copy"};
+    return {};
+  }
+  bool WriteFailed() override { return write_failed; }
+  std::string WriteFailureText(double share_read) override {
+    return "disk full at " + std::to_string(static_cast<int>(share_read * 100)) + "%";
+  }
+  Status CommitWrites() override {
+    ++commits;
+    return {};
+  }
+  Status UndoWrites() override {
+    ++undos;
+    added.clear();
+    return {};
+  }
 
   bool openable = true;
+  bool begin_fails = false;
+  bool write_failed = false;
+  int begins = 0;
+  int commits = 0;
+  int undos = 0;
   int opens = 0;
   int releases = 0;
   std::set<std::string> parsed;
@@ -96,7 +119,10 @@ class ParseDriverTest : public ::testing::Test {
     if (on_parse_) on_parse_(files_parsed_);
     sink.StartFileProgress();
     LogRecord record;
-    for (int64_t i = 0; i < lines; ++i) sink.ProcessRecord(record, i % 2 == 0);
+    for (int64_t i = 0; i < lines; ++i) {
+      if (!sink.KeepGoing()) return false;
+      sink.ProcessRecord(record, i % 2 == 0);
+    }
     sink.WriteLog("Log file format: " + std::string(format) +
                   "\r\nLines Processed: " + std::to_string(lines) + "\r\n\r\n");
     if (parse_result_ == false) return false;
@@ -200,7 +226,7 @@ TEST_F(ParseDriverTest, RunOverSeveralFilesWritesTheWholeAccount) {
   EXPECT_EQ(result.summary.run_time_ms, 3000);
 }
 
-TEST_F(ParseDriverTest, CancelFinishesTheFileInProgressAndPostsNoOk) {
+TEST_F(ParseDriverTest, CancelStopsTheFileInProgressUndoesTheRunAndPostsNoOk) {
   AddLog("1.log", "1\n");
   AddLog("2.log", "2\n");
   AddLog("3.log", "3\n");
@@ -227,17 +253,56 @@ TEST_F(ParseDriverTest, CancelFinishesTheFileInProgressAndPostsNoOk) {
   EXPECT_FALSE(dialog.ok_posted());
   EXPECT_EQ(dialog.state().status, "Cancelling...");
   EXPECT_EQ(view.statuses.back(), "Cancelling...");
-  EXPECT_THAT(db_.added, ElementsAre("1.log", "2.log")) << "the file in progress is recorded";
+  EXPECT_EQ(requests_.processed, 1) << "the second file stops at its first record";
+  EXPECT_EQ(db_.undos, 1);
+  EXPECT_EQ(db_.commits, 0);
   EXPECT_TRUE(driver.summary().cancelled);
+  EXPECT_TRUE(driver.summary().undone);
+  EXPECT_EQ(driver.summary().parsed_files, 0);
   const std::string log = ParseLogText();
   EXPECT_THAT(log, HasSubstr("Parsing file 2 of 4: 2.log\r\n"));
   EXPECT_THAT(log, Not(HasSubstr("Parsing file 3 of 4")));
-  // 2,400 ms over all four new files, not over the two parsed.
-  EXPECT_THAT(log, HasSubstr("Total lines processed: 3\r\nTotal errors: 2\r\n"
-                             "Average file processing time: 600 milliseconds\r\n"
-                             "Average lines per second: 1\r\n"));
+  EXPECT_THAT(log, HasSubstr("Run cancelled: it was undone, and the next run reads its files "
+                             "again.\r\n"));
   EXPECT_THAT(requests_.calls, ElementsAre("begin", "end"));
   EXPECT_EQ(db_.releases, 1);
+}
+
+TEST_F(ParseDriverTest, ARunKeepsItsWritesOnlyWhenItWroteEverything) {
+  struct Case {
+    const char* name;
+    bool begin_fails;
+    int write_fails_at;  // the file during which the tables stop taking writes; 0 never
+    int begins, commits, undos, parsed;
+    const char* log_text;
+    const char* failure;
+  } cases[] = {
+      {"clean", false, 0, 1, 1, 0, 3, "Parsing file 3 of 3", ""},
+      {"disk full in the second file", false, 2, 1, 0, 1, 0,
+       "ERROR: disk full at 50%\r\nThe run stopped: it was undone", "disk full at 50%"},
+      {"no room for the undo copy", true, 0, 1, 0, 0, 0,
+       "Opening database... Failed\r\nERROR: no room for the undo copy\r\n",
+       "no room for the undo copy"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(dir_.path() / "logs");
+    fs::create_directories(dir_.path() / "logs");
+    for (const char* name : {"a.log", "b.log", "c.log"}) AddLog(name, "2\n");
+    db_ = FakeDatabase();
+    db_.begin_fails = c.begin_fails;
+    files_parsed_ = 0;
+    on_parse_ = [&](int n) { db_.write_failed = n == c.write_fails_at; };
+    const ParseCommandResult result = RunParse();
+    EXPECT_EQ(db_.begins, c.begins);
+    EXPECT_EQ(db_.commits, c.commits);
+    EXPECT_EQ(db_.undos, c.undos);
+    EXPECT_EQ(result.summary.parsed_files, c.parsed);
+    EXPECT_EQ(result.summary.failure, c.failure);
+    EXPECT_EQ(result.summary.write_failed, c.write_fails_at != 0);
+    EXPECT_THAT(ParseLogText(), HasSubstr(c.log_text));
+    EXPECT_EQ(db_.releases, 1);
+  }
 }
 
 TEST_F(ParseDriverTest, DatabaseThatWillNotOpenStillGetsASummary) {

@@ -31,6 +31,7 @@ class PipelinedSink final : public ParseSink {
   void StartFileProgress() override { inner_.StartFileProgress(); }
   void SetFileProgress(int64_t position) override { inner_.SetFileProgress(position); }
   void AddRunTotals(int64_t lines, int64_t errors) override { inner_.AddRunTotals(lines, errors); }
+  bool KeepGoing() override { return inner_.KeepGoing(); }
   void ProcessRecord(LogRecord& record, bool analysed) override;
 
   // Hands over the records still queued and waits until the wrapped sink has processed every

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "core/workspace_layout.h"
+#include "storage/run_journal.h"
 
 namespace velmora {
 namespace {
@@ -47,7 +48,9 @@ ParseRunMarker::ParseRunMarker(std::string_view workspace_folder)
   // ours to remove.
   const int fd = open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) return;
-  const std::string text = std::to_string(getpid()) + " " + BootId() + "\n";
+  // "journaled": this run keeps an undo copy of the database (RunJournal), so its death leaves
+  // nothing to ask about. A marker without the word comes from a run that kept none.
+  const std::string text = std::to_string(getpid()) + " " + BootId() + " journaled\n";
   const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
   // The marker must be on disk before the tables change, or a power loss could lose it while
   // keeping their pages.
@@ -64,16 +67,38 @@ void ParseRunMarker::Finish() {
   std::filesystem::remove(path_, ec);
 }
 
-bool HasUnfinishedRun(std::string_view workspace_folder) {
+RunMarkerState ReadRunMarker(std::string_view workspace_folder) {
   const std::string path = RunMarkerPath(workspace_folder);
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) return false;
+  if (!std::filesystem::exists(path, ec)) return RunMarkerState::kNone;
   std::ifstream in(path);
   long pid = 0;
   std::string boot;
+  std::string journaled;
   in >> pid >> boot;
-  // Anything unreadable counts as a dead run: the safe side is to ask.
-  return !(in && boot == BootId() && ProcessAlive(pid));
+  const bool readable = static_cast<bool>(in);
+  in >> journaled;
+  if (readable && boot == BootId() && ProcessAlive(pid)) return RunMarkerState::kLive;
+  // Anything unreadable counts as a dead run without a journal: the safe side is to ask.
+  return readable && journaled == "journaled" ? RunMarkerState::kDeadJournaled
+                                              : RunMarkerState::kDeadUnjournaled;
+}
+
+bool HasUnfinishedRun(std::string_view workspace_folder) {
+  return ReadRunMarker(workspace_folder) == RunMarkerState::kDeadUnjournaled;
+}
+
+Result<bool> RecoverInterruptedRun(WorkspaceDatabase& database) {
+  const std::string& folder = database.workspace_folder();
+  const RunMarkerState marker = ReadRunMarker(folder);
+  if (marker == RunMarkerState::kLive) return false;  // its undo copy is in use
+  RunJournal journal(folder);
+  if (marker != RunMarkerState::kDeadJournaled && !journal.HasUndoCopy()) return false;
+  // The undo copy replaces the files: nothing may map them meanwhile.
+  database.CloseNow();
+  Result<bool> undone = journal.Recover();
+  if (undone.ok() && marker == RunMarkerState::kDeadJournaled) ClearUnfinishedRun(folder);
+  return undone;
 }
 
 void ClearUnfinishedRun(std::string_view workspace_folder) {

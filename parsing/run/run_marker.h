@@ -1,18 +1,21 @@
 // The mark of a parse run under way: a file "parse-run.active" in the workspace folder, created
-// before the run opens the database for writing and removed when the run ends (cleanly or by
-// cancel). A mark left behind means the process died mid-run (kill -9, power loss) and the
-// tables may hold part of a file whose name never reached ParsedLogs, so parsing it again would
-// count its lines twice. The next command that uses the database says so and offers the reset.
+// before the run opens the database for writing and removed when the run ends. It holds the
+// writer's process id and boot id, so a run still going on in another process is not mistaken
+// for a dead one.
 //
-// The file holds the writer's process id and boot id, so a run still going on in another process
-// is not mistaken for a dead one. A mark found at the start of a run stays until the data is reset:
-// declining the reset must not make the warning disappear after the next clean run.
+// A run keeps an undo copy of the database (RunJournal) and says so in its mark; when it dies
+// (kill -9, power loss), RecoverInterruptedRun puts the copy back before the database is used
+// again. A mark without that word comes from a run that kept no copy: the tables may hold part of
+// a file whose name never reached ParsedLogs, so parsing it again would count its lines twice.
+// The next command that uses the database says so and offers the reset; such a mark stays until
+// the data is reset, so that declining the reset never makes the warning disappear.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "core/result.h"
 #include "platform/prompter.h"
 #include "storage/workspace_database.h"
 
@@ -20,6 +23,12 @@ namespace velmora {
 
 inline constexpr std::string_view kUnfinishedRunMessage =
     "The last parse run did not finish; the database may hold partial data";
+inline constexpr std::string_view kRunUndone =
+    "The last parse run did not finish. The database was put back as it was before that run; "
+    "the next parse run reads its files again.";
+inline constexpr std::string_view kCannotUndoRun =
+    "The last parse run did not finish, and the database could not be put back as it was "
+    "before it: ";
 inline constexpr std::string_view kUnfinishedRunQuestion =
     "Remove all parsed data and parse the logs again?";
 
@@ -44,9 +53,22 @@ class ParseRunMarker {
   bool created_ = false;
 };
 
-// Whether a run in `workspace_folder` started and never finished: a marker whose writer is not
-// a live process of this boot.
+enum class RunMarkerState : uint8_t {
+  kNone,
+  kLive,             // a run of a live process of this boot is under way
+  kDeadJournaled,    // a run died that kept an undo copy: RecoverInterruptedRun puts it back
+  kDeadUnjournaled,  // a run died that kept none: its partial data may be in the tables
+};
+RunMarkerState ReadRunMarker(std::string_view workspace_folder);
+
+// Whether a run in `workspace_folder` started, never finished and left partial data that
+// nothing can undo: a marker without a journal whose writer is not a live process of this boot.
 bool HasUnfinishedRun(std::string_view workspace_folder);
+
+// Puts the database back as it was before a run that died (killed, crashed, power lost) or
+// whose end was cut short, unless a run is under way in another process. Closes the database's
+// files first. True when a run's writes were undone: the user is to be told.
+Result<bool> RecoverInterruptedRun(WorkspaceDatabase& database);
 // Removes the marker (after the data it warns about is gone).
 void ClearUnfinishedRun(std::string_view workspace_folder);
 

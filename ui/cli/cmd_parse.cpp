@@ -27,14 +27,18 @@ int RunParse(CliContext& context) {
   std::printf("Lines processed: %lld, errors: %lld, time: %lld ms\n",
               static_cast<long long>(s.total_lines), static_cast<long long>(s.total_errors),
               static_cast<long long>(s.run_time_ms));
-  if (s.parsed_files < s.new_files && !s.cancelled && !s.database_failed) {
+  if (s.parsed_files < s.new_files && !s.cancelled && !s.database_failed && !s.undone &&
+      s.failure.empty()) {
     std::printf(
         "%d new file(s) were skipped; parsing.log says why. They are tried again next run.\n",
         s.new_files - s.parsed_files);
   }
   std::printf("The account of the run: %s\n", s.parse_log_path.c_str());
   if (s.database_failed) return Fail("the workspace database could not be opened; nothing parsed");
-  if (s.cancelled) return Fail("parse run cancelled; the files parsed so far are kept");
+  constexpr std::string_view kUndone =
+      ": the run was undone, and the next run reads its files again";
+  if (!s.failure.empty()) return Fail(s.failure + (s.undone ? std::string(kUndone) : ""));
+  if (s.cancelled) return Fail("parse run cancelled" + (s.undone ? std::string(kUndone) : ""));
   return kExitOk;
 }
 
