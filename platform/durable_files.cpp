@@ -70,26 +70,20 @@ Status CopyOneFile(const std::string& from, const std::string& to) {
     if (n <= 0) return Failed("cannot write", to, n < 0 ? errno : EIO);
     left -= n;
   }
-  if (::fsync(out.get()) != 0) return Failed("cannot write", to, errno);
   if (!out.Close()) return Failed("cannot write", to, errno);
   return {};
 }
 
-std::string ParentOf(const std::string& path) {
-  fs::path parent = fs::path(path).parent_path();
-  return parent.empty() ? std::string(".") : parent.string();
-}
-
 }  // namespace
 
-Status SyncPath(const std::string& path) {
+Status SyncFileSystemOf(const std::string& path) {
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) return Failed("cannot open", path, errno);
-  if (::fsync(fd.get()) != 0) return Failed("cannot write", path, errno);
+  if (::syncfs(fd.get()) != 0) return Failed("cannot write", path, errno);
   return {};
 }
 
-Status CopyFolderFilesSynced(const std::string& from, const std::string& to) {
+Status CopyFolderFiles(const std::string& from, const std::string& to) {
   if (::mkdir(to.c_str(), 0755) != 0) return Failed("cannot create", to, errno);
   std::error_code ec;
   for (fs::directory_iterator it(from, ec), end; it != end; it.increment(ec)) {
@@ -103,12 +97,12 @@ Status CopyFolderFilesSynced(const std::string& from, const std::string& to) {
     }
   }
   if (ec) return Failed("cannot read", from, ec.value());
-  return SyncPath(to);
+  return {};
 }
 
-Status RenameSynced(const std::string& from, const std::string& to) {
+Status Rename(const std::string& from, const std::string& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) return Failed("cannot rename", from, errno);
-  return SyncPath(ParentOf(to));
+  return {};
 }
 
 Status RemoveTree(const std::string& path) {

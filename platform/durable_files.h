@@ -1,6 +1,5 @@
-// Files and folders written so that a crash or power loss leaves either the old or the new state:
-// copies that are on the disk before they are used, and renames whose result is on the disk
-// before the caller goes on. The parse run's undo copy of the database is made of these.
+// Whole-folder file operations for the parse run's undo copy of the database: copies, renames,
+// removal, and the flush that puts all of it on the disk at the moments the copy relies on.
 #pragma once
 
 #include <cstdint>
@@ -10,16 +9,17 @@
 
 namespace velmora {
 
-// Flushes `path` (a file or a folder) to the disk: a file's data, a folder's entries.
-Status SyncPath(const std::string& path);
+// Flushes everything written to the file system that holds `path`: one call where a flush of
+// each file would make the journal commit once per file.
+Status SyncFileSystemOf(const std::string& path);
 
-// Copies every regular file directly in `from` into the folder `to` (created, must not exist)
-// and flushes the copies and `to`. Fails with the system's reason and the file it failed on.
-Status CopyFolderFilesSynced(const std::string& from, const std::string& to);
+// Copies every regular file directly in `from` into the folder `to` (created, must not exist).
+// Fails with the system's reason and the file it failed on. Nothing is flushed: the caller
+// flushes the file system once when the copy must be on the disk.
+Status CopyFolderFiles(const std::string& from, const std::string& to);
 
-// Renames `from` to `to` (which must not exist, or be an empty folder) and flushes the folder
-// that holds them.
-Status RenameSynced(const std::string& from, const std::string& to);
+// Renames `from` to `to` (which must not exist, or be an empty folder).
+Status Rename(const std::string& from, const std::string& to);
 
 // Removes `path` and everything below it; a missing path is no failure.
 Status RemoveTree(const std::string& path);

@@ -32,8 +32,12 @@ uint64_t RunJournal::DatabaseBytes() const { return FolderFilesSize(Path(kDataba
 Status RunJournal::Begin() {
   const std::string partial = Path(kRunUndoPartialFolder);
   (void)RemoveTree(partial);
-  Status copied = CopyFolderFilesSynced(Path(kDatabaseFolder), partial);
-  if (copied.ok()) copied = RenameSynced(partial, Path(kRunUndoFolder));
+  // The copy must be on the disk, under its final name, before any table page that the run
+  // changes can be written back.
+  Status copied = CopyFolderFiles(Path(kDatabaseFolder), partial);
+  if (copied.ok()) copied = SyncFileSystemOf(partial);
+  if (copied.ok()) copied = Rename(partial, Path(kRunUndoFolder));
+  if (copied.ok()) copied = SyncFileSystemOf(folder_.empty() ? "." : folder_);
   if (copied.ok()) return {};
   (void)RemoveTree(partial);
   Error error = copied.error();
@@ -49,19 +53,13 @@ Status RunJournal::Begin() {
 }
 
 Status RunJournal::Commit() {
-  const std::string database = Path(kDatabaseFolder);
-  std::error_code ec;
-  for (fs::directory_iterator it(database, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code kind_ec;
-    if (!it->is_regular_file(kind_ec)) continue;
-    if (Status synced = SyncPath(it->path().string()); !synced.ok()) return synced;
-  }
-  if (Status synced = SyncPath(database); !synced.ok()) return synced;
+  // The tables (written through their mappings) must be on the disk before the copy that could
+  // undo them goes.
+  if (Status synced = SyncFileSystemOf(Path(kDatabaseFolder)); !synced.ok()) return synced;
   const std::string discard = Path(kRunUndoDiscardFolder);
-  if (Status moved = RenameSynced(Path(kRunUndoFolder), discard); !moved.ok()) return moved;
+  if (Status moved = Rename(Path(kRunUndoFolder), discard); !moved.ok()) return moved;
   return RemoveTree(discard);
 }
-
 Status RunJournal::Rollback() {
   Result<bool> undone = Recover();
   if (!undone.ok()) return undone.error();
@@ -78,9 +76,11 @@ Result<bool> RunJournal::Recover() {
   if (Exists(undo)) {
     if (Exists(database)) {
       if (Status s = RemoveTree(undone); !s.ok()) return s.error();
-      if (Status s = RenameSynced(database, undone); !s.ok()) return s.error();
+      if (Status s = Rename(database, undone); !s.ok()) return s.error();
     }
-    if (Status s = RenameSynced(undo, database); !s.ok()) return s.error();
+    if (Status s = Rename(undo, database); !s.ok()) return s.error();
+    // The copy is back in place before the tables set aside go.
+    if (Status s = SyncFileSystemOf(database); !s.ok()) return s.error();
     restored = true;
   }
   // Set aside by a put-back that got this far; the copy is in place already.

@@ -189,7 +189,7 @@ void ParseDriver::ParseNewFiles(const std::vector<std::string>& paths, ProgressD
     dialog.SetDetail(name, 0);
     if (ParseFile(path, dialog)) ++summary_.parsed_files;
     bytes_read += sizes[i - 1];
-    if (database_.WriteFailed()) {
+    if (summary_.write_failed || database_.WriteFailed()) {
       bytes_read -= sizes[i - 1] / 2;
       summary_.write_failed = true;
       break;
@@ -294,7 +294,13 @@ bool ParseDriver::ParseNewFile(const std::string& path, ProgressDialog& dialog) 
   }
   if (pipelined) pipelined->Finish();
   if (!read_to_end || !openable) return false;
-  return database_.AddParsedLog(FileNameOf(path));
+  // A file whose lines are in the tables but whose name is not recorded would be read again by
+  // the next run: the run must be undone instead.
+  if (!database_.AddParsedLog(FileNameOf(path))) {
+    summary_.write_failed = true;
+    return false;
+  }
+  return true;
 }
 
 }  // namespace velmora
