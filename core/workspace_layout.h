@@ -18,6 +18,8 @@ inline constexpr std::string_view kReportsFolder = "reports";
 inline constexpr std::string_view kExportFolder = "export";
 inline constexpr std::string_view kParseLogName = "parsing.log";
 inline constexpr std::string_view kRunMarkerName = "parse-run.active";
+// In database/: how far each parsed log was read (LogPositions).
+inline constexpr std::string_view kLogPositionsName = "LogPositions";
 // The parse run's undo copy of database/ (RunJournal): complete, being made, set aside for
 // deletion after a commit, and the run's own tables set aside while they are undone.
 inline constexpr std::string_view kRunUndoFolder = "database.undo";

@@ -4,6 +4,7 @@
 // detected format, and read the outcome (counters, cancel, parsing.log path) from the summary.
 #pragma once
 
+#include "core/workspace_layout.h"
 #include "parsing/run/parse_database.h"
 #include "parsing/run/parse_driver.h"
 #include "parsing/run/parse_settings.h"
@@ -31,6 +32,10 @@ class WorkspaceParseDatabase final : public ParseDatabase {
   bool AddParsedLog(std::string_view file_name) override {
     return database_.AddParsedLog(file_name);
   }
+  LogPositions LoadLogPositions() override { return LogPositions::Load(PositionsPath()); }
+  Status SaveLogPositions(const LogPositions& positions) override {
+    return positions.Save(PositionsPath());
+  }
   Status BeginWrites() override;
   bool WriteFailed() override { return TableGrowthFailures() != growth_failures_at_begin_; }
   std::string WriteFailureText(double share_read) override;
@@ -38,6 +43,8 @@ class WorkspaceParseDatabase final : public ParseDatabase {
   Status UndoWrites() override;
 
  private:
+  std::string PositionsPath() const { return database_.TablePath(kLogPositionsName); }
+
   WorkspaceDatabase& database_;
   RunJournal journal_;
   uint64_t growth_failures_at_begin_ = 0;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/result.h"
+#include "parsing/run/log_positions.h"
 
 namespace velmora {
 
@@ -21,6 +22,14 @@ class ParseDatabase {
   virtual bool IsLogParsed(std::string_view file_name) = 0;
   // Adds `file_name` to ParsedLogs; false when the list could not take it.
   virtual bool AddParsedLog(std::string_view file_name) = 0;
+
+  // How far each parsed log was read, kept with the tables so that an undone run takes its
+  // positions back too. A database without them has none.
+  virtual LogPositions LoadLogPositions() { return {}; }
+  virtual Status SaveLogPositions(const LogPositions& positions) {
+    (void)positions;
+    return {};
+  }
 
   // The run is about to write: what undoes it is kept from here on. A failure stops the run
   // before anything is written.

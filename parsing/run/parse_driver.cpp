@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <optional>
 #include <system_error>
@@ -13,6 +14,7 @@
 #include "parsing/lines/custom_parser.h"
 #include "parsing/lines/w3c_parser.h"
 #include "parsing/readers/parallel_bzip2_log_reader.h"
+#include "parsing/readers/window_log_reader.h"
 #include "parsing/run/pipelined_sink.h"
 #include "platform/sequential_file.h"
 
@@ -36,6 +38,24 @@ std::string_view FileNameOf(std::string_view path) {
 bool PathOrder(const std::string& a, const std::string& b) {
   int order = AsciiCompareIgnoreCase(a, b);
   return order != 0 ? order < 0 : a < b;
+}
+
+// The position after the last line end of the first `size` bytes of `path`; `size` when they
+// end with one (or cannot be read, which the reader then finds out).
+uint64_t EndOfLastLine(const std::string& path, uint64_t size) {
+  std::ifstream in(path, std::ios::binary);
+  char chunk[4096];
+  for (uint64_t end = size; end > 0;) {
+    const uint64_t begin = end > sizeof chunk ? end - sizeof chunk : 0;
+    in.seekg(static_cast<std::streamoff>(begin));
+    in.read(chunk, static_cast<std::streamsize>(end - begin));
+    if (in.gcount() != static_cast<std::streamsize>(end - begin)) return size;
+    for (uint64_t i = end - begin; i > 0; --i) {
+      if (chunk[i - 1] == '\n') return begin + i;
+    }
+    end = begin;
+  }
+  return 0;
 }
 
 int32_t ClampToInt32(int64_t value) {
@@ -130,9 +150,11 @@ int ParseDriver::Run(ProgressDialog& dialog) {
   log_.Write("Starting log: " + FormatParseLogTime(hooks_.utc_now()) + "\r\n");
   log_.Write("Parsing process started for workspace \"" + settings_.workspace_name + "\"\r\n");
 
-  LogListing listing =
-      ListNewLogFiles(JoinPath(settings_.workspace_folder, kLogsFolder),
-                      [this](std::string_view name) { return database_.IsLogParsed(name); });
+  positions_ = database_.LoadLogPositions();
+  const std::string logs_folder = JoinPath(settings_.workspace_folder, kLogsFolder);
+  LogListing listing = ListNewLogFiles(logs_folder, [&](std::string_view name) {
+    return database_.IsLogParsed(name) && !HasMoreToRead(JoinPath(logs_folder, name));
+  });
   const int32_t count = static_cast<int32_t>(listing.new_paths.size());
   summary_.total_files = listing.total_files;
   summary_.new_files = count;
@@ -202,9 +224,16 @@ void ParseDriver::ParseNewFiles(const std::vector<std::string>& paths, ProgressD
   }
   requests_.EndRun();  // the visit lists go to their tables: writes that may fail too
   if (database_.WriteFailed()) summary_.write_failed = true;
+  if (!summary_.write_failed && !summary_.cancelled) {
+    // Stale positions would have the next run read lines again: they fail the run like a table.
+    if (Status saved = database_.SaveLogPositions(positions_); !saved.ok()) {
+      summary_.write_failed = true;
+      summary_.failure = saved.error().message;
+    }
+  }
   database_.Release();
 
-  if (summary_.write_failed) {
+  if (summary_.write_failed && summary_.failure.empty()) {
     summary_.failure = database_.WriteFailureText(
         total_bytes == 0 ? 1.0
                          : static_cast<double>(bytes_read) / static_cast<double>(total_bytes));
@@ -231,8 +260,20 @@ void ParseDriver::ParseNewFiles(const std::vector<std::string>& paths, ProgressD
 }
 
 bool ParseDriver::ParseFile(const std::string& path, ProgressDialog& dialog) {
-  if (database_.IsLogParsed(FileNameOf(path))) return true;
+  if (database_.IsLogParsed(FileNameOf(path)) && !HasMoreToRead(path)) return true;
   return ParseNewFile(path, dialog);
+}
+
+bool ParseDriver::HasMoreToRead(const std::string& path) const {
+  const LogPosition* known = positions_.Find(FileNameOf(path));
+  if (known == nullptr) return false;
+  std::error_code ec;
+  const uintmax_t size = fs::file_size(path, ec);
+  if (ec) return false;
+  // The same size: only a last line that had no line end yet is left to read (of a plain file,
+  // whose content is its bytes).
+  return size != known->size ||
+         (LogReaderKindForPath(path) == LogReaderKind::kPlain && known->consumed < size);
 }
 
 std::optional<LogFormat> ParseDriver::DetectFileFormat(const std::string& path) {
@@ -255,6 +296,36 @@ std::optional<LogFormat> ParseDriver::DetectFileFormat(const std::string& path) 
   summary_.stored_format = found->is_w3c() ? std::string() : found->format_string();
   if (hooks_.save_stored_format) hooks_.save_stored_format(summary_.stored_format);
   return found;
+}
+
+ParseDriver::ReadWindow ParseDriver::WindowOf(const std::string& path, uint64_t size,
+                                              const LogFormat& format) {
+  ReadWindow window;
+  const std::string_view name = FileNameOf(path);
+  const LogPosition* known = positions_.Find(name);
+  if (known != nullptr && database_.IsLogParsed(name)) {
+    const std::optional<FileHead> head = ReadFileHead(path, known->head_length);
+    if (head && head->length == known->head_length && head->crc == known->head_crc) {
+      window.start = known->consumed;
+    } else {
+      const std::string warning = std::string(name) +
+                                  " is not the file parsed under this name before (its first "
+                                  "bytes differ): it is read from its start";
+      log_.Write("WARNING: " + warning + "\r\n");
+      summary_.warnings.push_back(warning);
+      known = nullptr;
+    }
+  }
+  if (LogReaderKindForPath(path) == LogReaderKind::kPlain && !(known && known->size == size)) {
+    // A last line without its line end may be still being written: it waits for a run that
+    // finds the file unchanged.
+    window.end = EndOfLastLine(path, size);
+  }
+  if (window.start > 0 && format.is_w3c()) {
+    std::unique_ptr<LogReader> scan = OpenLogReader(path);
+    window.preamble = FieldsLineBefore(*scan, window.start);
+  }
+  return window;
 }
 
 bool ParseDriver::ParseNewFile(const std::string& path, ProgressDialog& dialog) {
@@ -285,15 +356,31 @@ bool ParseDriver::ParseNewFile(const std::string& path, ProgressDialog& dialog) 
   // Damaged content (a bad gzip header, a broken stream) is recorded; reading it again gives
   // nothing new.
   const bool openable = SequentialFile().Open(path).ok();
+  const std::string name(FileNameOf(path));
+  std::error_code size_ec;
+  const uint64_t size = fs::file_size(path, size_ec);
+  const ReadWindow window = WindowOf(path, size, *format);
+  uint64_t consumed = 0;
   {
     std::unique_ptr<LogReader> reader =
         settings_.accelerated ? OpenAcceleratedLogReader(path) : OpenLogReader(path);
+    WindowLogReader* windowed = nullptr;
+    if (window.start > 0 || window.end != UINT64_MAX) {
+      auto wrapped = std::make_unique<WindowLogReader>(std::move(reader), window.start, window.end,
+                                                       window.preamble);
+      windowed = wrapped.get();
+      reader = StartLogReader(std::move(wrapped), path);
+    }
     read_to_end = format->is_w3c()
                       ? hooks_.parsers.parse_w3c(*reader, settings_.options, sink)
                       : hooks_.parsers.parse_custom(*reader, *format, settings_.options, sink);
+    consumed = windowed != nullptr ? windowed->content_delivered() : reader->delivered();
   }
   if (pipelined) pipelined->Finish();
   if (!read_to_end || !openable) return false;
+  if (const std::optional<FileHead> head = ReadFileHead(path); head && !size_ec) {
+    positions_.Set(name, {consumed, size, head->length, head->crc});
+  }
   // A file whose lines are in the tables but whose name is not recorded would be read again by
   // the next run: the run must be undone instead.
   if (!database_.AddParsedLog(FileNameOf(path))) {

@@ -27,6 +27,7 @@
 #include "parsing/formats/log_format.h"
 #include "parsing/lines/parse_sink.h"
 #include "parsing/readers/log_reader.h"
+#include "parsing/run/log_positions.h"
 #include "parsing/run/parse_database.h"
 #include "parsing/run/parse_log.h"
 #include "parsing/run/parse_settings.h"
@@ -70,9 +71,10 @@ struct ParseRunSummary {
   int64_t run_time_ms = 0;
   bool database_failed = false;  // new files were there but the database did not open
   bool cancelled = false;
-  bool write_failed = false;  // a table could not be written (a full disk); the run stopped
-  bool undone = false;        // the run's writes were undone: the database is as before it
-  std::string failure;        // why the run could not write or keep its writes; empty when it did
+  bool write_failed = false;          // a table could not be written (a full disk); the run stopped
+  bool undone = false;                // the run's writes were undone: the database is as before it
+  std::vector<std::string> warnings;  // files replaced under a parsed file's name
+  std::string failure;  // why the run could not write or keep its writes; empty when it did
   std::string parse_log_path;
   std::string stored_format;  // the stored format after the run
 };
@@ -105,6 +107,15 @@ class ParseDriver {
   // Every new file of the listing, with the database open and its writes begun; ends the run by
   // keeping or undoing them.
   void ParseNewFiles(const std::vector<std::string>& paths, ProgressDialog& dialog);
+  // What of a file to read: from where an earlier run stopped, up to the last complete line.
+  struct ReadWindow {
+    uint64_t start = 0;
+    uint64_t end = UINT64_MAX;
+    std::string preamble;  // the "#Fields:" line a W3C log read from its middle needs
+  };
+  ReadWindow WindowOf(const std::string& path, uint64_t size, const LogFormat& format);
+  // Whether a parsed file has grown, or has a last line that was left for this run.
+  bool HasMoreToRead(const std::string& path) const;
   // The parse of a file whose name is not recorded; true when read to its end.
   bool ParseNewFile(const std::string& path, ProgressDialog& dialog);
   // Autodetect: finds the format and stores it; nullopt when the file is to be skipped.
@@ -116,6 +127,7 @@ class ParseDriver {
   RequestSink& requests_;
   ParseHooks hooks_;
   ParseLogFile log_;
+  LogPositions positions_;
   SteadyClock::time_point started_;
   ParseRunSummary summary_;
 };

@@ -21,6 +21,8 @@ int RunParse(CliContext& context) {
       session, context.workspace_arg, view, [](const Error& error) { ReportFailure(error); });
   if (!result.ok()) return ReportFailure(result.error());
   const ParseRunSummary& s = result.value();
+  for (const std::string& warning : s.warnings)
+    std::fprintf(stderr, "velmora: warning: %s\n", warning.c_str());
 
   std::printf("Files in logs/: %d, new: %d, parsed: %d\n", s.total_files, s.new_files,
               s.parsed_files);
