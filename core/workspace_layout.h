@@ -1,7 +1,8 @@
 // The names of a workspace's folders and files, in one place. A workspace folder holds the
 // settings file "<name>.stw", logs/ (the stored log files), database/ (the table files),
 // reports/ (cached report results, deleted whenever new data arrives), export/ (exported pages),
-// parsing.log (the account of the last parse run) and, while a run is under way, its marker.
+// parsing.log (the account of the last parse run), while a run is under way its marker, and
+// velmora.lock, the file a reader or writer of the database locks so that one writes at a time.
 // Stored workspaces are found by these names, so they never change.
 #pragma once
 
@@ -17,6 +18,7 @@ inline constexpr std::string_view kReportsFolder = "reports";
 inline constexpr std::string_view kExportFolder = "export";
 inline constexpr std::string_view kParseLogName = "parsing.log";
 inline constexpr std::string_view kRunMarkerName = "parse-run.active";
+inline constexpr std::string_view kLockFileName = "velmora.lock";
 
 // `name` inside `workspace_folder`, which may or may not end with '/'; an empty folder is the
 // current one.
