@@ -186,9 +186,8 @@ TEST_F(OperationsTest, RemovingParsedDataAsksFirst) {
   std::ofstream(WorkspacePath(folder, "reports/visits_hd")) << "cached";
   for (const PromptAnswer answer : {PromptAnswer::kNo, PromptAnswer::kYes}) {
     Session session = NewSession();
-    ASSERT_TRUE(session.Open(folder).ok());
     prompter_.QueueAnswer(answer);
-    const Status removed = RemoveAllParsedData(session);
+    const Status removed = RemoveAllParsedData(session, folder);
     const bool yes = answer == PromptAnswer::kYes;
     EXPECT_EQ(removed.ok(), yes);
     if (!yes) {

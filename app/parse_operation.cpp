@@ -17,7 +17,9 @@ Result<ParseRunSummary> RunParse(Session& session, std::string_view path, Progre
     session.prompter().ShowError(kAppCaption, countries.error().message);
     return Error{countries.error().code, countries.error().message, ErrorKind::kShownToUser};
   }
-  if (Status opened = session.OpenForDatabase(path); !opened.ok()) return opened.error();
+  if (Status opened = session.OpenForDatabase(path, DatabaseAccess::kWrite); !opened.ok()) {
+    return opened.error();
+  }
   Workspace& workspace = session.workspace();
   if (HasUnfinishedRun(workspace.folder())) {
     // The user kept data that may hold part of a run: parsing on top would count it twice.

@@ -17,11 +17,11 @@ namespace velmora {
 // could not be written when a detected format was saved).
 using ReportFailureFn = std::function<void(const Error& error)>;
 
-// Opens the workspace `path` names for the database (an unfinished run is reported first), runs
-// the "Parsing files" progress with `view`, and reloads the report day afterwards. Fails before
-// the run when the IP-to-country table cannot be made (kShownToUser) or the workspace does not
-// open (the kinds of Session::Open). A run that was cancelled or could not open the database
-// still returns its summary, which says so.
+// Opens the workspace `path` names for writing the database (an unfinished run is reported
+// first), runs the "Parsing files" progress with `view`, and reloads the report day afterwards.
+// Fails before the run when the IP-to-country table cannot be made (kShownToUser), the workspace
+// does not open (the kinds of Session::Open) or another process uses it (kBusy). A run that was
+// cancelled or could not open the database still returns its summary, which says so.
 Result<ParseRunSummary> RunParse(Session& session, std::string_view path, ProgressView& view,
                                  const ReportFailureFn& report_failure);
 

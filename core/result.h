@@ -15,6 +15,7 @@ enum class ErrorKind : uint8_t {
   kFailed,       // nobody has been told yet: the front end shows the message
   kShownToUser,  // the Prompter has shown it already: the front end only passes the failure on
   kNoWorkspace,  // no workspace was named and none was used before
+  kBusy,         // another process uses the workspace now; the same command may work later
 };
 
 struct Error {

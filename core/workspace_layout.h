@@ -1,8 +1,9 @@
 // The names of a workspace's folders and files, in one place. A workspace folder holds the
 // settings file "<name>.stw", logs/ (the stored log files), database/ (the table files),
 // reports/ (cached report results, deleted whenever new data arrives), export/ (exported pages),
-// parsing.log (the account of the last parse run) and, while a run is under way, the undo copy of
-// the database.
+// parsing.log (the account of the last parse run), while a run is under way its marker and the
+// undo copy of the database, and velmora.lock, the file a reader or writer of the database locks
+// so that one writes at a time.
 // Stored workspaces are found by these names, so they never change.
 #pragma once
 
@@ -18,6 +19,7 @@ inline constexpr std::string_view kReportsFolder = "reports";
 inline constexpr std::string_view kExportFolder = "export";
 inline constexpr std::string_view kParseLogName = "parsing.log";
 inline constexpr std::string_view kRunMarkerName = "parse-run.active";
+inline constexpr std::string_view kLockFileName = "velmora.lock";
 // In database/: how far each parsed log was read (LogPositions).
 inline constexpr std::string_view kLogPositionsName = "LogPositions";
 // The parse run's undo copy of database/ (RunJournal): complete, being made, set aside for

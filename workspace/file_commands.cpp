@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "platform/prompter.h"
 #include "workspace/recent_list.h"
@@ -59,16 +60,22 @@ Status OpenRecentWorkspace(Workspace& workspace, Preferences& preferences,
   return status;
 }
 
-Status OpenStartWorkspace(Workspace& workspace, Preferences& preferences, std::string_view path) {
+Result<std::string> StartWorkspaceFile(const Preferences& preferences, std::string_view path) {
   if (!path.empty()) {
     Result<std::string> file = FindWorkspaceFile(std::string(path));
     if (!file.ok()) return file.error();
-    return OpenWorkspaceCommand(workspace, preferences,
-                                fs::absolute(fs::path(file.value())).lexically_normal().string());
+    return fs::absolute(fs::path(file.value())).lexically_normal().string();
   }
-  const std::optional<std::string> recent = RecentList::Load(preferences).MostRecent();
+  std::optional<std::string> recent = RecentList::Load(preferences).MostRecent();
   if (!recent) return Error{0, std::string(kNoWorkspaceLoaded), ErrorKind::kNoWorkspace};
-  return OpenRecentWorkspace(workspace, preferences, *recent);
+  return std::move(*recent);
+}
+
+Status OpenStartWorkspace(Workspace& workspace, Preferences& preferences, std::string_view path) {
+  const Result<std::string> file = StartWorkspaceFile(preferences, path);
+  if (!file.ok()) return file.error();
+  return path.empty() ? OpenRecentWorkspace(workspace, preferences, file.value())
+                      : OpenWorkspaceCommand(workspace, preferences, file.value());
 }
 
 }  // namespace velmora

@@ -33,6 +33,11 @@ Status OpenWorkspaceCommand(Workspace& workspace, Preferences& preferences,
 Status OpenRecentWorkspace(Workspace& workspace, Preferences& preferences,
                            const std::string& entry);
 
+// The workspace file start-up opens: the one `path` names (a .stw file or its folder) as a full
+// path when `path` is not empty, else the most recent entry of the list, which may be gone. Fails
+// with "No Workspace Loaded" (kNoWorkspace) when there is neither.
+Result<std::string> StartWorkspaceFile(const Preferences& preferences, std::string_view path);
+
 // Start-up: opens the workspace named by `path` (a .stw file or its folder, made a full path)
 // when it is not empty, else the most recent entry of the list. Fails with "No Workspace Loaded"
 // when there is neither.

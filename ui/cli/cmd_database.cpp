@@ -136,7 +136,7 @@ int RunDump(CliContext& context, const DumpOptions& options) {
                       (IndexCount(*entry) == 2 ? " and 2" : "") + " only");
   }
   CliSession session(context);
-  if (int rc = session.OpenForDatabase(); rc != kExitOk) return rc;
+  if (int rc = session.OpenForDatabase(DatabaseAccess::kRead); rc != kExitOk) return rc;
   WorkspaceDatabase& db = *session.workspace().database();
   if (entry->name == table_name::kParsedLogs) {
     const bool read = db.ReadParsedLogs(
@@ -151,8 +151,8 @@ int RunDump(CliContext& context, const DumpOptions& options) {
 
 int RunReset(CliContext& context) {
   CliSession session(context);
-  if (int rc = session.OpenCurrent(); rc != kExitOk) return rc;
-  if (Status removed = RemoveAllParsedData(session.session()); !removed.ok()) {
+  if (Status removed = RemoveAllParsedData(session.session(), context.workspace_arg);
+      !removed.ok()) {
     return ReportFailure(removed.error());
   }
   std::printf("All parsed data removed from workspace %s\n",

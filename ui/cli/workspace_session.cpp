@@ -1,10 +1,15 @@
 #include "ui/cli/workspace_session.h"
 
+#include <cstdio>
+
 #include "workspace/file_commands.h"
 
 namespace velmora::cli {
 
-CliSession::CliSession(CliContext& context) : context_(context), session_(context.prompt()) {}
+CliSession::CliSession(CliContext& context) : context_(context), session_(context.prompt()) {
+  session_.set_wait_notice(
+      [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+}
 
 Status CliSession::TryOpenCurrent() { return session_.Open(context_.workspace_arg); }
 
@@ -13,8 +18,8 @@ int CliSession::OpenCurrent() {
   return opened.ok() ? kExitOk : ReportFailure(opened.error());
 }
 
-int CliSession::OpenForDatabase() {
-  const Status opened = session_.OpenForDatabase(context_.workspace_arg);
+int CliSession::OpenForDatabase(DatabaseAccess access) {
+  const Status opened = session_.OpenForDatabase(context_.workspace_arg, access);
   return opened.ok() ? kExitOk : ReportFailure(opened.error());
 }
 
@@ -26,6 +31,7 @@ int ReportFailure(const Error& error) {
       return Fail(std::string(kNoWorkspaceLoaded) +
                   ": name one with -w PATH, or create one with 'velmora new NAME'");
     case ErrorKind::kFailed:
+    case ErrorKind::kBusy:
       break;
   }
   return Fail(error.message);

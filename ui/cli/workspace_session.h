@@ -17,8 +17,9 @@ class CliSession {
   // The same, quietly: the failure is returned for the caller to decide on (messages the
   // prompter shows are still shown).
   Status TryOpenCurrent();
-  // OpenCurrent for a command that reads or writes the database (Session::OpenForDatabase).
-  int OpenForDatabase();
+  // OpenCurrent for a command that reads or writes the database (Session::OpenForDatabase). A
+  // reader that waits for a parse run says so on stderr.
+  int OpenForDatabase(DatabaseAccess access);
 
   Session& session() { return session_; }
   Workspace& workspace() { return session_.workspace(); }
