@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,10 +19,15 @@ namespace velmora {
 class CliTest : public ::testing::Test {
  protected:
   testing::CommandResult Velmora(std::vector<std::string> args, const std::string& input = "") {
-    return testing::RunProgram(VELMORA_BIN, args,
-                               {"HOME=" + home_.str(), "XDG_CONFIG_HOME=" + home_ / "config",
-                                "XDG_DOCUMENTS_DIR=" + home_ / "Documents"},
-                               input);
+    return testing::RunProgram(VELMORA_BIN, args, Environment(), input);
+  }
+  // The same command left running in the background.
+  std::unique_ptr<testing::BackgroundProgram> StartVelmora(std::vector<std::string> args) {
+    return std::make_unique<testing::BackgroundProgram>(VELMORA_BIN, args, Environment());
+  }
+  std::vector<std::string> Environment() const {
+    return {"HOME=" + home_.str(), "XDG_CONFIG_HOME=" + home_ / "config",
+            "XDG_DOCUMENTS_DIR=" + home_ / "Documents"};
   }
   // Creates workspace `name` under <home>/ws and returns its folder (with a trailing '/').
   std::string NewWorkspace(const std::string& name = "site") {

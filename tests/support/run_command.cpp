@@ -1,6 +1,7 @@
 #include "tests/support/run_command.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,8 +10,6 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
-
-#include "tests/support/temp_dir.h"
 
 extern char** environ;
 
@@ -28,8 +27,14 @@ std::string ReadAll(const std::string& path) {
 
 CommandResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& env, const std::string& input) {
-  TempDir io;
-  const std::string in_path = io / "stdin", out_path = io / "stdout", err_path = io / "stderr";
+  return BackgroundProgram(program, args, env, input).Wait();
+}
+
+BackgroundProgram::BackgroundProgram(const std::string& program,
+                                     const std::vector<std::string>& args,
+                                     const std::vector<std::string>& env,
+                                     const std::string& input) {
+  const std::string in_path = io_ / "stdin", out_path = io_ / "stdout", err_path = io_ / "stderr";
   std::ofstream(in_path, std::ios::binary) << input;
 
   std::vector<std::string> env_strings;
@@ -57,19 +62,45 @@ CommandResult RunProgram(const std::string& program, const std::vector<std::stri
   posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
   pid_t pid = 0;
-  CommandResult result;
   const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
-    result.err = std::string("cannot start ") + program + ": " + std::strerror(rc);
+    start_error_ = std::string("cannot start ") + program + ": " + std::strerror(rc);
+    return;
+  }
+  pid_ = pid;
+}
+
+BackgroundProgram::~BackgroundProgram() {
+  if (Running()) {
+    kill(pid_, SIGKILL);
+    Wait();
+  }
+}
+
+bool BackgroundProgram::Running() {
+  if (pid_ <= 0 || wstatus_ != -1) return false;
+  int wstatus = 0;
+  if (waitpid(pid_, &wstatus, WNOHANG) != pid_) return true;
+  wstatus_ = wstatus;
+  return false;
+}
+
+std::string BackgroundProgram::ErrSoFar() const { return ReadAll(io_ / "stderr"); }
+
+CommandResult BackgroundProgram::Wait() {
+  CommandResult result;
+  if (pid_ <= 0) {
+    result.err = start_error_;
     return result;
   }
-  int wstatus = 0;
-  while (waitpid(pid, &wstatus, 0) < 0) {
+  while (wstatus_ == -1) {
+    int wstatus = 0;
+    if (waitpid(pid_, &wstatus, 0) == pid_) wstatus_ = wstatus;
   }
-  result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-  result.out = ReadAll(out_path);
-  result.err = ReadAll(err_path);
+  result.status = WIFEXITED(wstatus_) ? WEXITSTATUS(wstatus_) : 128 + WTERMSIG(wstatus_);
+  result.out = ReadAll(io_ / "stdout");
+  result.err = ReadAll(io_ / "stderr");
   return result;
 }
 

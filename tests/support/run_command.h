@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
+
 namespace velmora::testing {
 
 struct CommandResult {
@@ -19,5 +21,29 @@ struct CommandResult {
 // `input` is written to the program's standard input.
 CommandResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& env = {}, const std::string& input = "");
+
+// The same program started in the background, for tests of what runs at the same time. Its
+// output goes to files until Wait collects it; a program still running when the object dies is
+// killed.
+class BackgroundProgram {
+ public:
+  BackgroundProgram(const std::string& program, const std::vector<std::string>& args,
+                    const std::vector<std::string>& env = {}, const std::string& input = "");
+  ~BackgroundProgram();
+  BackgroundProgram(const BackgroundProgram&) = delete;
+  BackgroundProgram& operator=(const BackgroundProgram&) = delete;
+
+  int pid() const { return pid_; }
+  bool Running();
+  // What it has written to standard error so far.
+  std::string ErrSoFar() const;
+  CommandResult Wait();
+
+ private:
+  TempDir io_;
+  int pid_ = -1;
+  int wstatus_ = -1;  // -1 until the program has ended
+  std::string start_error_;
+};
 
 }  // namespace velmora::testing
