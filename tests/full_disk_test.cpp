@@ -1,0 +1,63 @@
+// A parse run on a real file system that fills up: the run stops with exit 1 and a message that
+// names the disk, the database is as before the run, and once there is room the next run gives
+// every line once. Needs the right to mount a small tmpfs (root); skipped otherwise.
+#include <sys/mount.h>
+
+#include <filesystem>
+
+#include "tests/cli_fixture.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FullDiskTest : public CliTest {
+ protected:
+  void TearDown() override {
+    if (mounted_) umount2(disk_.c_str(), MNT_DETACH);
+  }
+  bool Mount(const char* options) {
+    fs::create_directories(disk_);
+    mounted_ = mount("tmpfs", disk_.c_str(), "tmpfs", mounted_ ? MS_REMOUNT : 0, options) == 0;
+    return mounted_;
+  }
+  long long Hits(const std::string& ws) {
+    long long hits = 0;
+    for (const std::string& line : Lines(Velmora({"-w", ws, "dump", "Hourly"}).out)) {
+      const size_t at = line.find("\"hits\":");
+      if (at != std::string::npos) hits += std::stoll(line.substr(at + 7));
+    }
+    return hits;
+  }
+
+  std::string disk_ = home_ / "disk";
+  bool mounted_ = false;
+};
+
+TEST_F(FullDiskTest, AFullDiskStopsTheRunAndFreedSpaceLetsItFinish) {
+  if (!Mount("size=11m")) GTEST_SKIP() << "cannot mount a tmpfs here";
+  const auto made = Velmora({"--yes", "new", "site", "--path", disk_});
+  ASSERT_EQ(made.status, 0) << made.err;
+  const std::string ws = disk_ + "/site/";
+  constexpr int kLines = 150000;
+  const auto log = testing::RunProgram(
+      LOGGEN_BIN,
+      {"--format", "combined", "--lines", std::to_string(kLines), "-o", ws + "logs/access.log.gz"});
+  ASSERT_EQ(log.status, 0) << log.err;
+
+  const auto full = Velmora({"-w", ws, "parse"});
+  EXPECT_EQ(full.status, 1);
+  EXPECT_NE(full.err.find("velmora: the disk of " + ws), std::string::npos) << full.err;
+  EXPECT_NE(full.err.find(" is full ("), std::string::npos) << full.err;
+  EXPECT_NE(full.err.find("the run was undone"), std::string::npos) << full.err;
+  EXPECT_EQ(Hits(ws), 0) << "the database is as it was before the run";
+
+  ASSERT_TRUE(Mount("size=96m"));
+  const auto again = Velmora({"-w", ws, "parse"});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(Hits(ws), kLines);
+}
+
+}  // namespace
+}  // namespace velmora
