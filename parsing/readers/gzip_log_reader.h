@@ -6,7 +6,10 @@
 //
 // Only the first deflate stream is decoded: after its end, on a decoder error or on a truncated
 // stream the reader reports the end. Raw bytes come in 64 KiB blocks kept inside the reader and
-// decode into the 4 KiB buffer, so reading allocates nothing per line.
+// decode into the 64 KiB buffer, so reading allocates nothing per line. ISA-L decodes straight
+// into an output this large; into a smaller one it stages the text in its own state and drops
+// what is staged when it finds damage, so the intact text before the damage would not all come
+// out.
 //
 // Progress is estimated from a nominal decoded size of fifteen times the compressed file.
 #pragma once
@@ -32,7 +35,7 @@ std::optional<size_t> GzipHeaderLength(std::span<const uint8_t> bytes);
 
 class GzipLogReader final : public LogReader {
  public:
-  static constexpr size_t kBufferSize = 4'096;
+  static constexpr size_t kBufferSize = 65'536;
   static constexpr size_t kRawBlockSize = 65'536;
   static constexpr uint64_t kNominalRatio = 15;
 
