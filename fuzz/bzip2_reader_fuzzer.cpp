@@ -11,8 +11,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using velmora::fuzz::ReadCapped;
   const std::string path =
-      velmora::fuzz::WriteScratchFile("input.log.bz2", velmora::fuzz::AsText(data, size));
-  const std::string sequential = ReadCapped(*velmora::OpenLogReader(path));
+      velmora::fuzz::WriteScratchFile("input.log", velmora::fuzz::AsText(data, size));
+  const std::string sequential =
+      ReadCapped(*velmora::StartLogReader(std::make_unique<velmora::Bzip2LogReader>(), path));
   const std::string parallel = ReadCapped(
       *velmora::StartLogReader(std::make_unique<velmora::ParallelBzip2LogReader>(), path));
   std::remove(path.c_str());

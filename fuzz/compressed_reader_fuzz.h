@@ -1,6 +1,6 @@
-// What the compressed-reader targets share: the input written as a file whose extension picks the
-// reader, then read to its end. Reading stops after 4 MiB so that a small bomb costs the fuzzer
-// time, not memory.
+// What the compressed-reader targets share: the input written as a file, read to its end by the
+// reader of the kind the target names (whatever the first bytes say, so every input reaches the
+// decoder). Reading stops after 4 MiB so that a small bomb costs the fuzzer time, not memory.
 #pragma once
 
 #include <cstddef>
@@ -25,9 +25,9 @@ inline std::string ReadCapped(LogReader& reader) {
   return text;
 }
 
-inline void ReadCompressedInput(std::string_view file_name, const uint8_t* data, size_t size) {
-  const std::string path = WriteScratchFile(file_name, AsText(data, size));
-  (void)ReadCapped(*OpenLogReader(path));
+inline void ReadCompressedInput(LogReaderKind kind, const uint8_t* data, size_t size) {
+  const std::string path = WriteScratchFile("input.log", AsText(data, size));
+  (void)ReadCapped(*StartLogReader(MakeLogReader(kind), path));
   std::remove(path.c_str());
 }
 

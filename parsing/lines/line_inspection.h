@@ -23,7 +23,7 @@ struct LineInspection {
 LineInspection InspectLine(std::string_view line, std::string_view format_string,
                            const ParseOptions& options);
 
-// Detection over the file at `path`, read plain, gzip or bzip2 by its extension. A file that
+// Detection over the file at `path`, read plain, gzip or bzip2 by its first bytes. A file that
 // cannot be read counts as empty (and so gives the stored format back).
 std::optional<LogFormat> DetectFileFormat(std::string_view path, std::string_view stored_format);
 

@@ -11,8 +11,8 @@
 //  - ReadBlock returns 0 only at the end (or on a failure, which is the same thing to users).
 //  - ProgressFraction is in millionths of the underlying file, 0..1,000,000.
 //
-// Making a reader: MakeLogReader picks the kind by the path's extension (".gz", ".bz2", compared
-// without regard to case; anything else is plain), then Open, then Prime fills the buffer once.
+// Making a reader: the file's first bytes pick the kind (gzip for 1F 8B, bzip2 for "BZh",
+// anything else plain; the name plays no part), then Open, then Prime fills the buffer once.
 // OpenLogReader does all three.
 #pragma once
 
@@ -27,8 +27,11 @@ namespace velmora {
 
 enum class LogReaderKind : uint8_t { kPlain, kGzip, kBzip2 };
 
-// The kind the path's extension asks for: the text from the last "." of the path.
-LogReaderKind LogReaderKindForPath(std::string_view path);
+// The kind a file starting with `first_bytes` holds: gzip for 1F 8B, bzip2 for "BZh", plain for
+// anything else (fewer bytes included).
+LogReaderKind LogReaderKindForBytes(std::span<const uint8_t> first_bytes);
+// The kind of the file at `path` by its first bytes; plain when it cannot be read.
+LogReaderKind LogReaderKindOfFile(std::string_view path);
 
 class LogReader {
  public:
@@ -101,7 +104,9 @@ class LogReader {
   bool ended_ = false;
 };
 
-// An unopened reader of the kind the path asks for.
+// An unopened reader of the kind given.
+std::unique_ptr<LogReader> MakeLogReader(LogReaderKind kind);
+// An unopened reader of the kind the file's first bytes show.
 std::unique_ptr<LogReader> MakeLogReader(std::string_view path);
 // Makes, opens and primes a reader; never null. A file that cannot be opened gives a reader that
 // is already at its end.

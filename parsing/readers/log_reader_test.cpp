@@ -32,32 +32,34 @@ std::string ReadPath(const std::string& path) {
   return text;
 }
 
-TEST(LogReaderKindTest, ExtensionDecidesCaseInsensitively) {
+TEST(LogReaderKindTest, FirstBytesDecide) {
   const struct {
-    const char* path;
+    std::string bytes;
     LogReaderKind kind;
   } cases[] = {
-      {"logs/a.gz", LogReaderKind::kGzip},
-      {"logs/A.GZ", LogReaderKind::kGzip},
-      {"logs/a.tar.gz", LogReaderKind::kGzip},
-      {"logs/a.bz2", LogReaderKind::kBzip2},
-      {"logs/a.BZ2", LogReaderKind::kBzip2},
-      {"logs/a.Bz2", LogReaderKind::kBzip2},
-      {"logs/a.tar", LogReaderKind::kPlain},
-      {"logs/a.log", LogReaderKind::kPlain},
-      {"logs/a.gz.bak", LogReaderKind::kPlain},
-      {"logs/a", LogReaderKind::kPlain},
-      {"logs/a.tgz", LogReaderKind::kPlain},
-      {"logs.gz/a", LogReaderKind::kPlain},
-      {".gz", LogReaderKind::kGzip},
+      {"\x1f\x8b", LogReaderKind::kGzip},
+      {"\x1f\x8b\x08\x00", LogReaderKind::kGzip},
+      {"\x1f\x8b\x07", LogReaderKind::kGzip},  // the gzip reader says what is wrong with it
+      {"BZh", LogReaderKind::kBzip2},
+      {"BZh91AY&SY", LogReaderKind::kBzip2},
+      {"BZhx", LogReaderKind::kBzip2},
+      {"\x1f", LogReaderKind::kPlain},
+      {"\x8b\x1f", LogReaderKind::kPlain},
+      {"BZ", LogReaderKind::kPlain},
+      {"bzh9", LogReaderKind::kPlain},
+      {"BZH9", LogReaderKind::kPlain},
+      {"10.0.0.1 - - [", LogReaderKind::kPlain},
       {"", LogReaderKind::kPlain},
-      {"20021205-0937.log.bz2", LogReaderKind::kBzip2},
   };
-  for (const auto& c : cases) EXPECT_EQ(LogReaderKindForPath(c.path), c.kind) << c.path;
+  for (const auto& c : cases) {
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(c.bytes.data()),
+                                         c.bytes.size());
+    EXPECT_EQ(LogReaderKindForBytes(bytes), c.kind) << c.bytes;
+  }
 }
 
-// Every reader hands back exactly the text, whatever optional gzip header fields precede it; only
-// the first compressed stream of a file is read.
+// Every reader hands back exactly the text, whatever optional gzip header fields precede it and
+// whatever the file is called; only the first compressed stream of a file is read.
 TEST(LogReaderTest, EveryKindReadsBackItsText) {
   TempDir dir;
   // High bytes must come back as 128..255, never as the -1 that means the end.
@@ -73,11 +75,13 @@ TEST(LogReaderTest, EveryKindReadsBackItsText) {
     std::string expected;
   } cases[] = {
       {"plain.log", text, text},
-      {"plain.tar", text, text},
+      {"plain.gz", text, text},
+      {"plain.bz2", text, text},
       {"zipped.log.gz", Gzip(text), text},
-      {"zipped.log.GZ", Gzip(text), text},
+      {"zipped.log", Gzip(text), text},
+      {"zipped.bz2", Gzip(text), text},
       {"packed.log.bz2", Bzip2(text), text},
-      {"PACKED.LOG.BZ2", Bzip2(text, 1), text},
+      {"packed", Bzip2(text, 1), text},
       {"name.gz", with("", "access.log", "", false), small},
       {"comment.gz", with("", "", "rotated nightly", false), small},
       {"header-crc.gz", with("", "", "", true), small},
@@ -87,6 +91,11 @@ TEST(LogReaderTest, EveryKindReadsBackItsText) {
       {"two.gz", Gzip("first\n") + Gzip("second\n"), "first\n"},
       {"two.bz2", Bzip2("first\n") + Bzip2("second\n"), "first\n"},
       {"tail.gz", Gzip("first\n") + "trailing garbage", "first\n"},
+      // The trailer is never checked.
+      {"no-trailer.gz", Gzip(text).substr(0, Gzip(text).size() - 8), text},
+      {"no-final-newline.log", "a\nb", "a\nb"},
+      {"empty.gz", "", ""},
+      {"one-byte.log", "\x1f", "\x1f"},
   };
   for (const auto& c : cases) {
     WriteFile(dir / c.name, c.bytes);
@@ -128,8 +137,8 @@ TEST(GzipHeaderLengthTest, ValidAndInvalidHeaders) {
 // kIntactPrefix: some text, every byte of it the file's own; kPrefix: less than the whole text.
 enum class Expect { kEmpty, kPrefix, kIntactPrefix, kWhole };
 
-// Files that are broken, foreign or gone read as ended files: a prefix of the text at most, never
-// a crash or a hang.
+// Archives that are broken or foreign inside, and files that are gone, read as ended files: a
+// prefix of the text at most, never a crash or a hang.
 TEST(LogReaderTest, DamagedAndMissingFilesReadAsEnded) {
   TempDir dir;
   const std::string text = SampleLogText(20'000);
@@ -139,26 +148,20 @@ TEST(LogReaderTest, DamagedAndMissingFilesReadAsEnded) {
   for (size_t i = gz.size() / 3; i < gz.size() / 3 + 64; ++i) gz_corrupt[i] ^= 0x5A;
   std::string bz_corrupt = bz;
   for (size_t i = bz.size() / 3; i < bz.size() / 3 + 64; ++i) bz_corrupt[i] ^= 0x5A;
-  std::string gz_bad_magic = gz;
-  gz_bad_magic[1] = 0x00;
+  std::string gz_bad_method = gz;
+  gz_bad_method[2] = 0x07;
   const struct {
     const char* name;
     std::string bytes;
     Expect read;
   } cases[] = {
-      {"bad-magic.gz", gz_bad_magic, Expect::kEmpty},
-      {"plain-text.gz", text, Expect::kEmpty},
-      {"zeros.gz", std::string(100'000, '\0'), Expect::kEmpty},
-      {"empty.gz", "", Expect::kEmpty},
+      {"bad-method.gz", gz_bad_method, Expect::kEmpty},
       {"header-only.gz", gz.substr(0, 10), Expect::kEmpty},
       {"truncated.gz", gz.substr(0, gz.size() / 2), Expect::kIntactPrefix},
       {"corrupt.gz", gz_corrupt, Expect::kPrefix},
       // The trailer is never checked.
       {"no-trailer.gz", gz.substr(0, gz.size() - 8), Expect::kWhole},
-      {"plain-text.bz2", text, Expect::kEmpty},
-      {"zeros.bz2", std::string(100'000, '\0'), Expect::kEmpty},
-      {"noise.bz2", NoiseBytes(200'000), Expect::kEmpty},
-      {"empty.bz2", "", Expect::kEmpty},
+      {"bad-level.bz2", "BZhx" + bz.substr(4), Expect::kEmpty},
       {"magic-only.bz2", bz.substr(0, 4), Expect::kEmpty},
       {"truncated.bz2", bz.substr(0, bz.size() / 2), Expect::kIntactPrefix},
       {"corrupt.bz2", bz_corrupt, Expect::kPrefix},
@@ -211,7 +214,7 @@ TEST(LogReaderTest, Bzip2BlocksLargerThanOneRawReadAreReadWhole) {
   const std::string bz = Bzip2(text, 9);
   ASSERT_GT(bz.size(), 3u * 65'536);
   WriteFile(dir / "big.bz2", bz);
-  std::unique_ptr<LogReader> reader = MakeLogReader(dir / "big.bz2");
+  std::unique_ptr<LogReader> reader = MakeLogReader(LogReaderKind::kBzip2);
   ASSERT_TRUE(reader->Open(dir / "big.bz2"));
   std::vector<uint8_t> block(4'096);
   size_t total = 0;

@@ -458,7 +458,8 @@ uint32_t ParallelBzip2LogReader::ProgressFraction() const {
 }
 
 std::unique_ptr<LogReader> OpenAcceleratedLogReader(std::string_view path) {
-  if (LogReaderKindForPath(path) != LogReaderKind::kBzip2) return OpenLogReader(path);
+  const LogReaderKind kind = LogReaderKindOfFile(path);
+  if (kind != LogReaderKind::kBzip2) return StartLogReader(MakeLogReader(kind), path);
   return StartLogReader(std::make_unique<ParallelBzip2LogReader>(), path);
 }
 

@@ -110,10 +110,10 @@ class ParallelBzip2LogReader final : public LogReader {
   size_t taken_ = 0;  // bytes of the held piece already handed out
 };
 
-// OpenLogReader for the accelerated run: bzip2 logs decoded block by block on several threads,
-// plain and gzip logs as OpenLogReader gives them. ISA-L decodes a gzip log in a small part of
-// the time its lines take to parse, less than a thread of its own would cost in handing its
-// output to the parser on the other core.
+// OpenLogReader for the accelerated run: bzip2 logs (by their first bytes, as there) decoded block
+// by block on several threads, plain and gzip logs as OpenLogReader gives them. ISA-L decodes a
+// gzip log in a small part of the time its lines take to parse, less than a thread of its own would
+// cost in handing its output to the parser on the other core.
 std::unique_ptr<LogReader> OpenAcceleratedLogReader(std::string_view path);
 
 }  // namespace velmora

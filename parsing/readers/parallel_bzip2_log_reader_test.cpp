@@ -82,7 +82,9 @@ TEST(ParallelBzip2LogReaderTest, HandsOutWhatTheSequentialReaderDoes) {
   for (const Case& c : Cases()) {
     SCOPED_TRACE(c.name);
     WriteFile(path, c.bytes);
-    const std::string expected = ReadAll(*OpenLogReader(path));
+    std::unique_ptr<LogReader> sequential =
+        StartLogReader(std::make_unique<Bzip2LogReader>(), path);
+    const std::string expected = ReadAll(*sequential);
     auto reader = std::make_unique<ParallelBzip2LogReader>();
     const ParallelBzip2LogReader& parallel = *reader;
     std::unique_ptr<LogReader> started = StartLogReader(std::move(reader), path);

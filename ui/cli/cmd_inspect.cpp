@@ -163,7 +163,7 @@ void RegisterInspectCommands(CommandTable& table) {
 
   auto detect = std::make_shared<InspectOptions>();
   CLI::App* det = inspect->add_subcommand("detect", "the log format detected for a file");
-  det->add_option("FILE", detect->text, "a log file, plain, .gz or .bz2")->required();
+  det->add_option("FILE", detect->text, "a log file, plain, gzip or bzip2")->required();
   det->add_option("--format-string", detect->format_string,
                   "the stored format to try first (default: the workspace's)");
   det->callback([&, detect, det] {
