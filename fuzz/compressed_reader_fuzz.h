@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -14,14 +15,18 @@
 
 namespace velmora::fuzz {
 
-// What `reader` hands out, up to the 4 MiB cap; asks for its progress as a parse would.
+// What `reader` hands out, up to the 4 MiB cap; asks for its progress as a parse would. At the end
+// the reader must stay there, and a failure can only come with the end.
 inline std::string ReadCapped(LogReader& reader) {
   std::string text;
-  for (int c = reader.GetChar(); c >= 0 && text.size() < (size_t{4} << 20); c = reader.GetChar()) {
+  int c = reader.GetChar();
+  for (; c >= 0 && text.size() < (size_t{4} << 20); c = reader.GetChar()) {
     text.push_back(static_cast<char>(c));
   }
   (void)reader.ProgressFraction();
   (void)reader.FileProgress();
+  if (c < 0 && (!reader.ended() || reader.GetChar() != -1)) std::abort();
+  if (reader.failure() && !reader.ended()) std::abort();
   return text;
 }
 
