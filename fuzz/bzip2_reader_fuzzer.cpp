@@ -1,5 +1,6 @@
 // The bzip2 log readers over a damaged or crafted .bz2 file, read to its end: the sequential
-// reader, and the block-parallel one, which must hand out exactly the same bytes.
+// reader, and the block-parallel one, which must hand out exactly the same bytes and stop for the
+// same reason.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -11,11 +12,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using velmora::fuzz::ReadCapped;
   const std::string path =
-      velmora::fuzz::WriteScratchFile("input.log.bz2", velmora::fuzz::AsText(data, size));
-  const std::string sequential = ReadCapped(*velmora::OpenLogReader(path));
-  const std::string parallel = ReadCapped(
-      *velmora::StartLogReader(std::make_unique<velmora::ParallelBzip2LogReader>(), path));
+      velmora::fuzz::WriteScratchFile("input.log", velmora::fuzz::AsText(data, size));
+  const std::unique_ptr<velmora::LogReader> sequential_reader =
+      velmora::StartLogReader(std::make_unique<velmora::Bzip2LogReader>(), path);
+  const std::string sequential = ReadCapped(*sequential_reader);
+  const std::unique_ptr<velmora::LogReader> parallel_reader =
+      velmora::StartLogReader(std::make_unique<velmora::ParallelBzip2LogReader>(), path);
+  const std::string parallel = ReadCapped(*parallel_reader);
   std::remove(path.c_str());
   if (parallel != sequential) std::abort();
+  if (parallel_reader->failure() != sequential_reader->failure()) std::abort();
   return 0;
 }

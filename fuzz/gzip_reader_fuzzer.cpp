@@ -2,6 +2,6 @@
 #include "fuzz/compressed_reader_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  velmora::fuzz::ReadCompressedInput("input.log.gz", data, size);
+  velmora::fuzz::ReadCompressedInput(velmora::LogReaderKind::kGzip, data, size);
   return 0;
 }

@@ -48,5 +48,22 @@ TEST_F(CliTest, InspectReferrerTakesTheWorkspaceServerNames) {
   EXPECT_NE(r.out.find("\"kind_name\":\"OwnSite\""), std::string::npos) << r.out;
 }
 
+TEST_F(CliTest, InspectDetectOfAFileThatCannotBeReadFailsWithTheReason) {
+  std::filesystem::create_directory(home_ / "logs");
+  const struct {
+    std::string path;
+    std::string reason;
+  } cases[] = {
+      {home_ / "missing.log", "cannot open: No such file or directory"},
+      {home_ / "logs", "is a folder"},
+  };
+  for (const auto& c : cases) {
+    const auto r = Velmora({"inspect", "detect", c.path, "--format-string", "%S"});
+    EXPECT_EQ(r.status, 1) << c.path;
+    EXPECT_EQ(r.out, "") << c.path;
+    EXPECT_EQ(r.err, "velmora: " + c.path + ": " + c.reason + "\n");
+  }
+}
+
 }  // namespace
 }  // namespace velmora

@@ -59,4 +59,11 @@ std::optional<LogFormat> FormatDetector::Result() const {
   return std::nullopt;
 }
 
+Result<std::optional<LogFormat>> DetectLogFormat(LogReader& reader,
+                                                 std::string_view stored_format) {
+  std::optional<LogFormat> format = DetectFormat(reader, stored_format);
+  if (reader.failure() && reader.delivered() == 0) return Error{0, *reader.failure()};
+  return format;
+}
+
 }  // namespace velmora

@@ -5,6 +5,11 @@
 // always tolerated, but a format must match at least one line). The stored format wins over
 // every candidate, and an earlier candidate over a later one. A file without lines gives the
 // stored format back, even an empty one.
+//
+// Over a stored log file (DetectLogFormat) a reader that stopped with a failure before handing out
+// a single byte gives that failure instead: there was nothing to detect from. A reader that fails
+// later, inside a truncated archive say, is judged by the lines before the damage, as a parse run
+// reads them.
 #pragma once
 
 #include <array>
@@ -12,10 +17,12 @@
 #include <optional>
 #include <string_view>
 
+#include "core/result.h"
 #include "parsing/formats/format_candidates.h"
 #include "parsing/formats/format_compiler.h"
 #include "parsing/formats/log_format.h"
 #include "parsing/readers/line_reader.h"
+#include "parsing/readers/log_reader.h"
 #include "parsing/records/log_record.h"
 
 namespace velmora {
@@ -55,5 +62,9 @@ std::optional<LogFormat> DetectFormat(Source& source, std::string_view stored_fo
   }
   return detector.Result();
 }
+
+// DetectFormat over `reader` at the start of a stored log file; the error's message is the
+// reader's failure when nothing could be read (its code is 0).
+Result<std::optional<LogFormat>> DetectLogFormat(LogReader& reader, std::string_view stored_format);
 
 }  // namespace velmora

@@ -88,5 +88,35 @@ TEST(FormatDetectionTest, SampleDecidesTheFormat) {
   for (const auto& c : cases) EXPECT_EQ(Detect(c.bytes, c.stored), c.expected) << c.name;
 }
 
+// A file that gave nothing before failing has no format, not even the stored one; one that failed
+// later is judged by what came before.
+TEST(FormatDetectionTest, UnreadableFileGivesItsFailure) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::optional<std::string> failure;
+    std::optional<LogFormat> expected;  // when detection answers
+  } cases[] = {
+      {"cannot open", "", "cannot open: No such file or directory", std::nullopt},
+      {"truncated before any byte", "", "archive truncated at byte 10", std::nullopt},
+      {"truncated after some lines", CombinedLog(20), "archive truncated at byte 900",
+       Candidate(7)},
+      {"damaged after a partial line", "10.0.0.1 - - [10/Oct", "damaged archive at byte 30",
+       std::nullopt},
+      {"clean and empty", "", std::nullopt, LogFormat::Custom("")},
+  };
+  for (const auto& c : cases) {
+    testing::StringLogReader reader(c.bytes, 61, c.failure);
+    const Result<std::optional<LogFormat>> got = DetectLogFormat(reader, "");
+    const bool nothing_read = c.failure && c.bytes.empty();
+    ASSERT_EQ(got.ok(), !nothing_read) << c.name;
+    if (got.ok()) {
+      EXPECT_EQ(got.value(), c.expected) << c.name;
+    } else {
+      EXPECT_EQ(got.error().message, *c.failure) << c.name;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace velmora

@@ -20,9 +20,10 @@ LineInspection InspectLine(std::string_view line, std::string_view format_string
   return out;
 }
 
-std::optional<LogFormat> DetectFileFormat(std::string_view path, std::string_view stored_format) {
+Result<std::optional<LogFormat>> DetectFileFormat(std::string_view path,
+                                                  std::string_view stored_format) {
   const std::unique_ptr<LogReader> reader = OpenLogReader(path);
-  return DetectFormat(*reader, stored_format);
+  return DetectLogFormat(*reader, stored_format);
 }
 
 }  // namespace velmora

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "core/result.h"
 #include "parsing/formats/log_format.h"
 #include "parsing/records/log_record.h"
 #include "parsing/records/record_completion.h"
@@ -23,8 +24,9 @@ struct LineInspection {
 LineInspection InspectLine(std::string_view line, std::string_view format_string,
                            const ParseOptions& options);
 
-// Detection over the file at `path`, read plain, gzip or bzip2 by its extension. A file that
-// cannot be read counts as empty (and so gives the stored format back).
-std::optional<LogFormat> DetectFileFormat(std::string_view path, std::string_view stored_format);
+// Detection over the file at `path`, read plain, gzip or bzip2 by its first bytes; a file that
+// cannot be read gives the reader's reason as the error (DetectLogFormat).
+Result<std::optional<LogFormat>> DetectFileFormat(std::string_view path,
+                                                  std::string_view stored_format);
 
 }  // namespace velmora

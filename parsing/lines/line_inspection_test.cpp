@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "parsing/formats/format_candidates.h"
@@ -42,15 +44,36 @@ TEST(InspectLineTest, UnmatchedLineIsNotCompleted) {
   EXPECT_EQ(out.record->client_address, 0u);
 }
 
-TEST(DetectFileFormatTest, ReadsCompressedAndMissingFiles) {
+// The file's first bytes decide how it is read, and a file that cannot be read says why.
+TEST(DetectFileFormatTest, ReadsByContentAndNamesWhatCannotBeRead) {
   testing::TempDir dir;
   std::string log;
   for (int i = 0; i < 20; ++i) log += kCombinedLine + "\n";
-  testing::WriteFile(dir / "a.log.gz", testing::Gzip(log));
-  testing::WriteFile(dir / "b.LOG.BZ2", testing::Bzip2("#Fields: date\n"));
-  EXPECT_EQ(DetectFileFormat(dir / "a.log.gz", ""), LogFormat::Custom(FormatCandidates()[6]));
-  EXPECT_EQ(DetectFileFormat(dir / "b.LOG.BZ2", ""), LogFormat::W3cExtended());
-  EXPECT_EQ(DetectFileFormat(dir / "missing.log", "%S"), LogFormat::Custom("%S"));
+  testing::WriteFile(dir / "a.log", testing::Gzip(log));
+  testing::WriteFile(dir / "b.gz", testing::Bzip2("#Fields: date\n"));
+  testing::WriteFile(dir / "c.bz2", log);
+  std::filesystem::create_directory(dir / "d.log");
+  const struct {
+    std::string name;
+    std::optional<LogFormat> format;
+    std::string failure;  // when not empty, the detection's error
+  } cases[] = {
+      {"a.log", LogFormat::Custom(FormatCandidates()[6]), ""},
+      {"b.gz", LogFormat::W3cExtended(), ""},
+      {"c.bz2", LogFormat::Custom(FormatCandidates()[6]), ""},
+      {"d.log", std::nullopt, "is a folder"},
+      {"missing.log", std::nullopt, "cannot open: No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    const Result<std::optional<LogFormat>> got = DetectFileFormat(dir / c.name, "");
+    if (c.failure.empty()) {
+      ASSERT_TRUE(got.ok()) << c.name << ": " << got.error().message;
+      EXPECT_EQ(got.value(), c.format) << c.name;
+    } else {
+      ASSERT_FALSE(got.ok()) << c.name;
+      EXPECT_EQ(got.error().message, c.failure) << c.name;
+    }
+  }
 }
 
 }  // namespace

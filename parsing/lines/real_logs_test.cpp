@@ -41,8 +41,9 @@ class RealLogsTest : public ::testing::Test {
   // Detects the file's format, then parses it with a fresh reader, as the parse driver does.
   static FileRun DetectAndParse(const std::string& path) {
     FileRun run;
-    run.detected = DetectFileFormat(path, "");
-    if (!run.detected) return run;
+    const Result<std::optional<LogFormat>> detected = DetectFileFormat(path, "");
+    if (!detected.ok() || !detected.value()) return run;
+    run.detected = detected.value();
     const std::unique_ptr<LogReader> reader = OpenLogReader(path);
     run.finished = ParseCustom(*reader, *run.detected, ParseOptions{}, run.sink);
     return run;

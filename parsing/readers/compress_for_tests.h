@@ -70,6 +70,26 @@ inline std::string Gzip(std::string_view text, const GzipHeaderFields& fields = 
   return out;
 }
 
+// A gzip member whose deflate data holds `first`, then, on the byte boundary a full flush leaves,
+// a block of the reserved type 3 that no decoder accepts; `bad_block_at` gets that byte's offset.
+inline std::string GzipWithBadBlockAfter(std::string_view first, size_t& bad_block_at) {
+  z_stream s{};
+  deflateInit2(&s, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+  std::string deflated(deflateBound(&s, first.size()) + 64, '\0');
+  s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(first.data()));
+  s.avail_in = static_cast<uInt>(first.size());
+  s.next_out = reinterpret_cast<Bytef*>(deflated.data());
+  s.avail_out = static_cast<uInt>(deflated.size());
+  deflate(&s, Z_FULL_FLUSH);
+  deflated.resize(s.total_out);
+  deflateEnd(&s);
+  std::string out = std::string{'\x1f', '\x8b', 8, 0, 0, 0, 0, 0, 0, 3} + deflated;
+  bad_block_at = out.size();
+  out += '\x07';  // last block, type 3
+  out += std::string(24, '\0');
+  return out;
+}
+
 // A bzip2 stream of `text` with blocks of block_size_100k * 100,000 bytes.
 inline std::string Bzip2(std::string_view text, int block_size_100k = 9) {
   unsigned int size = static_cast<unsigned int>(text.size() + text.size() / 50 + 1024);

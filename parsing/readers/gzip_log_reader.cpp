@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 #include <string>
+
+#include "platform/sys_error.h"
 
 namespace velmora {
 namespace {
@@ -21,6 +24,17 @@ constexpr uint8_t kFlagComment = 0x10;
 constexpr uint8_t kFlagsReserved = 0xE0;
 constexpr size_t kFixedHeaderSize = 10;
 
+// Where a header scan stopped: a complete header of `length` bytes, bytes that are no gzip header,
+// or a header whose fields run past the bytes given.
+struct HeaderScan {
+  enum class State : uint8_t { kComplete, kInvalid, kCutShort };
+  State state;
+  size_t length = 0;
+};
+
+constexpr HeaderScan kCutShort{HeaderScan::State::kCutShort};
+constexpr HeaderScan kInvalid{HeaderScan::State::kInvalid};
+
 // Skips a zero-terminated text starting at `at`; nullopt when no terminator is in `bytes`.
 std::optional<size_t> SkipText(std::span<const uint8_t> bytes, size_t at) {
   for (size_t i = at; i < bytes.size(); ++i) {
@@ -29,32 +43,48 @@ std::optional<size_t> SkipText(std::span<const uint8_t> bytes, size_t at) {
   return std::nullopt;
 }
 
-}  // namespace
-
-std::optional<size_t> GzipHeaderLength(std::span<const uint8_t> bytes) {
-  if (bytes.size() < kFixedHeaderSize) return std::nullopt;
-  if (bytes[0] != 0x1F || bytes[1] != 0x8B || bytes[2] != 8) return std::nullopt;
+HeaderScan ScanHeader(std::span<const uint8_t> bytes) {
+  // Each fixed byte is judged as soon as it is there, so a file cut inside the header is told
+  // from one that never was gzip.
+  const uint8_t expected[] = {0x1F, 0x8B, 8};
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    if (i == bytes.size()) return kCutShort;
+    if (bytes[i] != expected[i]) return kInvalid;
+  }
+  if (bytes.size() < kFixedHeaderSize) {
+    return bytes.size() > 3 && (bytes[3] & kFlagsReserved) != 0 ? kInvalid : kCutShort;
+  }
   const uint8_t flags = bytes[3];
-  if ((flags & kFlagsReserved) != 0) return std::nullopt;
+  if ((flags & kFlagsReserved) != 0) return kInvalid;
   size_t at = kFixedHeaderSize;
   if ((flags & kFlagExtra) != 0) {
-    if (bytes.size() - at < 2) return std::nullopt;
+    if (bytes.size() - at < 2) return kCutShort;
     size_t extra = bytes[at] | (static_cast<size_t>(bytes[at + 1]) << 8);
     at += 2;
-    if (bytes.size() - at < extra) return std::nullopt;
+    if (bytes.size() - at < extra) return kCutShort;
     at += extra;
   }
   for (uint8_t text_flag : {kFlagName, kFlagComment}) {
     if ((flags & text_flag) == 0) continue;
     std::optional<size_t> next = SkipText(bytes, at);
-    if (!next) return std::nullopt;
+    if (!next) return kCutShort;
     at = *next;
   }
   if ((flags & kFlagHeaderCrc) != 0) {
-    if (bytes.size() - at < 2) return std::nullopt;
+    if (bytes.size() - at < 2) return kCutShort;
     at += 2;
   }
-  return at;
+  return {HeaderScan::State::kComplete, at};
+}
+
+std::string Truncated(uint64_t at) { return "archive truncated at byte " + std::to_string(at); }
+
+}  // namespace
+
+std::optional<size_t> GzipHeaderLength(std::span<const uint8_t> bytes) {
+  const HeaderScan scan = ScanHeader(bytes);
+  if (scan.state != HeaderScan::State::kComplete) return std::nullopt;
+  return scan.length;
 }
 
 GzipLogReader::GzipLogReader() : LogReader(kBufferSize) {}
@@ -64,28 +94,51 @@ GzipLogReader::~GzipLogReader() = default;
 bool GzipLogReader::Open(std::string_view path) {
   state_.reset();
   finished_ = false;
+  stop_reason_.clear();
   raw_read_ = 0;
   header_length_ = 0;
   raw_ended_ = false;
-  if (!file_.Open(std::string(path)).ok()) return false;
+  const Status opened = file_.Open(std::string(path));
+  if (!opened.ok()) {
+    SetFailure(opened.error().message);
+    return false;
+  }
   size_t n = file_.Read(raw_);
   raw_read_ = n;
-  std::optional<size_t> header = GzipHeaderLength(std::span<const uint8_t>(raw_.data(), n));
-  if (!header) {
+  const HeaderScan header = ScanHeader(std::span<const uint8_t>(raw_.data(), n));
+  if (header.state != HeaderScan::State::kComplete) {
+    if (file_.read_error() != 0) {
+      SetFailure(ReadErrorText());
+    } else if (header.state == HeaderScan::State::kCutShort && n < raw_.size()) {
+      SetFailure(Truncated(n));  // the whole file was read and the header is not over
+    } else {
+      SetFailure("not a gzip archive");
+    }
     file_.Close();
     return false;
   }
-  header_length_ = *header;
+  header_length_ = header.length;
   state_ = std::make_unique<inflate_state>();
   isal_inflate_init(state_.get());
   state_->crc_flag = IGZIP_DEFLATE;
-  state_->next_in = raw_.data() + *header;
-  state_->avail_in = static_cast<uint32_t>(n - *header);
+  state_->next_in = raw_.data() + header.length;
+  state_->avail_in = static_cast<uint32_t>(n - header.length);
   return true;
 }
 
+std::string GzipLogReader::ReadErrorText() const {
+  return "read error: " + SystemErrorText(file_.read_error());
+}
+
+std::string GzipLogReader::DamagedText() const {
+  // The decoder holds up to a few bytes it has taken in but not used; they count as not read.
+  const uint64_t held = state_->avail_in + static_cast<uint64_t>(state_->read_in_length) / 8;
+  return "damaged archive at byte " + std::to_string(raw_read_ - std::min(held, raw_read_));
+}
+
 size_t GzipLogReader::ReadBlock(std::span<uint8_t> out) {
-  if (finished_ || !state_ || out.empty()) return 0;
+  if (!state_ || out.empty()) return 0;
+  if (finished_) return Stop();
   inflate_state& state = *state_;
   const uint32_t capacity = static_cast<uint32_t>(std::min<size_t>(out.size(), UINT32_MAX));
   state.next_out = out.data();
@@ -102,20 +155,40 @@ size_t GzipLogReader::ReadBlock(std::span<uint8_t> out) {
     const uint32_t in_before = state.avail_in;
     const uint32_t bits_before = static_cast<uint32_t>(state.read_in_length);
     int rc = isal_inflate(&state);
-    if (rc < 0 || state.block_state == ISAL_BLOCK_FINISH) {
-      finished_ = true;  // only the first stream is read; a decoder error ends the file
+    if (rc < 0) {
+      finished_ = true;
+      stop_reason_ = DamagedText();
+      break;
+    }
+    if (state.block_state == ISAL_BLOCK_FINISH) {
+      finished_ = true;  // only the first stream is read; what follows it is not looked at
       break;
     }
     if (state.avail_out == capacity && state.avail_in == in_before &&
         static_cast<uint32_t>(state.read_in_length) == bits_before) {
-      finished_ = true;  // no progress at all: never spin on input the decoder will not take
+      // No progress at all: never spin on input the decoder will not take.
+      finished_ = true;
+      if (!raw_ended_ || state.avail_in != 0) {
+        stop_reason_ = DamagedText();
+      } else if (file_.read_error() != 0) {
+        stop_reason_ = ReadErrorText();
+      } else {
+        stop_reason_ = Truncated(raw_read_);
+      }
       break;
     }
   }
   size_t produced = capacity - state.avail_out;
   state.next_out = nullptr;
   state.avail_out = 0;
+  // Without output the loop ended on the stream's end: report it now, not one call later.
+  if (produced == 0) return Stop();
   return produced;
+}
+
+size_t GzipLogReader::Stop() {
+  if (!stop_reason_.empty()) SetFailure(stop_reason_);
+  return 0;
 }
 
 uint32_t GzipLogReader::ProgressFraction() const {

@@ -5,8 +5,13 @@
 // compressed log parses about as fast as a plain one.
 //
 // Only the first deflate stream is decoded: after its end, on a decoder error or on a truncated
-// stream the reader reports the end. Raw bytes come in 64 KiB blocks kept inside the reader and
-// decode into the 4 KiB buffer, so reading allocates nothing per line.
+// stream the reader reports the end, the last two with a failure ("damaged archive at byte N",
+// "archive truncated at byte N"). A file without the gzip magic and method, or with reserved
+// flags, is "not a gzip archive"; one that ends inside its header is truncated. Raw bytes come in
+// 64 KiB blocks kept inside the reader and decode into the 64 KiB buffer, so reading allocates
+// nothing per line. ISA-L decodes straight into an output this large; into a smaller one it
+// stages the text in its own state and drops what is staged when it finds damage, so the intact
+// text before the damage would not all come out.
 //
 // Progress is estimated from a nominal decoded size of fifteen times the compressed file.
 #pragma once
@@ -16,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "parsing/readers/log_reader.h"
@@ -32,7 +38,7 @@ std::optional<size_t> GzipHeaderLength(std::span<const uint8_t> bytes);
 
 class GzipLogReader final : public LogReader {
  public:
-  static constexpr size_t kBufferSize = 4'096;
+  static constexpr size_t kBufferSize = 65'536;
   static constexpr size_t kRawBlockSize = 65'536;
   static constexpr uint64_t kNominalRatio = 15;
 
@@ -45,9 +51,15 @@ class GzipLogReader final : public LogReader {
   bool Open(std::string_view path) override;
 
  private:
+  std::string ReadErrorText() const;
+  std::string DamagedText() const;
+  // The 0 that ends the data, with the reason kept for it.
+  size_t Stop();
+
   SequentialFile file_;
   std::unique_ptr<inflate_state> state_;  // set while a stream is open (about 60 KiB of tables)
   bool finished_ = false;                 // stream end, decoder error or no more raw bytes
+  std::string stop_reason_;               // why the stream stopped early; empty at a clean end
   uint64_t raw_read_ = 0;
   uint64_t header_length_ = 0;
   bool raw_ended_ = false;  // the file has no more raw bytes

@@ -1,21 +1,29 @@
 #include "parsing/readers/log_reader.h"
 
 #include <algorithm>
+#include <array>
+#include <string>
 
-#include "core/ascii.h"
 #include "parsing/readers/bzip2_log_reader.h"
 #include "parsing/readers/gzip_log_reader.h"
 #include "parsing/readers/plain_log_reader.h"
+#include "platform/sequential_file.h"
 
 namespace velmora {
 
-LogReaderKind LogReaderKindForPath(std::string_view path) {
-  size_t dot = path.rfind('.');
-  if (dot == std::string_view::npos) return LogReaderKind::kPlain;
-  std::string_view extension = path.substr(dot);
-  if (AsciiEqualsIgnoreCase(extension, ".gz")) return LogReaderKind::kGzip;
-  if (AsciiEqualsIgnoreCase(extension, ".bz2")) return LogReaderKind::kBzip2;
+LogReaderKind LogReaderKindForBytes(std::span<const uint8_t> first_bytes) {
+  const std::span<const uint8_t> b = first_bytes;
+  if (b.size() >= 2 && b[0] == 0x1F && b[1] == 0x8B) return LogReaderKind::kGzip;
+  if (b.size() >= 3 && b[0] == 'B' && b[1] == 'Z' && b[2] == 'h') return LogReaderKind::kBzip2;
   return LogReaderKind::kPlain;
+}
+
+LogReaderKind LogReaderKindOfFile(std::string_view path) {
+  SequentialFile file;
+  if (!file.Open(std::string(path)).ok()) return LogReaderKind::kPlain;
+  std::array<uint8_t, 3> first{};
+  const size_t n = file.Read(first);
+  return LogReaderKindForBytes(std::span<const uint8_t>(first.data(), n));
 }
 
 LogReader::LogReader(size_t buffer_size)
@@ -47,8 +55,8 @@ int64_t LogReader::FileProgress() const {
   return static_cast<int64_t>(handed_out * 10'000 / estimated_size);
 }
 
-std::unique_ptr<LogReader> MakeLogReader(std::string_view path) {
-  switch (LogReaderKindForPath(path)) {
+std::unique_ptr<LogReader> MakeLogReader(LogReaderKind kind) {
+  switch (kind) {
     case LogReaderKind::kGzip:
       return std::make_unique<GzipLogReader>();
     case LogReaderKind::kBzip2:
@@ -57,6 +65,10 @@ std::unique_ptr<LogReader> MakeLogReader(std::string_view path) {
       break;
   }
   return std::make_unique<PlainLogReader>();
+}
+
+std::unique_ptr<LogReader> MakeLogReader(std::string_view path) {
+  return MakeLogReader(LogReaderKindOfFile(path));
 }
 
 std::unique_ptr<LogReader> OpenLogReader(std::string_view path) {

@@ -5,30 +5,41 @@
 // buffer holds bytes it is a pointer compare and an increment; refilling lives out of line.
 //
 // Invariants:
-//  - A reader never reports errors. A file that cannot be opened, a bad header, a read error or a
-//    decoder error all look like the end of the file; once GetChar has returned -1 it keeps
-//    returning -1 and never reads again.
-//  - ReadBlock returns 0 only at the end (or on a failure, which is the same thing to users).
+//  - Once GetChar has returned -1 it keeps returning -1 and never reads again.
+//  - When the data stopped early, failure() says why, from the moment GetChar first returns -1 (or
+//    ended() turns true): the file could not be opened or is no file to read, the archive is not
+//    one, ended before its end marker or is damaged, or a read failed. The bytes before the stop
+//    are all handed out first. After a clean end, and while bytes remain, failure() is empty. The
+//    reason is set on the refill path only; GetChar never looks at it.
+//  - ReadBlock returns 0 only at the end; a reader sets its failure, if any, in the call that
+//    returns that 0 (or in an Open that returns false).
 //  - ProgressFraction is in millionths of the underlying file, 0..1,000,000.
 //
-// Making a reader: MakeLogReader picks the kind by the path's extension (".gz", ".bz2", compared
-// without regard to case; anything else is plain), then Open, then Prime fills the buffer once.
+// Making a reader: the file's first bytes pick the kind (gzip for 1F 8B, bzip2 for "BZh",
+// anything else plain; the name plays no part), then Open, then Prime fills the buffer once.
 // OpenLogReader does all three.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velmora {
 
 enum class LogReaderKind : uint8_t { kPlain, kGzip, kBzip2 };
 
-// The kind the path's extension asks for: the text from the last "." of the path.
-LogReaderKind LogReaderKindForPath(std::string_view path);
+// The kind a file starting with `first_bytes` holds: gzip for 1F 8B, bzip2 for "BZh", plain for
+// anything else (fewer bytes included).
+LogReaderKind LogReaderKindForBytes(std::span<const uint8_t> first_bytes);
+// The kind of the file at `path` by its first bytes; plain when it cannot be read, so that the
+// plain reader's Open says why.
+LogReaderKind LogReaderKindOfFile(std::string_view path);
 
 class LogReader {
  public:
@@ -39,9 +50,10 @@ class LogReader {
   // Share of the underlying file consumed so far, 0 to 1,000,000.
   virtual uint32_t ProgressFraction() const = 0;
   // Fills `out` with the next decoded bytes and returns their count; 0 only at the end of the
-  // data (or on a read/decoder error).
+  // data, clean or not.
   virtual size_t ReadBlock(std::span<uint8_t> out) = 0;
-  // Opens the file read-only; false when it cannot be opened (or, for gzip, has a bad header).
+  // Opens the file read-only; false, with the failure set, when it cannot be opened (or, for
+  // gzip, has a bad header).
   virtual bool Open(std::string_view path) = 0;
 
   // Fills the buffer for the first time; an empty first fill sets the end flag. Call once after
@@ -76,6 +88,9 @@ class LogReader {
   // Bytes left in the buffer.
   uint32_t remaining() const { return static_cast<uint32_t>(limit_ - cursor_); }
   bool ended() const { return ended_; }
+  // Why the data stopped before its clean end, e.g. "cannot open: No such file or directory",
+  // "is a folder" or "archive truncated at byte 4096"; empty otherwise.
+  const std::optional<std::string>& failure() const { return failure_; }
   size_t buffer_size() const { return buffer_.size(); }
 
   // Per-file progress in 1/10,000: delivered * 10,000 / ((delivered + remaining) * 1,000,000 /
@@ -84,6 +99,11 @@ class LogReader {
 
  protected:
   explicit LogReader(size_t buffer_size);
+
+  // Records why the data stops here; the first reason given stands.
+  void SetFailure(std::string reason) {
+    if (!failure_) failure_ = std::move(reason);
+  }
 
  private:
   // Out of line: replaces the buffer's content through ReadBlock; false (end flag set, and from
@@ -99,15 +119,18 @@ class LogReader {
   const char8_t* limit_;   // one past the last valid byte
   uint64_t delivered_before_buffer_ = 0;
   bool ended_ = false;
+  std::optional<std::string> failure_;
 };
 
-// An unopened reader of the kind the path asks for.
+// An unopened reader of the kind given.
+std::unique_ptr<LogReader> MakeLogReader(LogReaderKind kind);
+// An unopened reader of the kind the file's first bytes show.
 std::unique_ptr<LogReader> MakeLogReader(std::string_view path);
 // Makes, opens and primes a reader; never null. A file that cannot be opened gives a reader that
-// is already at its end.
+// is already at its end, with the failure saying why.
 std::unique_ptr<LogReader> OpenLogReader(std::string_view path);
 // The same for a reader made otherwise (one wrapping another): opens and primes `reader` on
-// `path`, or leaves it at its end.
+// `path`, or leaves it at its end with its failure.
 std::unique_ptr<LogReader> StartLogReader(std::unique_ptr<LogReader> reader, std::string_view path);
 
 }  // namespace velmora

@@ -288,6 +288,7 @@ bool ParallelBzip2LogReader::Open(std::string_view path) {
   // Opened now, so that taking over later reads the very file this reader started on even if the
   // path has been removed or replaced since.
   if (!sequential_reader_.Open(path)) {
+    if (sequential_reader_.failure()) SetFailure(*sequential_reader_.failure());
     finished_ = true;
     return false;
   }
@@ -395,7 +396,11 @@ size_t ParallelBzip2LogReader::ReadSequential(std::span<uint8_t> out) {
   // the end depends on those sizes.
   while (staged_begin_ == staged_end_) {
     const size_t n = sequential_reader_.ReadBlock(staged_);
-    if (n == 0) return 0;
+    if (n == 0) {
+      // The same file read the same way stops for the same reason.
+      if (sequential_reader_.failure()) SetFailure(*sequential_reader_.failure());
+      return 0;
+    }
     // What was handed out before is what the sequential reader gives first.
     const size_t skip = static_cast<size_t>(std::min<uint64_t>(handed_out_, n));
     handed_out_ -= skip;
@@ -458,7 +463,8 @@ uint32_t ParallelBzip2LogReader::ProgressFraction() const {
 }
 
 std::unique_ptr<LogReader> OpenAcceleratedLogReader(std::string_view path) {
-  if (LogReaderKindForPath(path) != LogReaderKind::kBzip2) return OpenLogReader(path);
+  const LogReaderKind kind = LogReaderKindOfFile(path);
+  if (kind != LogReaderKind::kBzip2) return StartLogReader(MakeLogReader(kind), path);
   return StartLogReader(std::make_unique<ParallelBzip2LogReader>(), path);
 }
 

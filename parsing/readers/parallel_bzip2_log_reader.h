@@ -9,12 +9,12 @@
 // combined CRC is the block's CRC) and decoded by libbzip2, which checks the block's CRC. Decoded
 // pieces are handed out in file order.
 //
-// The bytes handed out are exactly those Bzip2LogReader gives for the same file, whatever the
-// file holds. Anything unexpected (a bad header, a piece that does not decode to the end, a magic
-// that is really block data, a truncated file, a combined CRC that does not match, a piece larger
-// than any real block, a thread that cannot be started) switches to a Bzip2LogReader opened with
-// this one, which decodes from the start and skips what was already handed out. Only the first
-// stream is decoded, as there.
+// The bytes handed out, and the failure at their end, are exactly those Bzip2LogReader gives for
+// the same file, whatever the file holds. Anything unexpected (a bad header, a piece that does not
+// decode to the end, a magic that is really block data, a truncated file, a combined CRC that does
+// not match, a piece larger than any real block, a thread that cannot be started) switches to a
+// Bzip2LogReader opened with this one, which decodes from the start and skips what was already
+// handed out. Only the first stream is decoded, as there.
 //
 // Invariants: at most kPiecesInFlight pieces are scanned and not yet handed out (bounded memory:
 // the scan window of a few MiB plus each piece's input and output); the scanner is used under
@@ -110,10 +110,10 @@ class ParallelBzip2LogReader final : public LogReader {
   size_t taken_ = 0;  // bytes of the held piece already handed out
 };
 
-// OpenLogReader for the accelerated run: bzip2 logs decoded block by block on several threads,
-// plain and gzip logs as OpenLogReader gives them. ISA-L decodes a gzip log in a small part of
-// the time its lines take to parse, less than a thread of its own would cost in handing its
-// output to the parser on the other core.
+// OpenLogReader for the accelerated run: bzip2 logs (by their first bytes, as there) decoded block
+// by block on several threads, plain and gzip logs as OpenLogReader gives them. ISA-L decodes a
+// gzip log in a small part of the time its lines take to parse, less than a thread of its own would
+// cost in handing its output to the parser on the other core.
 std::unique_ptr<LogReader> OpenAcceleratedLogReader(std::string_view path);
 
 }  // namespace velmora

@@ -75,14 +75,17 @@ std::vector<Case> Cases() {
   return cases;
 }
 
-// The key promise: whatever the file holds, the bytes are the sequential reader's.
+// The key promise: whatever the file holds, the bytes and the reason they stop are the sequential
+// reader's.
 TEST(ParallelBzip2LogReaderTest, HandsOutWhatTheSequentialReaderDoes) {
   velmora::testing::TempDir dir;
   const std::string path = (dir.path() / "log.bz2").string();
   for (const Case& c : Cases()) {
     SCOPED_TRACE(c.name);
     WriteFile(path, c.bytes);
-    const std::string expected = ReadAll(*OpenLogReader(path));
+    std::unique_ptr<LogReader> sequential =
+        StartLogReader(std::make_unique<Bzip2LogReader>(), path);
+    const std::string expected = ReadAll(*sequential);
     auto reader = std::make_unique<ParallelBzip2LogReader>();
     const ParallelBzip2LogReader& parallel = *reader;
     std::unique_ptr<LogReader> started = StartLogReader(std::move(reader), path);
@@ -91,6 +94,7 @@ TEST(ParallelBzip2LogReaderTest, HandsOutWhatTheSequentialReaderDoes) {
     EXPECT_EQ(actual.size(), expected.size());
     EXPECT_TRUE(actual == expected);
     EXPECT_EQ(started->GetChar(), -1);
+    EXPECT_EQ(started->failure(), sequential->failure());
     EXPECT_EQ(parallel.fell_back(), c.path == Path::kSequential);
     if (c.path == Path::kParallel) {
       EXPECT_EQ(started->ProgressFraction(), 1'000'000u);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/sys_error.h"
+
 namespace velmora {
 
 uint32_t PlainLogReader::ProgressFraction() const {
@@ -15,12 +17,17 @@ uint32_t PlainLogReader::ProgressFraction() const {
 size_t PlainLogReader::ReadBlock(std::span<uint8_t> out) {
   size_t n = file_.Read(out);
   bytes_read_ += n;
+  if (n == 0 && file_.read_error() != 0) {
+    SetFailure("read error: " + SystemErrorText(file_.read_error()));
+  }
   return n;
 }
 
 bool PlainLogReader::Open(std::string_view path) {
   bytes_read_ = 0;
-  return file_.Open(std::string(path)).ok();
+  const Status opened = file_.Open(std::string(path));
+  if (!opened.ok()) SetFailure(opened.error().message);
+  return opened.ok();
 }
 
 }  // namespace velmora

@@ -398,7 +398,7 @@ TEST_F(ParseDriverTest, FileAbandonedByItsParserStaysNew) {
 TEST_F(ParseDriverTest, FileGoneSinceTheListingIsNotRecorded) {
   AddLog("a.log", "2\n");
   AddLog("b.log", "3\n");
-  AddLog("c.log.gz", "not gzip");  // opens, reads as empty: recorded
+  AddLog("c.log.gz", "\x1f\x8b not gzip");  // opens, reads as empty: recorded
   on_parse_ = [this](int n) {
     if (n == 1) fs::remove(dir_.path() / "logs/b.log");
   };

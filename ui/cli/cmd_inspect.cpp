@@ -127,7 +127,9 @@ int RunInspectDetect(CliContext& context, const InspectOptions& o) {
   const std::optional<InspectionSetup> setup = Setup(context, session, false, rc);
   if (!setup) return rc;
   const std::string stored = o.format_given ? o.format_string : setup->stored_format;
-  const std::optional<LogFormat> format = DetectFileFormat(o.text, stored);
+  const Result<std::optional<LogFormat>> detected = DetectFileFormat(o.text, stored);
+  if (!detected.ok()) return Fail(o.text + ": " + detected.error().message);
+  const std::optional<LogFormat>& format = detected.value();
   nlohmann::json out;
   out["format"] =
       format ? nlohmann::json(std::string(format->DisplayText())) : nlohmann::json(nullptr);
@@ -163,7 +165,7 @@ void RegisterInspectCommands(CommandTable& table) {
 
   auto detect = std::make_shared<InspectOptions>();
   CLI::App* det = inspect->add_subcommand("detect", "the log format detected for a file");
-  det->add_option("FILE", detect->text, "a log file, plain, .gz or .bz2")->required();
+  det->add_option("FILE", detect->text, "a log file, plain, gzip or bzip2")->required();
   det->add_option("--format-string", detect->format_string,
                   "the stored format to try first (default: the workspace's)");
   det->callback([&, detect, det] {
