@@ -89,7 +89,11 @@ TEST_P(HostileFileParseTest, ParsesToTheEndWithinTimeAndMemory) {
   const std::string ws = NewWorkspace();
   std::ofstream(ws + "logs/" + file.file_name, std::ios::binary) << file.make(home_.str());
   const auto r = ParseWithinLimit(ws);
-  ASSERT_EQ(r.status, 0) << "killed by the time limit or crashed: " << r.status << "\n" << r.err;
+  // 1 is a run that says why nothing of the file could be read (an archive damaged from its start).
+  ASSERT_TRUE(r.status == 0 ||
+              (r.status == 1 && r.err.find("no new file could be read") != std::string::npos))
+      << "killed by the time limit or crashed: " << r.status << "\n"
+      << r.err;
   EXPECT_NE(r.out.find("Files in logs/: 1, new: 1"), std::string::npos) << r.out;
   const std::string log = ReadFile(ws + "parsing.log");
   EXPECT_NE(log.find("Process finished"), std::string::npos) << log;

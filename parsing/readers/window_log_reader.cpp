@@ -40,6 +40,7 @@ size_t WindowLogReader::ReadBlock(std::span<uint8_t> out) {
     inner_->Skip(take);
     n += take;
   }
+  if (n == 0 && inner_->failure()) SetFailure(*inner_->failure());
   return n;
 }
 

@@ -259,6 +259,12 @@ void ParseDriver::ParseNewFiles(const std::vector<std::string>& paths, ProgressD
   }
 }
 
+void ParseDriver::ReportUnreadable(const std::string& path, const std::string& reason) {
+  const std::string text = std::string(FileNameOf(path)) + ": " + reason;
+  log_.Write("ERROR: " + text + "\r\n");
+  summary_.unreadable.push_back(text);
+}
+
 bool ParseDriver::ParseFile(const std::string& path, ProgressDialog& dialog) {
   if (database_.IsLogParsed(FileNameOf(path)) && !HasMoreToRead(path)) return true;
   return ParseNewFile(path, dialog);
@@ -273,7 +279,7 @@ bool ParseDriver::HasMoreToRead(const std::string& path) const {
   // The same size: only a last line that had no line end yet is left to read (of a plain file,
   // whose content is its bytes).
   return size != known->size ||
-         (LogReaderKindForPath(path) == LogReaderKind::kPlain && known->consumed < size);
+         (LogReaderKindOfFile(path) == LogReaderKind::kPlain && known->consumed < size);
 }
 
 std::optional<LogFormat> ParseDriver::DetectFileFormat(const std::string& path) {
@@ -282,6 +288,11 @@ std::optional<LogFormat> ParseDriver::DetectFileFormat(const std::string& path) 
   {
     std::unique_ptr<LogReader> reader = OpenLogReader(path);
     found = hooks_.parsers.detect(*reader, summary_.stored_format);
+    if (reader->failure() && reader->delivered() == 0) {
+      log_.Write(" Failed\r\n");
+      ReportUnreadable(path, *reader->failure());
+      return std::nullopt;
+    }
   }
   if (!found) {
     log_.Write(" Failed.");
@@ -316,7 +327,7 @@ ParseDriver::ReadWindow ParseDriver::WindowOf(const std::string& path, uint64_t 
       known = nullptr;
     }
   }
-  if (LogReaderKindForPath(path) == LogReaderKind::kPlain && !(known && known->size == size)) {
+  if (LogReaderKindOfFile(path) == LogReaderKind::kPlain && !(known && known->size == size)) {
     // A last line without its line end may be still being written: it waits for a run that
     // finds the file unchanged.
     window.end = EndOfLastLine(path, size);
@@ -375,6 +386,13 @@ bool ParseDriver::ParseNewFile(const std::string& path, ProgressDialog& dialog) 
                       ? hooks_.parsers.parse_w3c(*reader, settings_.options, sink)
                       : hooks_.parsers.parse_custom(*reader, *format, settings_.options, sink);
     consumed = windowed != nullptr ? windowed->content_delivered() : reader->delivered();
+    if (reader->failure()) {
+      ReportUnreadable(path, *reader->failure());
+      // Nothing read: the file stays new and is tried again. Lines read before damage (a
+      // truncated archive) are counted, and the file is recorded so that they are not read
+      // again; should it grow to its end, the next run reads on.
+      if (consumed == window.start) read_to_end = false;
+    }
   }
   if (pipelined) pipelined->Finish();
   if (!read_to_end || !openable) return false;

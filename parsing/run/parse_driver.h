@@ -74,6 +74,7 @@ struct ParseRunSummary {
   bool write_failed = false;          // a table could not be written (a full disk); the run stopped
   bool undone = false;                // the run's writes were undone: the database is as before it
   std::vector<std::string> warnings;  // files replaced under a parsed file's name
+  std::vector<std::string> unreadable;  // "<file>: <why>" for each file that could not be read
   std::string failure;  // why the run could not write or keep its writes; empty when it did
   std::string parse_log_path;
   std::string stored_format;  // the stored format after the run
@@ -116,6 +117,8 @@ class ParseDriver {
   ReadWindow WindowOf(const std::string& path, uint64_t size, const LogFormat& format);
   // Whether a parsed file has grown, or has a last line that was left for this run.
   bool HasMoreToRead(const std::string& path) const;
+  // Says in parsing.log and the summary why a file could not be read (to its end).
+  void ReportUnreadable(const std::string& path, const std::string& reason);
   // The parse of a file whose name is not recorded; true when read to its end.
   bool ParseNewFile(const std::string& path, ProgressDialog& dialog);
   // Autodetect: finds the format and stores it; nullopt when the file is to be skipped.

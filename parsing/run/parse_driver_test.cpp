@@ -395,17 +395,22 @@ TEST_F(ParseDriverTest, FileAbandonedByItsParserStaysNew) {
   EXPECT_THAT(ParseLogText(), HasSubstr("Log file format: W3C Extended\r\n"));
 }
 
-TEST_F(ParseDriverTest, FileGoneSinceTheListingIsNotRecorded) {
+TEST_F(ParseDriverTest, FilesThatCannotBeReadAreNamedWithTheReasonAndStayNew) {
   AddLog("a.log", "2\n");
   AddLog("b.log", "3\n");
-  AddLog("c.log.gz", "\x1f\x8b not gzip");  // opens, reads as empty: recorded
+  AddLog("c.log.gz", "\x1f\x8b not gzip");  // gzip by its first bytes, damaged from its start
   on_parse_ = [this](int n) {
     if (n == 1) fs::remove(dir_.path() / "logs/b.log");
   };
   ParseCommandResult result = RunParse();
-  EXPECT_THAT(db_.added, ElementsAre("a.log", "c.log.gz"));
-  EXPECT_EQ(result.summary.parsed_files, 2);
-  EXPECT_THAT(ParseLogText(), HasSubstr("Parsing file 2 of 3: b.log\r\n"));
+  EXPECT_THAT(db_.added, ElementsAre("a.log"));
+  EXPECT_EQ(result.summary.parsed_files, 1);
+  EXPECT_THAT(
+      result.summary.unreadable,
+      ElementsAre("b.log: cannot open: No such file or directory", HasSubstr("c.log.gz: ")));
+  const std::string log = ParseLogText();
+  EXPECT_THAT(log, HasSubstr("Parsing file 2 of 3: b.log\r\n"));
+  EXPECT_THAT(log, HasSubstr("ERROR: b.log: cannot open: No such file or directory\r\n"));
 }
 
 TEST_F(ParseDriverTest, MissingLogsFolderIsARunWithoutFiles) {

@@ -21,6 +21,7 @@ int RunParse(CliContext& context) {
       session, context.workspace_arg, view, [](const Error& error) { ReportFailure(error); });
   if (!result.ok()) return ReportFailure(result.error());
   const ParseRunSummary& s = result.value();
+  for (const std::string& text : s.unreadable) std::fprintf(stderr, "velmora: %s\n", text.c_str());
   for (const std::string& warning : s.warnings)
     std::fprintf(stderr, "velmora: warning: %s\n", warning.c_str());
 
@@ -40,6 +41,10 @@ int RunParse(CliContext& context) {
   constexpr std::string_view kUndone =
       ": the run was undone, and the next run reads its files again";
   if (!s.failure.empty()) return Fail(s.failure + (s.undone ? std::string(kUndone) : ""));
+  if (s.new_files > 0 && s.parsed_files == 0 &&
+      static_cast<int32_t>(s.unreadable.size()) >= s.new_files) {
+    return Fail("no new file could be read; parsing.log says why");
+  }
   if (s.cancelled) return Fail("parse run cancelled" + (s.undone ? std::string(kUndone) : ""));
   return kExitOk;
 }
