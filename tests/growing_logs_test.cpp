@@ -91,6 +91,24 @@ TEST_F(GrowingLogsTest, EachRunReadsOnlyTheLinesNoRunHasRead) {
   }
 }
 
+TEST_F(GrowingLogsTest, LinesAppendedDuringARunAreReadByTheNext) {
+  const std::string ws = NewWorkspace();
+  const std::string log = ws + "logs/access.log";
+  const auto made = testing::RunProgram(
+      LOGGEN_BIN, {"--format", "combined", "--lines", "300000", "--seed", "3", "-o", log});
+  ASSERT_EQ(made.status, 0) << made.err;
+  auto run = StartVelmora({"-w", ws, "parse"});
+  // Appended while the run reads the file, the last line in two writes.
+  std::string more;
+  for (int i = 0; i < 1000; ++i) more += CombinedLine(i);
+  Append(log, more.substr(0, more.size() / 2));
+  Append(log, more.substr(more.size() / 2));
+  const auto first = run->Wait();
+  ASSERT_EQ(first.status, 0) << first.err;
+  ASSERT_EQ(Velmora({"-w", ws, "parse"}).status, 0);
+  EXPECT_EQ(Hits(ws), 301000) << "every line once, whichever run read it";
+}
+
 TEST_F(GrowingLogsTest, AFinishedLogWithoutAFinalLineEndHasItsLastLineReadNextRun) {
   const std::string ws = NewWorkspace();
   std::string text;
