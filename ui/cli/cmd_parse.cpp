@@ -68,8 +68,11 @@ int RunLog(CliContext& context) {
 void RegisterParseCommands(CommandTable& table) {
   table.Add("parse", "parse every new log file in the workspace's logs/ folder", RunParse)
       ->footer(
-          "\nReads each file of logs/ not parsed before (plain, .gz or .bz2), in name order, and\n"
-          "writes the account of the run to parsing.log. Ctrl+C cancels after the current file.");
+          "\nReads each file of logs/ not parsed before (plain, gzip or bzip2, told by its first\n"
+          "bytes), in name order, and the new lines of a parsed file that has grown; writes the\n"
+          "account of the run to parsing.log. A run is all or nothing: one that is cancelled\n"
+          "(Ctrl+C), runs out of disk space or is killed is undone, and the next run reads its\n"
+          "files again. One run at a time: a second is refused while one writes the workspace.");
   table.Add("log", "print parsing.log, the account of the last parse run", RunLog);
 }
 
