@@ -16,19 +16,11 @@
 #include "parsing/readers/parallel_bzip2_log_reader.h"
 #include "parsing/readers/window_log_reader.h"
 #include "parsing/run/pipelined_sink.h"
-#include "platform/sequential_file.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string JoinPath(const std::string& folder, std::string_view name) {
-  std::string path = folder;
-  if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
-  path += name;
-  return path;
-}
 
 std::string_view FileNameOf(std::string_view path) {
   size_t slash = path.find_last_of("/\\");
@@ -89,7 +81,7 @@ LogListing ListNewLogFiles(const std::string& logs_folder,
     ++listing.total_files;
     const std::string name = it->path().filename().string();
     if (is_parsed(name)) continue;
-    std::string path = JoinPath(logs_folder, name);
+    std::string path = WorkspacePath(logs_folder, name);
     auto at = std::upper_bound(listing.new_paths.begin(), listing.new_paths.end(), path, PathOrder);
     listing.new_paths.insert(at, std::move(path));
   }
@@ -133,7 +125,7 @@ ParseDriver::ParseDriver(ParseSettings settings, ParseDatabase& database, Reques
   if (!hooks_.parsers.parse_custom) hooks_.parsers.parse_custom = std::move(standard.parse_custom);
   if (!hooks_.utc_now) hooks_.utc_now = UtcNowTicks;
   if (!hooks_.steady_now) hooks_.steady_now = SteadyNow;
-  summary_.parse_log_path = JoinPath(settings_.workspace_folder, kParseLogName);
+  summary_.parse_log_path = WorkspacePath(settings_.workspace_folder, kParseLogName);
   summary_.stored_format = settings_.stored_format;
 }
 
@@ -151,9 +143,9 @@ int ParseDriver::Run(ProgressDialog& dialog) {
   log_.Write("Parsing process started for workspace \"" + settings_.workspace_name + "\"\r\n");
 
   positions_ = database_.LoadLogPositions();
-  const std::string logs_folder = JoinPath(settings_.workspace_folder, kLogsFolder);
+  const std::string logs_folder = WorkspacePath(settings_.workspace_folder, kLogsFolder);
   LogListing listing = ListNewLogFiles(logs_folder, [&](std::string_view name) {
-    return database_.IsLogParsed(name) && !HasMoreToRead(JoinPath(logs_folder, name));
+    return database_.IsLogParsed(name) && !HasMoreToRead(WorkspacePath(logs_folder, name));
   });
   const int32_t count = static_cast<int32_t>(listing.new_paths.size());
   summary_.total_files = listing.total_files;
@@ -253,9 +245,10 @@ void ParseDriver::ParseNewFiles(const std::vector<std::string>& paths, ProgressD
     return;
   }
   if (Status kept = database_.CommitWrites(); !kept.ok()) {
-    summary_.failure = kept.error().message;
-    log_.Write("ERROR: the run's data could not be made safe: " + summary_.failure +
-               "\r\nThe run is undone when the workspace is next opened.\r\n\r\n");
+    summary_.failure = "the run's data could not be made safe (" + kept.error().message +
+                       "): it is undone when the workspace is next opened, and the next run "
+                       "reads its files again";
+    log_.Write("ERROR: " + summary_.failure + "\r\n\r\n");
   }
 }
 
@@ -362,11 +355,6 @@ bool ParseDriver::ParseNewFile(const std::string& path, ProgressDialog& dialog) 
   if (settings_.accelerated) pipelined.emplace(file_sink);
   ParseSink& sink = pipelined ? static_cast<ParseSink&>(*pipelined) : file_sink;
   bool read_to_end;
-  // A file that cannot be opened (gone since the listing, not readable) reads as empty like any
-  // other, but is not recorded: recording it would keep its lines out of every later run.
-  // Damaged content (a bad gzip header, a broken stream) is recorded; reading it again gives
-  // nothing new.
-  const bool openable = SequentialFile().Open(path).ok();
   const std::string name(FileNameOf(path));
   std::error_code size_ec;
   const uint64_t size = fs::file_size(path, size_ec);
@@ -395,7 +383,7 @@ bool ParseDriver::ParseNewFile(const std::string& path, ProgressDialog& dialog) 
     }
   }
   if (pipelined) pipelined->Finish();
-  if (!read_to_end || !openable) return false;
+  if (!read_to_end) return false;
   if (const std::optional<FileHead> head = ReadFileHead(path); head && !size_ec) {
     positions_.Set(name, {consumed, size, head->length, head->crc});
   }
