@@ -5,7 +5,7 @@
 #include "analysis/visits/standard_classifiers.h"
 #include "parsing/run/parse_command.h"
 #include "parsing/run/run_marker.h"
-#include "reports/report_cache.h"
+#include "reports/frame/report_cache.h"
 #include "workspace/parse_setup.h"
 
 namespace velmora {

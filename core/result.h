@@ -16,6 +16,7 @@ enum class ErrorKind : uint8_t {
   kShownToUser,  // the Prompter has shown it already: the front end only passes the failure on
   kNoWorkspace,  // no workspace was named and none was used before
   kBusy,         // another process uses the workspace now; the same command may work later
+  kBadRequest,   // the request asks for something that is not there: a misuse, with the choices
 };
 
 struct Error {

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <type_traits>
 
 #include "core/tick_time.h"
@@ -65,6 +66,15 @@ struct SessionDetailRecord {
   uint32_t bytes_received = 0;
   uint32_t bytes_sent = 0;
 };
+
+// `detail` as a reader outside a parse run sees it: a handle below -1 is a cache slot of a run
+// that never finished (its process is gone) and names no stored list.
+inline SessionDetailRecord WithoutCacheSlots(SessionDetailRecord detail) {
+  for (int32_t* handle : {&detail.page_path, &detail.downloads, &detail.images, &detail.errors}) {
+    if (*handle < -1) *handle = -1;
+  }
+  return detail;
+}
 
 // One hour that had requests (table Hourly). Index 1 orders by hour.
 struct HourlyRecord {

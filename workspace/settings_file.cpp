@@ -132,7 +132,7 @@ bool ReadLogFilter(Reader& r, LogFilter& f) {
 }
 
 bool ReadFilterBar(Reader& r, FilterBarState& b) {
-  return r.I32(b.show_non_visit) && r.I32(b.time_interval) && r.I32(b.constant_13) &&
+  return r.I32(b.show_non_visit) && r.I32(b.time_interval) && r.I32(b.custom_weeks) &&
          r.Text(b.selected_filter) && r.I32(b.filter_mode) && r.I32(b.quick_operation) &&
          r.I32(b.quick_target) && r.Text(b.ip_filter) && r.Text(b.quick_value);
 }
@@ -174,7 +174,7 @@ std::string EncodeWorkspaceFile(const WorkspaceSettings& s, uint32_t padding_see
                   [&](const ReportFilter& f) { return f.name == b.selected_filter; });
   w.I32(b.show_non_visit);
   w.I32(b.time_interval);
-  w.I32(b.constant_13);
+  w.I32(b.custom_weeks);
   w.Text(selection_valid ? std::string_view(b.selected_filter) : std::string_view());
   w.I32(b.filter_mode);
   w.I32(b.quick_operation);

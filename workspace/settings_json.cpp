@@ -85,6 +85,7 @@ using FB = FilterBarState;
 const Field<FilterBarState> kFilterBarFields[] = {
     I32("show-non-visit", &FB::show_non_visit, 0, 1),
     I32("time-interval", &FB::time_interval, 1, 3),
+    I32("custom-weeks", &FB::custom_weeks, 1, 5200),
     Text("selected-filter", &FB::selected_filter, kNameLength),
     I32("filter-mode", &FB::filter_mode, 0, 2),
     I32("quick-operation", &FB::quick_operation, 0, 3),

@@ -14,8 +14,8 @@
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/sys_error.h"
-#include "reports/report_cache.h"
-#include "reports/report_day.h"
+#include "reports/frame/report_cache.h"
+#include "reports/frame/report_day.h"
 #include "workspace/settings_file.h"
 
 namespace velmora {

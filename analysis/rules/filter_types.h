@@ -115,7 +115,7 @@ struct LogFilter {
 struct FilterBarState {
   int32_t show_non_visit = 0;
   int32_t time_interval = 1;    // days, 1..3
-  int32_t constant_13 = 13;     // stored as read; always 13 in files this program writes
+  int32_t custom_weeks = 13;    // the Custom period in weeks; 13 in new workspaces
   std::string selected_filter;  // name of the selected saved report filter, "" for none
   int32_t filter_mode = 2;      // 0 Full filter, 1 Quick filter, 2 Unfiltered
   int32_t quick_operation = 0;  // FilterCondition operation

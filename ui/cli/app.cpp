@@ -28,7 +28,6 @@ constexpr const char* kExamples =
 }  // namespace
 
 int RunVelmora(int argc, char** argv) {
-  if (IsBareWorkspaceStart(argc, argv)) return RunBareWorkspaceStart(argc, argv);
   CLI::App app{kDescription, "velmora"};
   app.set_version_flag("--version", std::string("velmora ") + VELMORA_VERSION);
   app.footer(kExamples);
@@ -42,6 +41,12 @@ int RunVelmora(int argc, char** argv) {
   int status = kExitOk;
   CommandTable table{app, context, status};
   RegisterAllCommands(table);
+  // A command's name wins over a folder of that name: `velmora reports` run inside a workspace
+  // (which has a reports/ folder) lists the reports.
+  const bool is_command =
+      argc == 2 &&
+      !app.get_subcommands([&](const CLI::App* sub) { return sub->get_name() == argv[1]; }).empty();
+  if (!is_command && IsBareWorkspaceStart(argc, argv)) return RunBareWorkspaceStart(argc, argv);
 
   try {
     app.parse(argc, argv);

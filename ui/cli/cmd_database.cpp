@@ -27,15 +27,6 @@ std::string TableNames() {
   return names;
 }
 
-// A run killed while visit lists sat in its caches leaves handles of -2 and below (cache slots
-// of a process that is gone): they name no stored list.
-SessionDetailRecord WithoutCachedLists(SessionDetailRecord r) {
-  for (int32_t* handle : {&r.page_path, &r.downloads, &r.images, &r.errors}) {
-    if (*handle < -1) *handle = -1;
-  }
-  return r;
-}
-
 // Walks ids in id order, or in the order of `index` (4-byte record numbers) adding "pos".
 void Walk(int32_t count, const TableFile* index,
           const std::function<void(nlohmann::json&, int32_t id)>& fill) {
@@ -89,7 +80,7 @@ int DumpOpen(WorkspaceDatabase& db, const CatalogueEntry& entry, const DumpOptio
     Walk(db.sessions().Count(), by_index ? &db.sessions().index(options.index) : nullptr,
          [&](nlohmann::json& line, int32_t id) {
            AddFields(line, db.sessions().Get(id));
-           AddFields(line, WithoutCachedLists(db.session_details().Get(id)));
+           AddFields(line, WithoutCacheSlots(db.session_details().Get(id)));
          });
   } else if (name == t::kHourly) {
     DumpRecords(db.hourly(), options.index);

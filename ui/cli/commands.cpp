@@ -15,6 +15,7 @@ void RegisterAllCommands(CommandTable& table) {
   RegisterInspectCommands(table);
   RegisterParseCommands(table);
   RegisterRuleCommands(table);
+  RegisterReportCommands(table);
 }
 
 }  // namespace velmora::cli

@@ -32,6 +32,7 @@ int ReportFailure(const Error& error) {
                   ": name one with -w PATH, or create one with 'velmora new NAME'");
     case ErrorKind::kFailed:
     case ErrorKind::kBusy:
+    case ErrorKind::kBadRequest:
       break;
   }
   return Fail(error.message);

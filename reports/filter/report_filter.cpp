@@ -1,4 +1,4 @@
-#include "reports/report_filter.h"
+#include "reports/filter/report_filter.h"
 
 namespace velmora {
 namespace {

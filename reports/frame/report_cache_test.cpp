@@ -1,4 +1,4 @@
-#include "reports/report_cache.h"
+#include "reports/frame/report_cache.h"
 
 #include <gtest/gtest.h>
 

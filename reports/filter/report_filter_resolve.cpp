@@ -1,4 +1,4 @@
-#include "reports/report_filter_resolve.h"
+#include "reports/filter/report_filter_resolve.h"
 
 #include <algorithm>
 #include <vector>

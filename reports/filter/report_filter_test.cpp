@@ -1,4 +1,4 @@
-#include "reports/report_filter.h"
+#include "reports/filter/report_filter.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/prompter.h"
-#include "reports/report_filter_resolve.h"
+#include "reports/filter/report_filter_resolve.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {

@@ -1,4 +1,4 @@
-#include "reports/report_day.h"
+#include "reports/frame/report_day.h"
 
 #include <string_view>
 

@@ -17,7 +17,7 @@
 
 #include "analysis/rules/filter_types.h"
 #include "core/result.h"
-#include "reports/report_filter.h"
+#include "reports/filter/report_filter.h"
 #include "storage/workspace_database.h"
 
 namespace velmora {

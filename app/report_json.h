@@ -1,0 +1,25 @@
+// Reports as JSON data, the same for the command line and the web UI's API.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "reports/frame/report_model.h"
+
+namespace velmora {
+
+// "#rrggbb" in upper-case hex.
+std::string ColourText(Rgb colour);
+
+// One report: {"id", "title", "reference_day": "YYYY-MM-DD", "columns": [{"caption", "align",
+// "wide"}], "rows": [{"cells", "values", "colour", "bold", "images"}], "sort_column", "chart":
+// null or {"kind", "title", "items": [{"label", "value", "colour", "x"}]}, "generation_ms",
+// "cache"}. Values are numbers, or null for a text cell; "cache" says whether a cached result
+// was built, reused or not used.
+nlohmann::json ReportJson(const ReportModel& model);
+
+// The report tree: [{"title", "id" (null for a group), "level", "icon", "engine_filter",
+// "kind": "group" | "report" | "list", "cache" (null unless a list)}].
+nlohmann::json ReportTreeJson();
+
+}  // namespace velmora

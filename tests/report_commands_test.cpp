@@ -1,0 +1,168 @@
+// Reports from the command line: the tree, one report in each format, the cached result reused
+// until new data arrive, the counts agreeing with the stored visits, and misuse refused.
+#include <map>
+#include <nlohmann/json.hpp>
+
+#include "tests/cli_fixture.h"
+
+namespace velmora {
+namespace {
+
+using nlohmann::json;
+
+std::string Line(const std::string& client, const std::string& day, const std::string& path,
+                 const std::string& referrer = "-") {
+  return client + " - - [" + day + ":10:00:00 +0000] \"GET " + path + " HTTP/1.1\" 200 1000 \"" +
+         referrer + "\" \"Mozilla/5.0 (Windows NT 10.0) Firefox/120.0\"\n";
+}
+
+class ReportCommandsTest : public CliTest {
+ protected:
+  void SetUp() override {
+    folder_ = NewWorkspace();
+    std::ofstream(folder_ + "logs/a.log")
+        << Line("81.2.69.160", "01/Mar/2024", "/index.html", "http://www.example.org/links")
+        << Line("81.2.69.160", "01/Mar/2024", "/about.html", "http://www.example.org/links")
+        << Line("5.9.0.1", "05/Mar/2024", "/index.html")
+        << Line("8.8.8.8", "09/Mar/2024", "/index.html", "http://news.example.net/")
+        << Line("8.8.4.4", "10/Mar/2024", "/about.html");
+    ASSERT_EQ(Velmora({"-w", folder_, "parse"}).status, 0);
+  }
+  json Report(std::vector<std::string> args) {
+    std::vector<std::string> all = {"-w", folder_, "report"};
+    all.insert(all.end(), args.begin(), args.end());
+    all.insert(all.end(), {"--format", "json"});
+    const auto r = Velmora(all);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r.status == 0 ? json::parse(r.out) : json();
+  }
+  // The five values of the row whose key is `key`; empty when there is none.
+  static std::vector<double> Values(const json& report, const std::string& key) {
+    for (const json& row : report["rows"]) {
+      if (row["cells"][0] == key) {
+        std::vector<double> v;
+        for (size_t i = 1; i < row["values"].size(); ++i) v.push_back(row["values"][i]);
+        return v;
+      }
+    }
+    return {};
+  }
+
+  std::string folder_;
+};
+
+TEST_F(ReportCommandsTest, TheTreeListsEveryReport) {
+  const auto table = Velmora({"reports"});
+  EXPECT_EQ(table.status, 0) << table.err;
+  const auto lines = Lines(table.out);
+  ASSERT_EQ(lines.size(), 146u);
+  EXPECT_EQ(lines[0].substr(0, 7), "Traffic");
+  EXPECT_NE(lines[47].find("  Requested Pages"), std::string::npos);
+  EXPECT_NE(lines[47].find("pagesreq"), std::string::npos);
+  const json tree = json::parse(Velmora({"reports", "--format", "json"}).out);
+  ASSERT_EQ(tree.size(), 146u);
+  EXPECT_EQ(tree[83]["id"], "ref_swords_1");
+  EXPECT_EQ(tree[83]["title"], "Google : Search Words");
+  EXPECT_EQ(tree[83]["engine_filter"], 2);
+  EXPECT_TRUE(tree[2]["id"].is_null());
+}
+
+TEST_F(ReportCommandsTest, AReportIsBuiltOnceThenReusedUntilNewData) {
+  const json first = Report({"pagesreq"});
+  EXPECT_EQ(first["cache"], "built");
+  EXPECT_EQ(first["reference_day"], "2024-03-10");  // the last day with data
+  EXPECT_EQ(Values(first, "/index.html"), (std::vector<double>{0, 1, 2, 3, 3}));
+  const json second = Report({"pagesreq"});
+  EXPECT_EQ(second["cache"], "reused");
+  EXPECT_EQ(second["rows"], first["rows"]);
+
+  std::ofstream(folder_ + "logs/b.log") << Line("8.8.8.8", "11/Mar/2024", "/index.html");
+  ASSERT_EQ(Velmora({"-w", folder_, "parse"}).status, 0);
+  const json after = Report({"pagesreq"});
+  EXPECT_EQ(after["cache"], "built");
+  EXPECT_EQ(after["reference_day"], "2024-03-11");
+  EXPECT_EQ(Values(after, "/index.html"), (std::vector<double>{1, 0, 3, 4, 4}));
+  // Another filter, date or period is another result.
+  EXPECT_EQ(Report({"pagesreq", "--weeks", "1"})["cache"], "built");
+  EXPECT_EQ(Report({"pagesreq", "--date", "2024-03-05"})["cache"], "built");
+  EXPECT_EQ(Values(Report({"pagesreq", "--date", "2024-03-05"}), "/index.html"),
+            (std::vector<double>{1, 0, 2, 2, 2}));
+}
+
+TEST_F(ReportCommandsTest, CountriesAgreeWithTheStoredVisits) {
+  std::map<std::string, double> visits_by_country_index;
+  for (const std::string& line : Lines(Velmora({"-w", folder_, "dump", "Sessions"}).out)) {
+    const json visit = json::parse(line);
+    if (visit["flag"] != 0)
+      visits_by_country_index[std::to_string(visit["country"].get<int>())] += 1;
+  }
+  const json countries = Report({"countries", "--weeks", "52"});
+  double total = 0;
+  for (const json& row : countries["rows"]) total += row["values"][5].get<double>();
+  double stored = 0;
+  for (const auto& [country, count] : visits_by_country_index) stored += count;
+  EXPECT_EQ(total, stored);
+  EXPECT_EQ(countries["rows"].size(), visits_by_country_index.size());
+  EXPECT_EQ(countries["chart"]["title"], "Countries (Week)");
+  // A quick filter on one country leaves only its row.
+  const std::string first_country = countries["rows"][0]["cells"][0];
+  const json one =
+      Report({"countries", "--weeks", "52", "--filter", "country:equals:" + first_country});
+  ASSERT_EQ(one["rows"].size(), 1u);
+  EXPECT_EQ(one["rows"][0]["cells"][0], first_country);
+}
+
+TEST_F(ReportCommandsTest, TableAndCsvShowTheSameRows) {
+  const auto table = Velmora({"-w", folder_, "report", "refservers"});
+  EXPECT_EQ(table.status, 0);
+  EXPECT_NE(table.err.find("Report generation time: "), std::string::npos);
+  const auto lines = Lines(table.out);
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "Referring Servers");
+  EXPECT_EQ(lines[1].substr(0, 11), "Server Name");
+  const auto csv = Velmora({"-w", folder_, "report", "refservers", "--format", "csv"});
+  EXPECT_EQ(Lines(csv.out)[0], "Server Name,Today,Yesterday,Week,4 Weeks,Custom\r");
+  EXPECT_EQ(Lines(csv.out).size(), lines.size() - 1);
+  EXPECT_EQ(csv.err, "");
+}
+
+TEST_F(ReportCommandsTest, SaveKeepsTheFilterBar) {
+  Report({"pagesreq", "--weeks", "4", "--ip", "10.0.0.0/8"});
+  json settings = json::parse(Velmora({"-w", folder_, "settings", "show"}).out);
+  EXPECT_EQ(settings["filter-bar"]["custom-weeks"], 13);
+  EXPECT_TRUE(Report({"pagesreq", "--weeks", "4", "--ip", "10.0.0.0/8", "--save"})["rows"].empty());
+  settings = json::parse(Velmora({"-w", folder_, "settings", "show"}).out);
+  EXPECT_EQ(settings["filter-bar"]["custom-weeks"], 4);
+  EXPECT_EQ(settings["filter-bar"]["ip-filter"], "10.0.0.0/8");
+  EXPECT_TRUE(Report({"pagesreq"})["rows"].empty());  // the saved address filter holds
+  EXPECT_FALSE(Report({"pagesreq", "--ip", ""})["rows"].empty());
+}
+
+TEST_F(ReportCommandsTest, MisuseIsRefusedWithTheChoices) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string says;
+  };
+  const std::vector<Case> cases = {
+      {{"nope"}, "reports include pagesreq"},
+      {{"pagesreq", "--filter", "colour:equals:red"}, "the targets are referrer, ref-domain"},
+      {{"pagesreq", "--filter", "page:like:/a"}, "the operations are equals, not-equals"},
+      {{"pagesreq", "--filter", "page"}, "TARGET:OPERATION:VALUE"},
+      {{"pagesreq", "--date", "2024-02-30"}, "YYYY-MM-DD"},
+      {{"pagesreq", "--weeks", "0"}, "1 to 5200 weeks"},
+      {{"pagesreq", "--days", "4"}, "1, 2 or 3 days"},
+      {{"pagesreq", "--sort", "month"}, "today, yesterday, week, 4weeks, custom"},
+      {{"pagesreq", "--saved-filter", "Mine"}, "no saved filter is named 'Mine'"},
+      {{"pagesreq", "--format", "xml"}, "table, csv, json"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"-w", folder_, "report"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto r = Velmora(args);
+    EXPECT_EQ(r.status, 2) << c.args[0] << " " << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  }
+}
+
+}  // namespace
+}  // namespace velmora

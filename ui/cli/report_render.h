@@ -1,0 +1,20 @@
+// Rendering a report model for the command line: an aligned table for people and RFC 4180 CSV
+// for spreadsheets. Nothing is computed here; texts that came from logs are made harmless for a
+// terminal (control characters shown as '?').
+#pragma once
+
+#include <string>
+
+#include "reports/frame/report_model.h"
+
+namespace velmora::cli {
+
+struct TableLayout {
+  int width = 80;       // columns available; the key column gives way first
+  bool colour = false;  // row colours, bold rows and trend marks as terminal escapes
+};
+
+std::string RenderTable(const ReportModel& model, const TableLayout& layout);
+std::string RenderCsv(const ReportModel& model);
+
+}  // namespace velmora::cli
