@@ -112,6 +112,44 @@ TEST_F(ReportCommandsTest, CountriesAgreeWithTheStoredVisits) {
   EXPECT_EQ(one["rows"][0]["cells"][0], first_country);
 }
 
+// The Custom column of four lists, counted again from what `velmora dump` prints.
+TEST_F(ReportCommandsTest, ListsAgreeWithTheDumpedTables) {
+  auto texts = [&](const std::string& table) {
+    std::map<int, json> by_id;
+    for (const std::string& line : Lines(Velmora({"-w", folder_, "dump", table}).out)) {
+      const json record = json::parse(line);
+      by_id[record["id"].get<int>()] = record;
+    }
+    return by_id;
+  };
+  const auto resources = texts("Resources"), pages = texts("Pages"), agents = texts("UserAgents"),
+             browsers = texts("Browsers"), referrers = texts("Referers"),
+             domains = texts("RefDomains");
+  std::map<std::string, std::map<std::string, double>> expected;  // report -> key -> Custom
+  for (const auto& [id, visit] : texts("Sessions")) {
+    if (visit["flag"] == 0) continue;
+    const int path = visit["page_path"];
+    if (path >= 0) {
+      const json& list = pages.at(path)["values"];
+      for (size_t i = 1; i < list.size(); ++i) {
+        expected["pagesreq"][resources.at(list[i].get<int>())["text"]] += 1;
+      }
+      const int browser = agents.at(visit["page_user_agent"].get<int>())["browser"];
+      expected["browsers"][browsers.at(browser)["text"]] += 1;
+    }
+    const int domain = referrers.at(visit["referrer"].get<int>())["domain"];
+    expected["refservers"][domains.at(domain)["text"]] += 1;
+  }
+  for (const auto& [report, counts] : expected) {
+    std::map<std::string, double> shown;
+    const json shown_report = Report({report, "--weeks", "52"});
+    for (const json& row : shown_report["rows"]) {
+      shown[row["cells"][0]] = row["values"][5];
+    }
+    EXPECT_EQ(shown, counts) << report;
+  }
+}
+
 TEST_F(ReportCommandsTest, TableAndCsvShowTheSameRows) {
   const auto table = Velmora({"-w", folder_, "report", "refservers"});
   EXPECT_EQ(table.status, 0);

@@ -9,9 +9,35 @@
 
 #include "reports/filter/report_filter.h"
 #include "reports/frame/date_range.h"
+#include "storage/sorted_index.h"
 #include "storage/workspace_database.h"
 
 namespace velmora {
+
+// Calls take(record number, record) for the records of `table` whose time (`time_of(record)`)
+// lies in [start, end), in the order of `by_time`, a sorted index of the table by that time.
+// Returns how many records were read. Entries that name no record are passed over.
+template <class R, class TimeOf, class Take>
+int64_t WalkRecordsInTime(RecordTable<R>& table, const TableFile& by_time, Ticks start, Ticks end,
+                          TimeOf&& time_of, Take&& take) {
+  const SearchResult before = SearchIndex(
+      by_time,
+      [&](uint32_t entry) {
+        return ThreeWay(start, static_cast<Ticks>(time_of(table.Get(static_cast<int32_t>(entry)))));
+      },
+      SearchMode::kStrictLower);
+  int64_t read = 0;
+  for (int32_t pos = before.position + 1; pos >= 0 && pos < by_time.Count(); ++pos) {
+    const auto number = static_cast<int32_t>(by_time.Entry(pos));
+    if (!table.Has(number)) continue;
+    const R record = table.Get(number);
+    ++read;
+    const Ticks time = time_of(record);
+    if (time >= end) break;
+    if (time >= start) take(number, record);  // an earlier one: only a damaged index has it here
+  }
+  return read;
+}
 
 struct WalkedVisit {
   int32_t number = -1;  // the Sessions record number

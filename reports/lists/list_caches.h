@@ -40,7 +40,7 @@ enum class ItemSource : uint8_t {
   kDownloadBundles,
   kImageBundles,
   kErrors,          // error records of Resources, named by status and file
-  kErrorReferrers,  // the same records, named by the page that linked to the missing file
+  kErrorReferrers,  // the same records, named by the page that linked to the missing file and it
   kBrowsers,
   kOses,
   kUserAgents,
@@ -60,7 +60,7 @@ struct CacheRequest {
 struct CachedResult {
   std::vector<PeriodValues> units;  // unit i belongs to item i
   CacheUse use = CacheUse::kNone;
-  int64_t visits_read = 0;  // database visits read to build it (0 when reused)
+  int64_t records_read = 0;  // database records read to build it (0 when reused)
 };
 
 // The result of cache `request.name`, built when the stored one does not match. None when the

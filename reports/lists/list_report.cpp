@@ -165,8 +165,13 @@ std::string ItemName(WorkspaceDatabase& db, ItemSource source, int32_t item) {
       const ErrorRecord error = db.error_records().Get(item);
       return std::to_string(error.status) + " " + std::string(db.resources().Get(error.resource));
     }
-    case S::kErrorReferrers:
-      return std::string(db.referer_strings().Get(db.error_records().Get(item).referrer));
+    case S::kErrorReferrers: {
+      // One row per missing file and referrer: the file tells rows of one referrer apart.
+      if (!db.error_records().Has(item)) return {};
+      const ErrorRecord error = db.error_records().Get(item);
+      return std::string(db.referer_strings().Get(error.referrer)) + " -> " +
+             std::string(db.resources().Get(error.resource));
+    }
     case S::kBrowsers:
       return std::string(db.browsers().Get(item));
     case S::kOses:

@@ -34,8 +34,8 @@ std::string ValueText(ValueKind kind, int64_t value);
 
 // The name of item `item` of `source`: a path, a referrer, a domain, an engine, a word, a
 // phrase, a country, a page path (joined by " -> "), a bundle ("#%d, length=%d"), an error code
-// with its file name, a browser, an operating system, a user agent, a spider. Empty when the
-// item cannot be found.
+// with its file name, a referrer with the missing file it linked to, a browser, an operating
+// system, a user agent, a spider. Empty when the item cannot be found.
 std::string ItemName(WorkspaceDatabase& db, ItemSource source, int32_t item);
 
 struct ListReportOptions {

@@ -142,10 +142,10 @@ TEST_F(ListReportsTest, ACachedResultIsReusedUntilSomethingChanges) {
   const auto first = Build("pages");
   ASSERT_TRUE(first);
   EXPECT_EQ(first->use, CacheUse::kBuilt);
-  EXPECT_EQ(first->visits_read, 6);  // the walk stops at the first visit of T
+  EXPECT_EQ(first->records_read, 6);  // the walk stops at the first visit of T
   const auto again = Build("pages");
   EXPECT_EQ(again->use, CacheUse::kReused);
-  EXPECT_EQ(again->visits_read, 0);
+  EXPECT_EQ(again->records_read, 0);
   EXPECT_EQ(again->units, first->units);
 
   FilterBarState shown;
