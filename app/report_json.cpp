@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/cell_actions.h"
 #include "reports/frame/report_catalogue.h"
 
 namespace velmora {
@@ -58,11 +59,17 @@ nlohmann::json ReportJson(const ReportModel& model) {
     for (const std::optional<double>& value : row.values) {
       values.push_back(value ? nlohmann::json(*value) : nlohmann::json(nullptr));
     }
-    rows.push_back({{"cells", row.cells},
-                    {"values", std::move(values)},
-                    {"colour", ColourText(row.colour)},
-                    {"bold", row.bold},
-                    {"images", {row.images[0], row.images[1]}}});
+    nlohmann::json out = {{"cells", row.cells},
+                          {"values", std::move(values)},
+                          {"colour", ColourText(row.colour)},
+                          {"bold", row.bold},
+                          {"images", {row.images[0], row.images[1]}}};
+    if (model.cell_actions) {
+      nlohmann::json actions = nlohmann::json::array();
+      for (const std::string& cell : row.cells) actions.push_back(CellActions(cell));
+      out["actions"] = std::move(actions);
+    }
+    rows.push_back(std::move(out));
   }
   nlohmann::json chart = nullptr;
   if (model.chart) {

@@ -15,7 +15,8 @@ std::string ColourText(Rgb colour);
 // "wide"}], "rows": [{"cells", "values", "colour", "bold", "images"}], "sort_column", "chart":
 // null or {"kind", "title", "items": [{"label", "value", "colour", "x"}]}, "generation_ms",
 // "cache"}. Values are numbers, or null for a text cell; "cache" says whether a cached result
-// was built, reused or not used.
+// was built, reused or not used. Rows of a report whose cells can be acted on also carry
+// "actions": per cell, the actions of cell_actions.h.
 nlohmann::json ReportJson(const ReportModel& model);
 
 // The report tree: [{"title", "id" (null for a group), "level", "icon", "engine_filter",

@@ -8,6 +8,7 @@
 #include "reports/frame/report_catalogue.h"
 #include "reports/lists/list_caches.h"
 #include "reports/lists/list_report.h"
+#include "reports/traffic/traffic_reports.h"
 
 namespace velmora {
 namespace {
@@ -99,17 +100,26 @@ Result<ReportModel> RunReport(Session& session, std::string_view path,
   const auto started = SteadyNow();
   ReportModel model = EmptyModel(*report);
   const std::optional<ListMember> member = FindListMember(*report);
-  if (member && IsListCacheName(report->cache)) {
+  if (report->kind != ReportKind::kGroup) {
     WorkspaceDatabase& db = *workspace.database();
     if (!db.Open()) return Error{0, "the database could not be opened", ErrorKind::kShownToUser};
     Result<ActiveReportFilter> filter =
         PrepareReportFilter(db, *bar, workspace.settings().report_filters);
     if (filter.ok()) {
-      const CacheRequest cache{report->cache, &periods, &*filter,
-                               FilterFingerprint(*bar, workspace.settings().report_filters),
-                               report->engine_filter};
-      if (std::optional<CachedResult> result = BuildListCache(db, session.prompter(), cache)) {
-        model = MakeListReport(db, *report, *member, *result, {request.sort, request.limit});
+      const uint32_t fingerprint = FilterFingerprint(*bar, workspace.settings().report_filters);
+      if (member) {
+        const CacheRequest cache{report->cache, &periods, &*filter, fingerprint,
+                                 report->engine_filter};
+        if (std::optional<CachedResult> result = BuildListCache(db, session.prompter(), cache)) {
+          model = MakeListReport(db, *report, *member, *result, {request.sort, request.limit});
+        }
+      } else if (std::optional<ReportModel> traffic =
+                     MakeTrafficReport(db, session.prompter(), *report,
+                                       {&periods, &*filter, fingerprint, bar->time_interval})) {
+        model = std::move(*traffic);
+        if (request.limit && model.rows.size() > static_cast<size_t>(*request.limit)) {
+          model.rows.resize(static_cast<size_t>(*request.limit));
+        }
       }
     }
     db.Release();

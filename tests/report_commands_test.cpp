@@ -150,6 +150,56 @@ TEST_F(ReportCommandsTest, ListsAgreeWithTheDumpedTables) {
   }
 }
 
+// The summary against the log it came from (requests, errors, bytes) and the stored visits.
+TEST_F(CliTest, TrafficSummaryAgreesWithTheLogAndTheVisits) {
+  const std::string folder = NewWorkspace();
+  auto line = [](const std::string& client, const std::string& day, const std::string& path,
+                 int status, int bytes, const std::string& agent = "Mozilla/5.0 Firefox/120.0") {
+    return client + " - - [" + day + ":10:00:00 +0000] \"GET " + path + " HTTP/1.1\" " +
+           std::to_string(status) + " " + std::to_string(bytes) + " \"-\" \"" + agent + "\"\n";
+  };
+  std::ofstream(folder + "logs/a.log")
+      << line("81.2.69.160", "01/Mar/2024", "/index.html", 200, 1000)
+      << line("8.8.8.8", "09/Mar/2024", "/index.html", 200, 2000)
+      << line("8.8.8.8", "09/Mar/2024", "/nope.html", 404, 300)
+      << line("8.8.4.4", "10/Mar/2024", "/about.html", 500, 400)
+      << line("66.249.66.1", "10/Mar/2024", "/robots.txt", 200, 50,
+              "Mozilla/5.0 (compatible; Googlebot/2.1; +http://www.google.com/bot.html)");
+  ASSERT_EQ(Velmora({"-w", folder, "parse"}).status, 0);
+  const auto r = Velmora({"-w", folder, "report", "traffic", "--format", "json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const json summary = json::parse(r.out);
+  auto values = [&](const std::string& label) {
+    std::vector<double> v;
+    for (const json& row : summary["rows"]) {
+      if (row["cells"][0] != label || row["values"][1].is_null()) continue;
+      for (size_t i = 1; i < row["values"].size(); ++i) v.push_back(row["values"][i]);
+    }
+    return v;
+  };
+  // Today is 10 March, Yesterday 9 March; the Week holds both, the 4 Weeks all of it.
+  EXPECT_EQ(values("Requests"), (std::vector<double>{2, 2, 4, 5, 5}));
+  EXPECT_EQ(values("Client Errors"), (std::vector<double>{0, 1, 1, 1, 1}));
+  EXPECT_EQ(values("Server Errors"), (std::vector<double>{1, 0, 1, 1, 1}));
+  EXPECT_EQ(values("Outgoing Traffic"), (std::vector<double>{450, 2300, 2750, 3750, 3750}));
+  EXPECT_EQ(values("Spider Requests"), (std::vector<double>{1, 0, 1, 1, 1}));
+
+  std::map<std::string, double> visits_by_day;
+  for (const std::string& text : Lines(Velmora({"-w", folder, "dump", "Sessions"}).out)) {
+    const json visit = json::parse(text);
+    if (visit["flag"] == 0) continue;
+    const auto first = visit["first_request_time"].get<uint64_t>();
+    visits_by_day[std::to_string(first / 864000000000ULL)] += 1;
+  }
+  const double today = 154'566;  // days from 1601-01-01 to 2024-03-10
+  auto on = [&](double day) { return visits_by_day[std::to_string(static_cast<uint64_t>(day))]; };
+  double all = 0;
+  for (const auto& [day, count] : visits_by_day) all += count;
+  EXPECT_EQ(values("Visits"),
+            (std::vector<double>{on(today), on(today - 1), on(today) + on(today - 1), all, all}));
+  EXPECT_EQ(all, 3);
+}
+
 TEST_F(ReportCommandsTest, TableAndCsvShowTheSameRows) {
   const auto table = Velmora({"-w", folder_, "report", "refservers"});
   EXPECT_EQ(table.status, 0);

@@ -21,7 +21,8 @@ struct Rgb {
   friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 
-inline constexpr Rgb kBlack{0, 0, 0};
+// The background of a row that asks for none in particular.
+inline constexpr Rgb kPlainBackground{255, 255, 240};
 
 enum class CellAlign : uint8_t { kLeft, kRight, kCenter };
 
@@ -34,7 +35,7 @@ struct ReportColumn {
 struct ReportRow {
   std::vector<std::string> cells;             // one per column, as displayed
   std::vector<std::optional<double>> values;  // one per column; none for a text cell
-  Rgb colour = kBlack;
+  Rgb colour = kPlainBackground;              // the row's background
   bool bold = false;
   std::array<int32_t, 2> images = {-1, -1};  // marks (for example trend arrows); -1 none
 };
@@ -76,6 +77,8 @@ struct ReportModel {
   std::optional<ChartData> chart;
   int64_t generation_ms = 0;
   CacheUse cache_use = CacheUse::kNone;
+  // The cells hold addresses a person may look up or open (the list of single visits).
+  bool cell_actions = false;
 };
 
 }  // namespace velmora

@@ -24,8 +24,8 @@ namespace velmora {
 
 using PeriodValues = std::array<int64_t, kDateRangeCount>;
 
-// What a result was built for. The list caches keep all 24 bytes; the spider and traffic-ranked
-// caches only the walk (16 bytes).
+// What a result was built for. The list caches keep all 24 bytes, the hourly and monthly totals
+// the first 20 (no engine filter), the spider and traffic-ranked caches only the walk (16 bytes).
 struct ResultIdentity {
   Ticks walk_start = 0;
   Ticks walk_end = 0;
@@ -33,13 +33,16 @@ struct ResultIdentity {
   uint32_t engine_filter = 0;
 };
 inline constexpr size_t kListIdentityBytes = 24;
+inline constexpr size_t kTotalsIdentityBytes = 20;
 inline constexpr size_t kWalkIdentityBytes = 16;
 
 class ResultTable {
  public:
   enum class State : uint8_t { kClosed, kReused, kEmpty };
 
-  explicit ResultTable(Prompter& prompter) : file_(prompter, UnitSize::k40) {}
+  // The list caches have 40-byte units, the hourly and monthly totals units of their own size.
+  explicit ResultTable(Prompter& prompter, UnitSize unit_size = UnitSize::k40)
+      : file_(prompter, unit_size) {}
 
   // Opens `<workspace_folder>reports/<table_name>`. When its stored identity (the first
   // `identity_bytes` of it) equals `identity` the table is kReused; otherwise, also when it is
@@ -49,13 +52,21 @@ class ResultTable {
              const ResultIdentity& identity, size_t identity_bytes);
   // Grows an empty table to `units` zeroed units; false when it could not grow.
   bool Size(int32_t units);
+  // Unit `unit` as bytes, or null outside the table.
+  unsigned char* UnitAt(int32_t unit) {
+    return unit >= 0 && unit < Count() ? file_.UnitAt(unit) : nullptr;
+  }
+  const unsigned char* UnitAt(int32_t unit) const {
+    return unit >= 0 && unit < Count() ? file_.UnitAt(unit) : nullptr;
+  }
   // Adds `amount` to unit `unit` in the periods of `mask`; a unit outside the table is ignored.
+  // (40-byte units only.)
   void Add(int32_t unit, uint32_t mask, int64_t amount);
   // Stores the identity: the build is complete.
   void Seal();
   int32_t Count() const { return file_.Count(); }
   PeriodValues Values(int32_t unit) const;
-  // Every unit, in unit order.
+  // Every unit, in unit order (40-byte units only).
   std::vector<PeriodValues> AllValues() const;
   void Close() { file_.Close(); }
 

@@ -1,6 +1,14 @@
 #include "reports/frame/visit_walk.h"
 
+#include <algorithm>
+
 namespace velmora {
+
+int32_t StoredListCount(const SequenceTable& lists, int32_t handle) {
+  if (handle < 0) return 0;
+  const SequenceView list = lists.Get(handle);
+  return list.empty() ? 0 : std::clamp(list[0], 0, list.size() - 1);
+}
 
 WalkCount WalkVisits(WorkspaceDatabase& db, const ReportPeriods& periods,
                      const ActiveReportFilter& filter, uint32_t engine_filter,

@@ -39,6 +39,10 @@ int64_t WalkRecordsInTime(RecordTable<R>& table, const TableFile& by_time, Ticks
   return read;
 }
 
+// The count word of stored visit list `handle` (a count, then the entries), cut to the entries
+// stored; 0 for no list (-1) or a list that is not there.
+int32_t StoredListCount(const SequenceTable& lists, int32_t handle);
+
 struct WalkedVisit {
   int32_t number = -1;  // the Sessions record number
   SessionRecord session;

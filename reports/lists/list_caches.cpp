@@ -32,12 +32,6 @@ void ForEachEntry(const SequenceTable& lists, int32_t handle, Take&& take) {
   for (int32_t i = 1; i <= count; ++i) take(list[i]);
 }
 
-int32_t ListCount(const SequenceTable& lists, int32_t handle) {
-  if (handle < 0) return 0;
-  const SequenceView list = lists.Get(handle);
-  return list.empty() ? 0 : std::clamp(list[0], 0, list.size() - 1);
-}
-
 RefererRecord Referrer(StepContext& c, const WalkedVisit& v) {
   return c.db.referers().Get(v.session.referrer);
 }
@@ -172,7 +166,7 @@ constexpr CacheDef kCaches[] = {
        if (IsSearch(r) && EngineWanted(c, r) && r.search_phrase >= 0) One(c, v, r.search_phrase);
      }},
     {"singlepages", S::kResources, [](StepContext& c, const WalkedVisit& v) {
-       if (ListCount(c.db.pages(), v.detail.page_path) != 1) return;
+       if (StoredListCount(c.db.pages(), v.detail.page_path) != 1) return;
        ForEachEntry(c.db.pages(), v.detail.page_path, [&](int32_t page) { One(c, v, page); });
      }},
     {"spiderres", S::kResources, nullptr, B::kSpiders, "SpidersResources",

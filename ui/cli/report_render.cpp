@@ -114,16 +114,9 @@ std::string RenderTable(const ReportModel& model, const TableLayout& layout) {
     const ReportRow& row = model.rows[r];
     std::string text = line(cells[r]);
     if (layout.colour) {
+      // Row backgrounds are pale tints for a page; on a terminal only bold and marks carry over.
       text += Mark(row.images[0]);
-      std::string style;
-      if (row.bold) style += "\x1b[1m";
-      if (row.colour != kBlack) {
-        char escape[32];
-        std::snprintf(escape, sizeof escape, "\x1b[38;2;%d;%d;%dm", row.colour.red,
-                      row.colour.green, row.colour.blue);
-        style += escape;
-      }
-      if (!style.empty()) text = style + text + "\x1b[0m";
+      if (row.bold) text = "\x1b[1m" + text + "\x1b[0m";
     }
     out += text + "\n";
   }

@@ -11,7 +11,7 @@ namespace velmora::cli {
 
 struct TableLayout {
   int width = 80;       // columns available; the key column gives way first
-  bool colour = false;  // row colours, bold rows and trend marks as terminal escapes
+  bool colour = false;  // bold rows and trend marks (terminal escapes and arrows)
 };
 
 std::string RenderTable(const ReportModel& model, const TableLayout& layout);
