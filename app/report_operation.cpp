@@ -75,11 +75,19 @@ Result<FilterBarState> RequestedFilterBar(const FilterBarState& bar, const Repor
 
 Result<ReportModel> RunReport(Session& session, std::string_view path,
                               const ReportRequest& request) {
-  const ReportDef* report = FindReport(request.id);
-  if (report == nullptr)
+  if (FindReport(request.id) == nullptr) {
     return Error{0, "unknown report '" + request.id + "'", ErrorKind::kBadRequest};
+  }
   if (Status opened = session.OpenForDatabase(path, DatabaseAccess::kRead); !opened.ok()) {
     return opened.error();
+  }
+  return ComputeReport(session, request);
+}
+
+Result<ReportModel> ComputeReport(Session& session, const ReportRequest& request) {
+  const ReportDef* report = FindReport(request.id);
+  if (report == nullptr) {
+    return Error{0, "unknown report '" + request.id + "'", ErrorKind::kBadRequest};
   }
   Workspace& workspace = session.workspace();
   Result<FilterBarState> bar =

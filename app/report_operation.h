@@ -37,6 +37,9 @@ struct ReportRequest {
 Result<FilterBarState> RequestedFilterBar(const FilterBarState& bar, const ReportRequest& request,
                                           const WorkspaceSettings& settings);
 
+// Computes report `request.id` on the session's workspace, opened for reading (OpenForDatabase).
+Result<ReportModel> ComputeReport(Session& session, const ReportRequest& request);
+
 // Opens the workspace `path` names for reading and computes report `request.id`. A report id
 // that the catalogue does not know fails with kFailed; a report that is no list yet gives a
 // model with no rows. With `request.save` the filter bar changes are saved first.

@@ -11,6 +11,7 @@
 #include "platform/terminal.h"
 #include "reports/frame/report_catalogue.h"
 #include "ui/cli/commands.h"
+#include "ui/cli/report_options.h"
 #include "ui/cli/report_render.h"
 #include "ui/cli/workspace_session.h"
 
@@ -27,8 +28,6 @@ constexpr NamedValue kTargets[] = {{"referrer", 0},    {"ref-domain", 1},    {"s
                                    {"page", 6},        {"download", 7},      {"image", 8},
                                    {"country", 9}};
 constexpr NamedValue kOperations[] = {{"equals", 0}, {"not-equals", 1}};
-constexpr NamedValue kSortColumns[] = {
-    {"today", 0}, {"yesterday", 1}, {"week", 2}, {"4weeks", 3}, {"custom", 4}};
 
 template <size_t N>
 std::optional<int32_t> Lookup(const NamedValue (&table)[N], std::string_view name) {
@@ -76,16 +75,6 @@ std::optional<Ticks> ParseDay(const std::string& text) {
   return CalendarToTicks(t);
 }
 
-std::string SomeReportIds() {
-  std::string ids;
-  int shown = 0;
-  for (const ReportDef* def : CatalogueReports()) {
-    if (def->kind != ReportKind::kCachedList || def->engine_filter != 0 || shown == 12) continue;
-    ids += (shown++ > 0 ? ", " : "") + def->id;
-  }
-  return ids + ", ... ('velmora reports' lists them all)";
-}
-
 // The request a command line makes, or the usage error it gets.
 std::variant<ReportRequest, std::string> MakeRequest(const ReportOptions& o) {
   ReportRequest request;
@@ -116,9 +105,9 @@ std::variant<ReportRequest, std::string> MakeRequest(const ReportOptions& o) {
   request.saved_filter = o.saved_filter;
   request.ip_filter = o.ip;
   request.show_non_visits = o.non_visits;
-  const auto sort = Lookup(kSortColumns, o.sort);
-  if (!sort) return "--sort: the columns are " + Names(kSortColumns);
-  request.sort = static_cast<DateRange>(*sort);
+  const std::optional<DateRange> sort = SortColumnByName(o.sort);
+  if (!sort) return "--sort: the columns are " + SortColumnNames();
+  request.sort = *sort;
   if (o.limit && *o.limit < 0) return "--limit takes a number of rows, 0 or more";
   request.limit = o.limit;
   request.save = o.save;
@@ -199,7 +188,7 @@ void RegisterReportCommands(CommandTable& table) {
   report->add_option("--ip", o->ip,
                      "count only visitors of this address or network (10.1.0.0/16); \"\" for all");
   report->add_flag("--non-visits", o->non_visits, "count non-visits too (requests of no page)");
-  report->add_option("--sort", o->sort, "the column rows are ranked by: " + Names(kSortColumns));
+  report->add_option("--sort", o->sort, "the column rows are ranked by: " + SortColumnNames());
   report->add_option("--limit", o->limit, "show at most N rows");
   report->add_option("--format", o->format, "table, csv (RFC 4180) or json");
   report->add_flag("--save", o->save,

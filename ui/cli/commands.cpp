@@ -16,6 +16,7 @@ void RegisterAllCommands(CommandTable& table) {
   RegisterParseCommands(table);
   RegisterRuleCommands(table);
   RegisterReportCommands(table);
+  RegisterExportCommands(table);
 }
 
 }  // namespace velmora::cli
