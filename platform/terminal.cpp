@@ -22,6 +22,8 @@ int Columns(int fd) {
 
 int StderrColumns() { return Columns(STDERR_FILENO); }
 
+bool StdinIsTerminal() { return isatty(STDIN_FILENO) != 0; }
+
 bool StdoutIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
 
 int StdoutColumns() { return Columns(STDOUT_FILENO); }

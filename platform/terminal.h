@@ -7,6 +7,8 @@ namespace velmora {
 bool StderrIsTerminal();
 // Columns of the terminal on standard error; 80 when unknown.
 int StderrColumns();
+// Whether standard input is a terminal: a person can answer there.
+bool StdinIsTerminal();
 // Whether standard output is a terminal, and its columns (80 when unknown).
 bool StdoutIsTerminal();
 int StdoutColumns();

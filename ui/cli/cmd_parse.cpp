@@ -65,6 +65,8 @@ int RunLog(CliContext& context) {
 
 }  // namespace
 
+int RunParseCommand(CliContext& context) { return RunParse(context); }
+
 void RegisterParseCommands(CommandTable& table) {
   table.Add("parse", "parse every new log file in the workspace's logs/ folder", RunParse)
       ->footer(

@@ -17,6 +17,7 @@ void RegisterAllCommands(CommandTable& table) {
   RegisterRuleCommands(table);
   RegisterReportCommands(table);
   RegisterExportCommands(table);
+  RegisterImportCommands(table);
 }
 
 }  // namespace velmora::cli

@@ -32,6 +32,9 @@ void RegisterParseCommands(CommandTable& table);
 void RegisterRuleCommands(CommandTable& table);
 void RegisterReportCommands(CommandTable& table);
 void RegisterExportCommands(CommandTable& table);
+void RegisterImportCommands(CommandTable& table);
+// The parse run as `velmora parse` makes it, for commands that parse after their own work.
+int RunParseCommand(CliContext& context);
 // `inspect rules URL`: the class the workspace's rules give a URL, as JSON.
 int RunInspectRules(CliContext& context, const std::string& url);
 void RegisterAllCommands(CommandTable& table);

@@ -1,0 +1,58 @@
+// Importing log files from a local folder into the workspace: list the folder's logs (new ones
+// ticked), let the front end choose, store each chosen file renamed and compressed as the
+// workspace says, remove the sources when asked, and save the options and the folder.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/session.h"
+#include "core/result.h"
+#include "retrieval/log_listing.h"
+
+namespace velmora {
+
+// The option bits of a retrieval, kept in the workspace settings.
+inline constexpr uint32_t kRetrieveParse = 1;
+inline constexpr uint32_t kRetrieveRemoveFromServer = 2;
+inline constexpr uint32_t kRetrieveRename = 4;
+inline constexpr uint32_t kRetrieveRemoveSource = 8;
+
+struct ImportRequest {
+  std::optional<std::string> from;  // the folder; unset: the last one imported from
+  std::vector<std::string> files;   // names in the folder to import
+  bool all_new = false;             // every new file of the folder
+  std::optional<bool> rename;       // unset: the workspace's choice
+  std::optional<bool> remove_source;
+  std::optional<bool> parse;
+};
+
+// Asked when the request names no files and not --all: the list with the new files ticked; the
+// answer is the names to import, or none to cancel.
+using ImportChooser = std::function<std::optional<std::vector<std::string>>(
+    const std::string& folder, const std::vector<LogCandidate>& candidates)>;
+// "Reading file %d of %d" and the detail; false stops before the next file.
+using ImportProgress = std::function<bool(const std::string& status, const std::string& detail)>;
+
+struct ImportResult {
+  std::string folder;
+  int listed = 0;
+  int stored = 0;
+  int kept = 0;     // existing files the user kept
+  int skipped = 0;  // sources too short to be logs
+  int failed = 0;
+  bool cancelled = false;
+  bool parse = false;              // the options ask for a parse run now
+  std::vector<std::string> notes;  // one line per file not stored, saying why
+};
+
+// A request that names files the folder does not hold fails with kBadRequest and the choices; a
+// folder without logs, or no choice, imports nothing ("No new log files in this folder").
+Result<ImportResult> ImportLocal(Session& session, std::string_view path,
+                                 const ImportRequest& request, const ImportChooser& chooser,
+                                 const ImportProgress& progress);
+
+}  // namespace velmora

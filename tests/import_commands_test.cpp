@@ -1,0 +1,109 @@
+// Importing log files from the command line: a folder of mixed plain, gzip and bzip2 logs stored
+// as configured and parsed, nothing new the second time, renaming by the first entry, a source
+// too short to be a log, and a disk that fills up leaving no partial file.
+#include <sys/mount.h>
+
+#include <filesystem>
+
+#include "tests/cli_fixture.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ImportCommandsTest : public CliTest {
+ protected:
+  void TearDown() override {
+    if (mounted_) umount2(disk_.c_str(), MNT_DETACH);
+  }
+  void Generate(const std::string& path, int lines, int seed, const std::string& compress) {
+    std::vector<std::string> args = {
+        "--format", "combined",           "--lines", std::to_string(lines),
+        "--seed",   std::to_string(seed), "-o",      path};
+    if (!compress.empty()) args.insert(args.end(), {"--compress", compress});
+    ASSERT_EQ(testing::RunProgram(LOGGEN_BIN, args).status, 0);
+  }
+  std::vector<std::string> Files(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) {
+      if (e.is_regular_file()) names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::string disk_ = home_ / "disk";
+  bool mounted_ = false;
+};
+
+TEST_F(ImportCommandsTest, AMixedFolderIsStoredParsedAndThenHasNothingNew) {
+  const std::string folder = NewWorkspace();
+  const std::string src = home_ / "src";
+  fs::create_directories(src);
+  Generate(src + "/access.log", 1000, 1, "");
+  Generate(src + "/access-2.log.gz", 1000, 2, "gzip");
+  Generate(src + "/Other.log", 1000, 3, "bzip2");  // bzip2 inside, .log outside
+  std::ofstream(src + "/notes.txt") << "not a log";
+
+  const auto first = Velmora({"-w", folder, "import", "--from", src, "--all", "--parse"});
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_NE(first.out.find("Imported 3 of 3 log file(s)"), std::string::npos) << first.out;
+  EXPECT_NE(first.out.find("Lines processed: 3000, errors: 0"), std::string::npos) << first.out;
+  EXPECT_EQ(Files(folder + "logs"),
+            (std::vector<std::string>{"access-2.log.gz", "access.log.gz", "other.log.gz"}));
+  const auto unzipped = testing::RunProgram("/bin/zcat", {folder + "logs/other.log.gz"});
+  EXPECT_EQ(unzipped.status, 0);
+  EXPECT_EQ(Lines(unzipped.out).size(), 1000u);
+  EXPECT_TRUE(fs::exists(src + "/access.log"));  // sources stay unless asked
+
+  const auto second = Velmora({"-w", folder, "import", "--from", src, "--all"});
+  EXPECT_EQ(second.status, 0);
+  EXPECT_NE(second.out.find("No new log files in this folder"), std::string::npos) << second.out;
+  // The folder is remembered for next time.
+  EXPECT_NE(Velmora({"-w", folder, "import", "--all"}).out.find("No new log files"),
+            std::string::npos);
+
+  const auto none = Velmora({"-w", folder, "import", "--from", src});
+  EXPECT_EQ(none.status, 0);
+  EXPECT_EQ(Velmora({"-w", folder, "import", "--from", src, "nope.log"}).status, 2);
+}
+
+TEST_F(ImportCommandsTest, RenamesByFirstEntryAndNeverRemovesWhatWasNotStored) {
+  const std::string folder = NewWorkspace();
+  const std::string src = home_ / "src";
+  fs::create_directories(src);
+  std::ofstream(src + "/ex021205.log")
+      << "#Software: x\n#Fields: date time c-ip cs-method cs-uri-stem sc-status\n"
+         "2002-12-05 09:37:12 10.0.0.1 GET /a.html 200\n";
+  std::ofstream(src + "/tiny.log") << "12345";
+  const auto r = Velmora({"-w", folder, "import", "--from", src, "--all", "--rename",
+                          "--remove-source", "--no-parse"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Files(folder + "logs"), (std::vector<std::string>{"20021205-0937.log.gz"}));
+  EXPECT_NE(r.out.find("tiny.log: skipped, it holds fewer than 10 bytes"), std::string::npos)
+      << r.out;
+  EXPECT_TRUE(fs::exists(src + "/tiny.log"));
+  EXPECT_FALSE(fs::exists(src + "/ex021205.log"));
+}
+
+TEST_F(ImportCommandsTest, AFullDiskLeavesNoPartialFile) {
+  fs::create_directories(disk_);
+  mounted_ = mount("tmpfs", disk_.c_str(), "tmpfs", 0, "size=11m") == 0;
+  if (!mounted_) GTEST_SKIP() << "cannot mount a tmpfs here";
+  ASSERT_EQ(Velmora({"--yes", "new", "site", "--path", disk_}).status, 0);
+  const std::string ws = disk_ + "/site/";
+  ASSERT_EQ(Velmora({"-w", ws, "settings", "set", "local-compression", "2"}).status, 0);
+  const std::string src = home_ / "src";
+  fs::create_directories(src);
+  Generate(src + "/access.log.gz", 150000, 1, "gzip");  // far more than the disk holds, unpacked
+
+  const auto r = Velmora({"-w", ws, "import", "--from", src, "--all"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("There is not enough space on the disk"), std::string::npos) << r.err;
+  EXPECT_TRUE(Files(ws + "logs").empty());
+  EXPECT_TRUE(!fs::exists(ws + "logs/.incoming") || Files(ws + "logs/.incoming").empty());
+}
+
+}  // namespace
+}  // namespace velmora
