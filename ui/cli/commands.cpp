@@ -16,6 +16,7 @@ void RegisterAllCommands(CommandTable& table) {
   RegisterParseCommands(table);
   RegisterRuleCommands(table);
   RegisterReportCommands(table);
+  RegisterChartCommands(table);
 }
 
 }  // namespace velmora::cli

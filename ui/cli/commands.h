@@ -31,6 +31,7 @@ void RegisterInspectCommands(CommandTable& table);
 void RegisterParseCommands(CommandTable& table);
 void RegisterRuleCommands(CommandTable& table);
 void RegisterReportCommands(CommandTable& table);
+void RegisterChartCommands(CommandTable& table);
 // `inspect rules URL`: the class the workspace's rules give a URL, as JSON.
 int RunInspectRules(CliContext& context, const std::string& url);
 void RegisterAllCommands(CommandTable& table);
