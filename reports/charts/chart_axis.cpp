@@ -47,11 +47,11 @@ AxisScale ScaleAxis(double smallest, double largest, bool whole_numbers, bool wi
 }
 
 std::string AxisLabel(const AxisScale& scale, double value) {
-  char format[32];
-  std::snprintf(format, sizeof format, "%%.%df%s", scale.decimals, scale.suffix);
-  // A grid line at zero computed as -0.0000001 prints as 0, not -0.
+  // A grid line at zero computed as -0.0000001 prints as 0, not -0, and zero needs no unit.
   double shown = value / scale.unit;
   if (std::fabs(shown) < scale.step / scale.unit / 2) shown = 0;
+  char format[32];
+  std::snprintf(format, sizeof format, "%%.%df%s", scale.decimals, shown == 0 ? "" : scale.suffix);
   const int size = std::snprintf(nullptr, 0, format, shown);
   if (size <= 0) return "";
   std::vector<char> text(static_cast<size_t>(size) + 1);

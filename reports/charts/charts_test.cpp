@@ -148,6 +148,7 @@ TEST(ChartAxisTest, StepIsThePowerOfTenBelowTheRange) {
         << c.largest;
   }
   EXPECT_EQ(AxisLabel(ScaleAxis(0, 2500000, true, false), 2e6), "2000000");
+  EXPECT_EQ(AxisLabel(ScaleAxis(0, 2500000, true, true), 0), "0");
   EXPECT_EQ(AxisLabel(ScaleAxis(0, 0.95, false, false), 1e-17), "0.0");
 }
 
