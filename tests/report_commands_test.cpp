@@ -1,5 +1,5 @@
-// Reports from the command line: the tree, one report in each format, the cached result reused
-// until new data arrive, the counts agreeing with the stored visits, and misuse refused.
+// Reports and charts from the command line: the tree, one report in each format, the cached result
+// reused until new data arrive, the counts agreeing with the stored visits, and misuse refused.
 #include <map>
 #include <nlohmann/json.hpp>
 
@@ -232,24 +232,88 @@ TEST_F(ReportCommandsTest, MisuseIsRefusedWithTheChoices) {
     std::string says;
   };
   const std::vector<Case> cases = {
-      {{"nope"}, "reports include pagesreq"},
-      {{"pagesreq", "--filter", "colour:equals:red"}, "the targets are referrer, ref-domain"},
-      {{"pagesreq", "--filter", "page:like:/a"}, "the operations are equals, not-equals"},
-      {{"pagesreq", "--filter", "page"}, "TARGET:OPERATION:VALUE"},
-      {{"pagesreq", "--date", "2024-02-30"}, "YYYY-MM-DD"},
-      {{"pagesreq", "--weeks", "0"}, "1 to 5200 weeks"},
-      {{"pagesreq", "--days", "4"}, "1, 2 or 3 days"},
-      {{"pagesreq", "--sort", "month"}, "today, yesterday, week, 4weeks, custom"},
-      {{"pagesreq", "--saved-filter", "Mine"}, "no saved filter is named 'Mine'"},
-      {{"pagesreq", "--format", "xml"}, "table, csv, json"},
+      {{"report", "nope"}, "reports include pagesreq"},
+      {{"report", "pagesreq", "--filter", "colour:equals:red"},
+       "the targets are referrer, ref-domain"},
+      {{"report", "pagesreq", "--filter", "page:like:/a"}, "the operations are equals, not-equals"},
+      {{"report", "pagesreq", "--filter", "page"}, "TARGET:OPERATION:VALUE"},
+      {{"report", "pagesreq", "--date", "2024-02-30"}, "YYYY-MM-DD"},
+      {{"report", "pagesreq", "--weeks", "0"}, "1 to 5200 weeks"},
+      {{"report", "pagesreq", "--days", "4"}, "1, 2 or 3 days"},
+      {{"report", "pagesreq", "--sort", "month"}, "today, yesterday, week, 4weeks, custom"},
+      {{"report", "pagesreq", "--saved-filter", "Mine"}, "no saved filter is named 'Mine'"},
+      {{"report", "pagesreq", "--format", "xml"}, "table, csv, json"},
+      {{"chart", "pagesreq", "--width", "0"}, "3 to 4096 pixels wide"},
+      {{"chart", "pagesreq", "--width", "-768"}, "3 to 4096 pixels wide"},
+      {{"chart", "pagesreq", "--width", "100000"}, "3 to 4096 pixels wide"},
+      {{"chart", "pagesreq", "--sort", "month"}, "today, yesterday, week, 4weeks, custom"},
+      {{"chart", "nope"}, "reports include pagesreq"},
   };
   for (const Case& c : cases) {
-    std::vector<std::string> args = {"-w", folder_, "report"};
+    std::vector<std::string> args = {"-w", folder_};
     args.insert(args.end(), c.args.begin(), c.args.end());
     const auto r = Velmora(args);
-    EXPECT_EQ(r.status, 2) << c.args[0] << " " << r.err;
+    EXPECT_EQ(r.status, 2) << c.args[1] << " " << r.err;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
   }
+}
+
+// Width and height from a PNG file's header.
+std::pair<int, int> PngSize(const std::string& png) {
+  const auto u32 = [&](size_t at) {
+    return static_cast<int>(
+        static_cast<uint8_t>(png[at]) << 24 | static_cast<uint8_t>(png[at + 1]) << 16 |
+        static_cast<uint8_t>(png[at + 2]) << 8 | static_cast<uint8_t>(png[at + 3]));
+  };
+  return png.size() < 24 ? std::pair{0, 0} : std::pair{u32(16), u32(20)};
+}
+
+TEST_F(ReportCommandsTest, EveryReportWithAChartSavesOneThatPngcheckAccepts) {
+  const json tree = json::parse(Velmora({"reports", "--format", "json"}).out);
+  int charts = 0;
+  for (const json& report : tree) {
+    if (report["id"].is_null()) continue;
+    const std::string id = report["id"];
+    const std::string file = home_ / (id + ".png");
+    const auto r = Velmora({"-w", folder_, "chart", id, "-o", file, "--weeks", "52"});
+    if (r.status == 1) {
+      EXPECT_NE(r.err.find("has no chart"), std::string::npos) << id << ": " << r.err;
+      continue;
+    }
+    ASSERT_EQ(r.status, 0) << id << ": " << r.err;
+    EXPECT_EQ(r.out, file + "\n");
+    EXPECT_EQ(PngSize(ReadFile(file)), std::pair(768, 256)) << id;
+    const auto checked = testing::RunProgram("/usr/bin/pngcheck", {file});
+    EXPECT_EQ(checked.status, 0) << id << ": " << checked.out << checked.err;
+    ++charts;
+  }
+  EXPECT_GE(charts, 10);  // pages, referrers, countries, browsers, ...
+}
+
+TEST_F(ReportCommandsTest, ChartsFollowTheReportsOptionsAndNameTheirFile) {
+  // Without -o the chart is the report id + "_graph.png" in the current folder.
+  const auto here =
+      testing::RunProgram("/bin/sh",
+                          {"-c", "cd \"$1\" && exec \"$0\" -w \"$2\" chart pagesreq --width 600",
+                           VELMORA_BIN, home_.str(), folder_},
+                          Environment());
+  ASSERT_EQ(here.status, 0) << here.err;
+  EXPECT_EQ(here.out, "pagesreq_graph.png\n");
+  EXPECT_EQ(PngSize(ReadFile(home_ / "pagesreq_graph.png")), std::pair(600, 200));
+
+  // The period and filter options are the report's: a filter that leaves no visit leaves no chart.
+  const auto none =
+      Velmora({"-w", folder_, "chart", "pagesreq", "-o", home_ / "x.png", "--ip", "10.0.0.0/8"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_NE(none.err.find("'Requested Pages' has no chart: the report has no rows"),
+            std::string::npos)
+      << none.err;
+  EXPECT_FALSE(std::filesystem::exists(home_ / "x.png"));
+
+  const auto unwritable =
+      Velmora({"-w", folder_, "chart", "pagesreq", "-o", home_ / "missing/chart.png"});
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_NE(unwritable.err.find("Cannot create"), std::string::npos) << unwritable.err;
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ void RegisterAllCommands(CommandTable& table) {
   RegisterReportCommands(table);
   RegisterExportCommands(table);
   RegisterImportCommands(table);
+  RegisterChartCommands(table);
 }
 
 }  // namespace velmora::cli

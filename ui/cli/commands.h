@@ -31,6 +31,7 @@ void RegisterInspectCommands(CommandTable& table);
 void RegisterParseCommands(CommandTable& table);
 void RegisterRuleCommands(CommandTable& table);
 void RegisterReportCommands(CommandTable& table);
+void RegisterChartCommands(CommandTable& table);
 void RegisterExportCommands(CommandTable& table);
 void RegisterImportCommands(CommandTable& table);
 // The parse run as `velmora parse` makes it, for commands that parse after their own work.

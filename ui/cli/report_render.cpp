@@ -1,7 +1,10 @@
 #include "ui/cli/report_render.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+
+#include "reports/charts/chart_text.h"
 
 namespace velmora::cli {
 namespace {
@@ -65,6 +68,22 @@ std::string CsvField(const std::string& text) {
     quoted += c;
   }
   return quoted + "\"";
+}
+
+std::string Colour(Rgb colour) {
+  char escape[32];
+  std::snprintf(escape, sizeof escape, "\x1b[38;2;%d;%d;%dm", colour.red, colour.green,
+                colour.blue);
+  return escape;
+}
+
+// `eighths` of a character cell as full blocks and one partial block.
+std::string Blocks(int64_t eighths) {
+  static constexpr const char* kPartial[] = {"",       "\u258F", "\u258E", "\u258D",
+                                             "\u258C", "\u258B", "\u258A", "\u2589"};
+  std::string bar;
+  for (int64_t i = 0; i < eighths / 8; ++i) bar += "\u2588";
+  return bar + kPartial[eighths % 8];
 }
 
 }  // namespace
@@ -137,6 +156,47 @@ std::string RenderCsv(const ReportModel& model) {
   for (const ReportColumn& column : model.columns) captions.push_back(column.caption);
   line(captions);
   for (const ReportRow& row : model.rows) line(row.cells);
+  return out;
+}
+
+std::string RenderBlockChart(const ChartData& chart, const TableLayout& layout) {
+  double total = 0, largest = 0;
+  size_t label_width = 0;
+  std::vector<std::string> values;
+  for (const ChartItem& item : chart.items) {
+    const double value = std::isfinite(item.value) ? item.value : 0;
+    total += value;
+    largest = std::max(largest, value);
+    label_width = std::max(label_width, DisplayWidth(Printable(item.label)));
+    char text[64];
+    std::snprintf(text, sizeof text, chart.whole_numbers ? "%.0f" : "%.2f", value);
+    values.emplace_back(text);
+  }
+  size_t value_width = 0;
+  for (const std::string& value : values) value_width = std::max(value_width, value.size());
+  const size_t width = static_cast<size_t>(std::max(layout.width, 40));
+  label_width = std::min(label_width, width / 3);
+  constexpr size_t kShareWidth = 7;  // "100.00%" at most
+  const size_t bar_width = std::max<size_t>(width - label_width - value_width - kShareWidth - 4, 8);
+
+  std::string out = "\n" + Printable(chart.title) + "\n";
+  for (size_t i = 0; i < chart.items.size(); ++i) {
+    const ChartItem& item = chart.items[i];
+    const double value = std::isfinite(item.value) ? item.value : 0;
+    const int64_t eighths = largest > 0 && value > 0
+                                ? std::llround(value / largest * static_cast<double>(bar_width * 8))
+                                : 0;
+    std::string bar = Blocks(eighths);
+    const size_t bar_cells = static_cast<size_t>((eighths + 7) / 8);
+    if (layout.colour) bar = Colour(item.colour) + bar + "\x1b[0m";
+    std::string line =
+        Padded(Shortened(Printable(item.label), label_width), label_width, CellAlign::kLeft) + " " +
+        bar + std::string(bar_width - std::min(bar_cells, bar_width), ' ') + " " +
+        Padded(values[i], value_width, CellAlign::kRight) + " " +
+        Padded(ShareText(value, total), kShareWidth, CellAlign::kRight);
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out += line + "\n";
+  }
   return out;
 }
 
