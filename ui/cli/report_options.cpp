@@ -107,8 +107,7 @@ void AddReportOptions(CLI::App& command, ReportOptions& options) {
                      "count only visitors of this address or network (10.1.0.0/16); \"\" for all");
   command.add_flag("--non-visits", options.non_visits,
                    "count non-visits too (requests of no page)");
-  command.add_option("--sort", options.sort,
-                     "the column rows are ranked by: " + SortColumnNames());
+  command.add_option("--sort", options.sort, "the column rows are ranked by: " + SortColumnNames());
 }
 
 std::optional<DateRange> SortColumnByName(std::string_view name) {
@@ -131,7 +130,6 @@ std::string SomeReportIds() {
   }
   return ids + ", ... ('velmora reports' lists them all)";
 }
-
 
 ChartWriter ReportChartWriter() {
   return [](const ChartData& chart, const std::string& path, int width) {
