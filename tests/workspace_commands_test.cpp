@@ -31,11 +31,18 @@ TEST_F(CliTest, NewRefusesBadNamesAndAsksBeforeOverwriting) {
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("The workspace name is invalid"), std::string::npos) << bad.err;
 
-  // Without a terminal and without --yes the overwrite question is answered No.
+  // A fresh place is created without a question, also without a terminal.
+  const auto fresh = Velmora({"new", "site", "--path", home_ / "ws"});
+  EXPECT_EQ(fresh.status, 0) << fresh.err;
+  EXPECT_EQ(fresh.err, "");
+  const std::string stw = ReadFile(home_ / "ws/site/site.stw");
+
+  // Over files that are there, without a terminal and without --yes, the answer is No.
   const auto declined = Velmora({"new", "site", "--path", home_ / "ws"});
   EXPECT_EQ(declined.status, 1);
   EXPECT_NE(declined.err.find("This action will overwrite some files in the\n"), std::string::npos);
-  EXPECT_FALSE(fs::exists(home_ / "ws/site/site.stw"));
+  EXPECT_NE(declined.err.find("--yes"), std::string::npos) << declined.err;
+  EXPECT_EQ(ReadFile(home_ / "ws/site/site.stw"), stw);
 }
 
 TEST_F(CliTest, SettingsSetGetRoundTripAndRefuseOutOfRange) {
