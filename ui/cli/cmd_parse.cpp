@@ -36,6 +36,20 @@ int RunParse(CliContext& context) {
         "%d new file(s) were skipped; parsing.log says why. They are tried again next run.\n",
         s.new_files - s.parsed_files);
   }
+  const CompletionTally& c = s.completion;
+  if (c.dropped_by_filters > 0 || c.typed_by_filters > 0) {
+    std::printf("Log filters: %lld request(s) not logged, %lld given a resource type\n",
+                static_cast<long long>(c.dropped_by_filters),
+                static_cast<long long>(c.typed_by_filters));
+  }
+  if (c.fell_through * 2 > c.requests) {
+    std::printf(
+        "More than half of the requests (%lld of %lld) matched no rule but the catch-all, so "
+        "none of them counts as a page, download or image. 'velmora rules preset modern' adds "
+        "rules for pages without an extension, pictures, downloads, style sheets, scripts and "
+        "fonts ('velmora rules --help').\n",
+        static_cast<long long>(c.fell_through), static_cast<long long>(c.requests));
+  }
   std::printf("The account of the run: %s\n", s.parse_log_path.c_str());
   if (s.database_failed) return Fail("the workspace database could not be opened; nothing parsed");
   constexpr std::string_view kUndone =
