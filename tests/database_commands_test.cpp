@@ -141,7 +141,11 @@ TEST_F(CliTest, ResetAsksAndEmptiesReportsFolder) {
 
   const auto declined = Velmora({"-w", folder, "reset"});
   EXPECT_EQ(declined.status, 1);
-  EXPECT_NE(declined.err.find("Remove all collected data from the workspace?"), std::string::npos);
+  EXPECT_NE(declined.err.find("Velmora: Remove all collected data from the workspace?\n"
+                              "(No terminal to ask: answered No; --yes answers Yes.)\n"
+                              "velmora: nothing was removed: the answer to"),
+            std::string::npos)
+      << declined.err;
   EXPECT_TRUE(fs::exists(cached));
 
   EXPECT_EQ(Velmora({"--yes", "-w", folder, "reset"}).status, 0);

@@ -221,7 +221,7 @@ Status Workspace::OpenWorkspace(const std::string& path) {
   std::optional<std::vector<uint8_t>> bytes = ReadSettingsFile(full.string(), error);
   if (!bytes) {
     loaded_ = false;
-    return Error{error, "Can't open workspace '" + full.string() + "'" + SystemErrorSuffix(error)};
+    return Error{error, "Can't open workspace '" + full.string() + "': " + SystemErrorText(error)};
   }
   Result<WorkspaceSettings> settings = DecodeWorkspaceFile(*bytes);
   if (!settings.ok()) {
@@ -258,7 +258,7 @@ Status Workspace::SaveWorkspace() {
   if (!out) {
     const int error = errno;
     loaded_ = false;
-    return Error{error, "Can't create '" + temp + "'" + SystemErrorSuffix(error)};
+    return Error{error, "Can't create '" + temp + "': " + SystemErrorText(error)};
   }
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();

@@ -42,6 +42,7 @@ int RunVelmora(int argc, char** argv) {
   int status = kExitOk;
   CommandTable table{app, context, status};
   RegisterAllCommands(table);
+  AddMissingExamples(app);
 
   try {
     app.parse(argc, argv);

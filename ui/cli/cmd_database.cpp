@@ -223,7 +223,9 @@ void RegisterDatabaseCommands(CommandTable& table) {
 
   table
       .Add("reset", "\"Remove all parsed data\": empty the database and the report cache", RunReset)
-      ->footer("\nAsks first; --yes answers Yes. Log files stay; parse again to rebuild.");
+      ->footer(
+          "\nAsks first; --yes answers Yes. Log files stay; parse again to rebuild. When nothing\n"
+          "is removed, it says why.");
 }
 
 }  // namespace velmora::cli
