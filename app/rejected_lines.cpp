@@ -19,6 +19,10 @@ Result<std::vector<RejectedInFile>> RejectedLinesOfLastRun(const std::string& wo
   std::vector<RejectedInFile> out;
   const std::string logs = WorkspacePath(workspace_folder, kLogsFolder);
   for (ParsedFileEntry& file : FilesOfParseLog(text.str())) {
+    // parsing.log is only text in the workspace: a name from it never leads out of logs/.
+    if (file.name.empty() || file.name.find('/') != std::string::npos || file.name == "..") {
+      continue;
+    }
     if (file.format.empty() || file.errors == 0) continue;
     FileRejections found = FindRejectedLines(WorkspacePath(logs, file.name), file.format, limit);
     if (found.lines.empty() && found.failure.empty()) continue;

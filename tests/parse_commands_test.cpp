@@ -90,6 +90,14 @@ TEST_F(ParseCommandTest, RejectedLinesAreShownWithTheirNumbersAndReasons) {
   EXPECT_EQ(again.status, 0) << again.err;
   EXPECT_NE(again.out.find("  line 12: the bytes sent (%b) does not fit"), std::string::npos)
       << again.out;
+
+  // parsing.log is text anyone can edit: a name in it never leads out of logs/.
+  std::ofstream(ws + "secret") << "not a log line\n";
+  std::ofstream(ws + "parsing.log")
+      << "Parsing file 1 of 1: ../secret\r\nLog file format: %S %c\r\nErrors: 1\r\n";
+  const auto hostile = Velmora({"-w", ws, "log", "--errors", "5"});
+  EXPECT_EQ(hostile.status, 0);
+  EXPECT_EQ(hostile.out, "No line of the last run was rejected.\n");
 }
 
 TEST_F(ParseCommandTest, ParseFillsVisitsHoursAndClassifications) {
