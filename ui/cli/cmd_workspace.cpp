@@ -49,7 +49,13 @@ int RunNew(CliContext& context, const NewOptions& options) {
   params.wizard = checked.block;
   CliSession session(context);
   const Status made = NewWorkspaceCommand(session.workspace(), session.preferences(), params);
-  if (!made.ok()) return ReportFailure(made.error());
+  if (!made.ok()) {
+    // The prompter has said what went wrong; what it means for the workspace is said here.
+    if (made.error().kind == ErrorKind::kShownToUser) {
+      return Fail("no workspace was created, and nothing of one was left behind");
+    }
+    return ReportFailure(made.error());
+  }
   std::printf("Created workspace \"%s\" in %s\n", options.name.c_str(),
               session.workspace().folder().c_str());
   std::printf("Put log files into %slogs/ (or use 'velmora import'), then run 'velmora parse'.\n",
