@@ -11,8 +11,8 @@ namespace velmora {
 // "Remove all parsed data" on the workspace `path` names, opened for writing: asks first,
 // empties the database and the report cache, and forgets an unfinished run, whose partial data
 // is gone with the rest. Fails as Session::Open does (kBusy while another process uses the
-// workspace), and with kShownToUser when the user said No or the database could not be created
-// anew (which the Prompter has shown).
+// workspace), and with a message saying why nothing (or not all) was removed when the user said
+// No or the database could not be created anew.
 Status RemoveAllParsedData(Session& session, std::string_view path);
 
 }  // namespace velmora

@@ -191,7 +191,10 @@ TEST_F(OperationsTest, RemovingParsedDataAsksFirst) {
     const bool yes = answer == PromptAnswer::kYes;
     EXPECT_EQ(removed.ok(), yes);
     if (!yes) {
-      EXPECT_EQ(removed.error().kind, ErrorKind::kShownToUser);
+      EXPECT_EQ(removed.error().kind, ErrorKind::kFailed) << "nobody has told the user why yet";
+      EXPECT_EQ(removed.error().message,
+                "nothing was removed: the answer to \"Remove all collected data from the "
+                "workspace?\" was No");
     }
     EXPECT_EQ(fs::exists(WorkspacePath(folder, "reports/visits_hd")), !yes);
     EXPECT_EQ(session.workspace().database()->IsLogParsed("access.log"), !yes);

@@ -73,6 +73,10 @@ std::string JsonLine(const nlohmann::json& value) {
   return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+std::string JsonLine(const nlohmann::ordered_json& value) {
+  return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
 nlohmann::json RecordJson(const LogRecord& r) {
   nlohmann::json out;
   out["client_host"] = std::string(r.client_host.view());

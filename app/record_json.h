@@ -25,5 +25,6 @@ nlohmann::json RecordJson(const LogRecord& r);
 
 // One line of JSON; bytes that are not UTF-8 (log texts are raw bytes) become U+FFFD.
 std::string JsonLine(const nlohmann::json& value);
+std::string JsonLine(const nlohmann::ordered_json& value);
 
 }  // namespace velmora

@@ -69,6 +69,13 @@ std::optional<PromptAnswer> ParseReply(PromptButtons buttons, std::string_view r
   return std::nullopt;
 }
 
+std::string_view NoTerminalNote(PromptButtons buttons, PromptAnswer answer) {
+  if (buttons == PromptButtons::kRetryCancel) return "(No terminal to ask: answered Cancel.)\n";
+  return answer == PromptAnswer::kNoToAll
+             ? "(No terminal to ask: answered No to All; --yes answers Yes to All.)\n"
+             : "(No terminal to ask: answered No; --yes answers Yes.)\n";
+}
+
 }  // namespace
 
 PromptAnswer PolicyAnswer(PromptButtons buttons, bool assume_yes) {
@@ -99,8 +106,11 @@ PromptAnswer TerminalPrompter::Ask(std::string_view caption, std::string_view te
   }
   const bool is_question = buttons != PromptButtons::kRetryCancel;
   if (!interactive_ || (assume_yes_ && is_question)) {
+    const PromptAnswer answer = PolicyAnswer(buttons, assume_yes_);
+    // Someone reading a script's output must see that nobody answered, and how to answer.
+    if (!interactive_ && !assume_yes_) std::cerr << NoTerminalNote(buttons, answer);
     std::cerr.flush();
-    return PolicyAnswer(buttons, assume_yes_);
+    return answer;
   }
   std::string line;
   while (true) {

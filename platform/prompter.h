@@ -37,7 +37,8 @@ class Prompter {
 PromptAnswer PolicyAnswer(PromptButtons buttons, bool assume_yes);
 
 // The command line's prompter: "Caption: text" on stderr; asks on a terminal (stdin and stderr
-// both terminals), answers by policy otherwise. With assume_yes questions are answered Yes
+// both terminals), answers by policy otherwise, and then (without assume_yes) says so on the next
+// line with the option that answers Yes. With assume_yes questions are answered Yes
 // without asking (Yes to All for the four-way question); Retry/Cancel is still asked on a
 // terminal. Replies are the bracketed key or the whole word, in any case: [r]etry, [c]ancel,
 // [y]es, [n]o, yes to [a]ll, n[o] to all; anything else asks again, end of input answers by policy.

@@ -1,5 +1,6 @@
-// System error texts. A failed system call is shown to the user as the operation's message,
-// then ". Error #", the errno in lower-case hexadecimal, ":" and the system's text for it.
+// System error texts. The table engine shows a failed system call as the operation's message,
+// then ". Error #", the errno in lower-case hexadecimal, ":" and the system's text for it, a form
+// its messages keep; every other message says the system's text in words after ": ".
 #pragma once
 
 #include <string>

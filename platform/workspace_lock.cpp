@@ -29,7 +29,7 @@ constexpr int kIdReadAttempts = 50;
 constexpr auto kIdReadPause = std::chrono::milliseconds(2);
 
 Error LockError(int code, const std::string& path) {
-  return Error{code, "Can't lock the workspace: '" + path + "'" + SystemErrorSuffix(code)};
+  return Error{code, "Can't lock the workspace '" + path + "': " + SystemErrorText(code)};
 }
 
 Error WriterBusy(int64_t writer_pid) {

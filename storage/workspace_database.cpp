@@ -20,7 +20,6 @@ constexpr std::string_view kCannotOpen = "Cannot open database";
 constexpr std::string_view kCannotCreate = "Cannot create database";
 constexpr std::string_view kFailedToCreate = "Failed to create database";
 constexpr std::string_view kInternalError214 = "Internal error #214";
-constexpr std::string_view kResetQuestion = "Remove all collected data from the workspace?";
 
 // Create makes these tables first, in this order, and then the others in registry order. It is
 // the order stored workspaces were created in: it decides which table's failure the user meets

@@ -37,6 +37,8 @@ namespace velmora {
 
 inline constexpr std::chrono::milliseconds kDatabaseIdleClose{30000};
 inline constexpr int kInternalErrorExitCode = 214;
+// The question "Remove all parsed data" asks first (Reset).
+inline constexpr std::string_view kResetQuestion = "Remove all collected data from the workspace?";
 
 class WorkspaceDatabase {
  public:

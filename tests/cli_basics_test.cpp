@@ -2,6 +2,10 @@
 // exit status 2 for anything the command line does not know.
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <string>
+#include <vector>
+
 #include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 
@@ -19,6 +23,47 @@ TEST(CliBasics, HelpAlsoWithoutArgumentsTeachesGlobalOptionsAndExamples) {
       EXPECT_NE(r.out.find(needle), std::string::npos) << needle << " with " << args.size();
     }
   }
+}
+
+// The subcommands a help text lists under "Subcommands:", one per line, the name first.
+std::vector<std::string> SubcommandsIn(const std::string& help) {
+  std::vector<std::string> names;
+  const size_t start = help.find("Subcommands:\n");
+  if (start == std::string::npos) return names;
+  std::istringstream lines(help.substr(start + 13));
+  for (std::string line; std::getline(lines, line) && line.rfind("  ", 0) == 0;) {
+    const size_t begin = line.find_first_not_of(' ');
+    const size_t end = line.find(' ', begin);
+    if (begin == 2) names.push_back(line.substr(begin, end - begin));
+  }
+  return names;
+}
+
+TEST(CliBasics, EveryHelpShowsExamplesOfItsOwnCommand) {
+  std::vector<std::vector<std::string>> pending = {{}};
+  int seen = 0;
+  while (!pending.empty()) {
+    std::vector<std::string> path = pending.back();
+    pending.pop_back();
+    std::vector<std::string> args = path;
+    args.push_back("--help");
+    const auto r = RunProgram(VELMORA_BIN, args);
+    ASSERT_EQ(r.status, 0) << ::testing::PrintToString(path);
+    ++seen;
+    std::string command = "velmora";
+    for (const std::string& word : path) command += " " + word;
+    const size_t examples = r.out.find("Example");
+    ASSERT_NE(examples, std::string::npos) << command;
+    EXPECT_NE(r.out.find("  " + command, examples), std::string::npos)
+        << command << " --help shows no example of itself:\n"
+        << r.out;
+    for (const std::string& sub : SubcommandsIn(r.out)) {
+      std::vector<std::string> next = path;
+      next.push_back(sub);
+      pending.push_back(next);
+    }
+  }
+  EXPECT_GT(seen, 30);
 }
 
 TEST(CliBasics, VersionNamesTheProgram) {

@@ -42,6 +42,42 @@ TEST_F(CliTest, DumpWorksOnEveryTableOfANewWorkspace) {
   EXPECT_EQ(Velmora({"-w", folder, "dump", "Resources", "--errors"}).status, 0);
 }
 
+TEST_F(CliTest, DumpReadableReadsLikeAVisitLog) {
+  const std::string ws = NewWorkspace();
+  ASSERT_EQ(Velmora({"-w", ws, "settings", "set", "your-time-zone", "UTC+01:00"}).status, 0);
+  std::ofstream(ws + "logs/a.log")
+      << "10.1.1.1 - - [10/Oct/2026:13:55:36 +0000] \"GET /caf%C3%A9.html HTTP/1.0\" 200 100 "
+         "\"http://www.google.com/search?q=caf%C3%A9+menu\" \"Mozilla/5.0 (Windows NT 10.0; "
+         "Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36\"\n";
+  ASSERT_EQ(Velmora({"-w", ws, "parse"}).status, 0);
+
+  // Table names in any case.
+  const std::vector<std::string> plain = Lines(Velmora({"-w", ws, "dump", "sessions"}).out);
+  ASSERT_EQ(plain.size(), 1u);
+  EXPECT_NE(plain[0].find("\"visitor_address\":167837953"), std::string::npos) << plain[0];
+
+  const auto readable = Velmora({"-w", ws, "dump", "SESSIONS", "--readable"});
+  ASSERT_EQ(readable.status, 0) << readable.err;
+  for (const char* part : {
+           "\"first_request_time\":\"2026-10-10T14:55:36+01:00\"",
+           "\"visitor_address\":\"10.1.1.1\"",
+           "\"flag\":\"visit\"",
+           "\"page_path\":{\"id\":0,\"texts\":[\"/caf\xC3\xA9.html\"]}",
+           "search?q=caf\xC3\xA9+menu\"}",
+           "\"page_user_agent\":{\"id\":0,\"text\":\"Mozilla/5.0",
+       }) {
+    EXPECT_NE(readable.out.find(part), std::string::npos) << part << "\n" << readable.out;
+  }
+  const std::string agents = Velmora({"-w", ws, "dump", "useragents", "--readable"}).out;
+  EXPECT_NE(agents.find("\"browser\":{\"id\":0,\"text\":\""), std::string::npos) << agents;
+  EXPECT_NE(agents.find("\"spider\":null"), std::string::npos) << agents;
+  const std::string referrers = Velmora({"-w", ws, "dump", "Referers", "--readable"}).out;
+  EXPECT_NE(referrers.find("\"kind\":\"SearchEngine\""), std::string::npos) << referrers;
+  // What is stored stays as logged.
+  EXPECT_NE(Velmora({"-w", ws, "dump", "Resources"}).out.find("/caf%c3%a9.html"),
+            std::string::npos);
+}
+
 TEST_F(CliTest, DumpRefusesUnknownTablesAndIndexes) {
   const std::string folder = NewWorkspace();
   const auto unknown = Velmora({"-w", folder, "dump", "Visits"});
@@ -105,7 +141,11 @@ TEST_F(CliTest, ResetAsksAndEmptiesReportsFolder) {
 
   const auto declined = Velmora({"-w", folder, "reset"});
   EXPECT_EQ(declined.status, 1);
-  EXPECT_NE(declined.err.find("Remove all collected data from the workspace?"), std::string::npos);
+  EXPECT_NE(declined.err.find("Velmora: Remove all collected data from the workspace?\n"
+                              "(No terminal to ask: answered No; --yes answers Yes.)\n"
+                              "velmora: nothing was removed: the answer to"),
+            std::string::npos)
+      << declined.err;
   EXPECT_TRUE(fs::exists(cached));
 
   EXPECT_EQ(Velmora({"--yes", "-w", folder, "reset"}).status, 0);

@@ -59,5 +59,15 @@ TEST_F(FullDiskTest, AFullDiskStopsTheRunAndFreedSpaceLetsItFinish) {
   EXPECT_EQ(Hits(ws), kLines);
 }
 
+TEST_F(FullDiskTest, ANewWorkspaceThatDoesNotFitLeavesNothingBehind) {
+  // Room for the folders but not for the database's tables.
+  if (!Mount("size=1m")) GTEST_SKIP() << "cannot mount a tmpfs here";
+  const auto made = Velmora({"new", "site", "--path", disk_ + "/sites"});
+  EXPECT_EQ(made.status, 1);
+  EXPECT_NE(made.err.find("velmora: no workspace was created"), std::string::npos) << made.err;
+  EXPECT_FALSE(fs::exists(disk_ + "/sites")) << made.err;
+  EXPECT_EQ(Velmora({"recent"}).out, "(empty)\n");
+}
+
 }  // namespace
 }  // namespace velmora

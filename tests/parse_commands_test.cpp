@@ -1,6 +1,7 @@
 // Parse runs from the command line over generated logs: every compression, name order, the
 // account in parsing.log, a second run finding nothing new, and the line inspector.
 #include <filesystem>
+#include <fstream>
 
 #include "tests/cli_fixture.h"
 
@@ -53,6 +54,50 @@ TEST_F(ParseCommandTest, ParsesPlainGzipAndBzip2InNameOrderThenFindsNothingNew) 
   EXPECT_NE(log2.find("Total Files: 3\r\nNew Files: 0\r\n"), std::string::npos) << log2;
   EXPECT_EQ(log2.find("Opening database"), std::string::npos);
   EXPECT_EQ(Lines(Velmora({"-w", ws, "dump", "ParsedLogs"}).out).size(), 3u);
+}
+
+TEST_F(ParseCommandTest, RejectedLinesAreShownWithTheirNumbersAndReasons) {
+  const std::string ws = NewWorkspace();
+  const std::string good =
+      "10.1.1.1 - - [10/Oct/2026:13:55:36 +0000] \"GET /a.html HTTP/1.0\" 200 100\n";
+  std::string log;
+  for (int i = 0; i < 8; ++i) log += good;
+  log += "10.1.1.1 - - [10/Oct/2026:13:55:36 +0000] \"GET /b.html HTTP/1.0\" OK 100\n";  // 9
+  log += "\r\n";                                                                         // 10
+  log += "a broken line\n";                                                              // 11
+  log += "10.1.1.1 - - [10/Oct/2026:13:55:36 +0000] \"GET /c.html HTTP/1.0\" 200 1x\n";  // 12
+  std::ofstream(ws + "logs/a.log") << log;
+  const std::string common = "%S %j %u [%d/%M/%Y:%h:%n:%o%w%j] \"%e%w%r%wHTTP%j\" %c %b";
+  ASSERT_EQ(Velmora({"-w", ws, "settings", "set", "custom-format", common}).status, 0);
+  ASSERT_EQ(Velmora({"-w", ws, "settings", "set", "log-format-mode", "custom"}).status, 0);
+
+  const auto parsed = Velmora({"-w", ws, "parse", "--show-errors", "2"});
+  EXPECT_EQ(parsed.status, 0) << parsed.err;
+  EXPECT_NE(parsed.out.find("a.log: 3 line(s) rejected; the format: " + common + "\n"),
+            std::string::npos)
+      << parsed.out;
+  EXPECT_NE(parsed.out.find("  line 9: the status (%c) does not fit\n"
+                            "    10.1.1.1 - - [10/Oct/2026:13:55:36 +0000] \"GET /b.html"),
+            std::string::npos)
+      << parsed.out;
+  EXPECT_NE(parsed.out.find("  line 11: the text ' [' is not where the format has it\n"
+                            "    a broken line\n"),
+            std::string::npos)
+      << parsed.out;
+  EXPECT_EQ(parsed.out.find("line 12"), std::string::npos) << "two lines per file";
+
+  const auto again = Velmora({"-w", ws, "log", "--errors", "5"});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("  line 12: the bytes sent (%b) does not fit"), std::string::npos)
+      << again.out;
+
+  // parsing.log is text anyone can edit: a name in it never leads out of logs/.
+  std::ofstream(ws + "secret") << "not a log line\n";
+  std::ofstream(ws + "parsing.log")
+      << "Parsing file 1 of 1: ../secret\r\nLog file format: %S %c\r\nErrors: 1\r\n";
+  const auto hostile = Velmora({"-w", ws, "log", "--errors", "5"});
+  EXPECT_EQ(hostile.status, 0);
+  EXPECT_EQ(hostile.out, "No line of the last run was rejected.\n");
 }
 
 TEST_F(ParseCommandTest, ParseFillsVisitsHoursAndClassifications) {

@@ -31,39 +31,60 @@ TEST_F(CliTest, NewRefusesBadNamesAndAsksBeforeOverwriting) {
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("The workspace name is invalid"), std::string::npos) << bad.err;
 
-  // Without a terminal and without --yes the overwrite question is answered No.
+  // A fresh place is created without a question, also without a terminal.
+  const auto fresh = Velmora({"new", "site", "--path", home_ / "ws"});
+  EXPECT_EQ(fresh.status, 0) << fresh.err;
+  EXPECT_EQ(fresh.err, "");
+  const std::string stw = ReadFile(home_ / "ws/site/site.stw");
+
+  // Over files that are there, without a terminal and without --yes, the answer is No.
   const auto declined = Velmora({"new", "site", "--path", home_ / "ws"});
   EXPECT_EQ(declined.status, 1);
   EXPECT_NE(declined.err.find("This action will overwrite some files in the\n"), std::string::npos);
-  EXPECT_FALSE(fs::exists(home_ / "ws/site/site.stw"));
+  EXPECT_NE(declined.err.find("--yes"), std::string::npos) << declined.err;
+  EXPECT_EQ(ReadFile(home_ / "ws/site/site.stw"), stw);
 }
 
-TEST_F(CliTest, SettingsSetGetRoundTripAndRefuseOutOfRange) {
+TEST_F(CliTest, SettingsAreSetByNumberOrNameAndRefusalsListWhatIsAccepted) {
   const std::string folder = NewWorkspace();
   struct Case {
     std::string key, value;
     int status;
-    std::string after;  // value read back
+    std::string after;      // value read back
+    std::string said = "";  // what a refusal says besides the key
   };
   const std::vector<Case> cases = {
       {"session-timeout", "20", 0, "20"},
-      {"session-timeout", "0", 1, "20"},
+      {"session-timeout", "0", 1, "20", "from 1 to 2147483647"},
       {"server-time-zone", "73", 0, "73"},
-      {"server-time-zone", "74", 1, "73"},
+      {"server-time-zone", "74", 1, "73", "61  (GMT+09:00) Osaka, Sapporo, Tokyo"},
       {"export-limit", "-1", 1, "100"},
       {"server-names", "www.example.com", 0, "www.example.com"},
       {"default-file", std::string(300, 'x'), 1, "index.htm"},
+      {"log-format-mode", "custom", 0, "2"},
+      {"retrieve-method", "local", 0, "2"},
+      {"retrieve-method", "scp", 1, "2", "fetchlet (0), ftp (1) or local (2)"},
+      {"local-compression", "bzip2", 0, "0"},
+      {"enable-filters", "on", 0, "1"},
+      {"server-time-zone", "UTC+01:00", 0, "26"},
+      {"your-time-zone", "Tokyo", 0, "61"},
   };
   for (const Case& c : cases) {
     const auto set = Velmora({"-w", folder, "settings", "set", c.key, c.value});
     EXPECT_EQ(set.status, c.status) << c.key << "=" << c.value << ": " << set.err;
     if (c.status != 0) {
       EXPECT_NE(set.err.find(c.key), std::string::npos) << set.err;
+      EXPECT_NE(set.err.find(c.said), std::string::npos) << set.err;
     }
     const auto get = Velmora({"-w", folder, "settings", "get", c.key});
     EXPECT_EQ(get.out, c.after + "\n") << c.key;
   }
   EXPECT_EQ(Velmora({"-w", folder, "settings", "get", "no-such-key"}).status, 2);
+  const auto bad = Velmora({"new", "other", "--path", home_ / "ws", "--log-format", "apache"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("w3c (0), auto (1) or custom (2)"), std::string::npos) << bad.err;
+  EXPECT_NE(Velmora({"settings", "keys"}).out.find("bzip2 (0), gzip (1) or none (2)"),
+            std::string::npos);
 }
 
 TEST_F(CliTest, SettingsExportImportCarriesEverything) {

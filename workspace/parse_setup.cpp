@@ -8,6 +8,7 @@ ParseOptions MakeParseOptions(const WorkspaceSettings& settings, int32_t time_sh
   ParseOptions options;
   options.default_file = settings.block.default_file;
   options.time_offset_seconds = time_shift_seconds;
+  options.tally = std::make_shared<CompletionTally>();
   SetRequestClassifiers(settings.resource_masks, settings.log_filters,
                         (settings.block.flags & kFlagEnableFilters) != 0, options);
   return options;

@@ -5,6 +5,7 @@
 #include "analysis/rules/log_filters_editing.h"
 #include "analysis/rules/log_filters_legacy.h"
 #include "analysis/rules/resource_rules.h"
+#include "analysis/rules/rule_presets.h"
 #include "analysis/rules/rules_parse_options.h"
 
 namespace velmora {
@@ -18,8 +19,8 @@ std::vector<ResourceRuleLine> ListRules(const WorkspaceSettings& settings) {
   return ListResourceRules(settings.resource_masks);
 }
 
-Status AddRule(WorkspaceSettings& settings, std::string_view masks, std::string_view type,
-               std::string_view logging) {
+Result<int> AddRule(WorkspaceSettings& settings, std::string_view masks, std::string_view type,
+                    std::string_view logging) {
   const std::optional<int32_t> type_number = ParseResourceType(type);
   if (!type_number) {
     return Refused("Unknown resource type '" + std::string(type) +
@@ -31,6 +32,17 @@ Status AddRule(WorkspaceSettings& settings, std::string_view masks, std::string_
                    "': use \"Do not log\", \"Log as Visit\" or \"Log as non-Visit\"");
   }
   return AddResourceRule(settings.resource_masks, masks, *type_number, *logging_number);
+}
+
+Result<int> AddRulePreset(WorkspaceSettings& settings, std::string_view name) {
+  const RulePreset* preset = FindRulePreset(name);
+  if (preset == nullptr) {
+    std::string names;
+    for (const RulePreset& p : RulePresets())
+      names += (names.empty() ? "" : ", ") + std::string(p.name);
+    return Refused("There is no rule preset '" + std::string(name) + "': the presets are " + names);
+  }
+  return velmora::AddRulePreset(settings.resource_masks, *preset);
 }
 
 Status RemoveRule(WorkspaceSettings& settings, int number) {

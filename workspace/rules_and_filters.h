@@ -20,9 +20,12 @@ namespace velmora {
 // Rules, numbered from 1 as listed.
 std::vector<ResourceRuleLine> ListRules(const WorkspaceSettings& settings);
 // `masks` one or more masks delimited with commas (or ';'); `type` and `logging` as labels
-// ("Page", "log-as-visit", "non-visit") or numbers.
-Status AddRule(WorkspaceSettings& settings, std::string_view masks, std::string_view type,
-               std::string_view logging);
+// ("Page", "log-as-visit", "non-visit") or numbers. The rule goes in ahead of the catch-all
+// rules that end the list; returns its number.
+Result<int> AddRule(WorkspaceSettings& settings, std::string_view masks, std::string_view type,
+                    std::string_view logging);
+// The rules of preset `name` ("modern"), ahead of the catch-all rules; returns the first's number.
+Result<int> AddRulePreset(WorkspaceSettings& settings, std::string_view name);
 Status RemoveRule(WorkspaceSettings& settings, int number);
 Status MoveRule(WorkspaceSettings& settings, int number, MoveDirection direction);
 

@@ -42,12 +42,14 @@ TEST(RulesAndFiltersTest, ClassifyUrlGivesTheNewWorkspaceClasses) {
 
 TEST(RulesAndFiltersTest, RuleEditsTakeLabels) {
   WorkspaceSettings settings = NewWorkspaceSettings("site");
-  ASSERT_TRUE(AddRule(settings, "*.gif, *.png", "image", "non-visit").ok());
-  ASSERT_TRUE(MoveRule(settings, 6, MoveDirection::kUp).ok());
+  const Result<int> added = AddRule(settings, "*.gif, *.png", "image", "non-visit");
+  ASSERT_TRUE(added.ok());
+  EXPECT_EQ(*added, 5);  // ahead of the catch-all "*"
+  ASSERT_TRUE(MoveRule(settings, 5, MoveDirection::kUp).ok());
   ASSERT_TRUE(RemoveRule(settings, 1).ok());
   const std::vector<ResourceRuleLine> rules = ListRules(settings);
   ASSERT_EQ(rules.size(), 5u);
-  EXPECT_EQ(rules[3].masks, "*.gif, *.png");
+  EXPECT_EQ(rules[2].masks, "*.gif, *.png");
   EXPECT_EQ(ClassifyUrl(settings, "/logo.gif").request_class, 0x203u);
   EXPECT_EQ(ClassifyUrl(settings, "/scripts/root.exe").request_class, 0x102u);
 
@@ -56,6 +58,11 @@ TEST(RulesAndFiltersTest, RuleEditsTakeLabels) {
   EXPECT_THAT(AddRule(settings, "*.x", "Page", "sometimes").error().message,
               HasSubstr("Unknown logging strategy 'sometimes'"));
   EXPECT_EQ(ListRules(settings).size(), 5u);
+
+  ASSERT_TRUE(AddRulePreset(settings, "modern").ok());
+  EXPECT_EQ(ClassifyUrl(settings, "/about").type_name, "Page");
+  EXPECT_THAT(AddRulePreset(settings, "retro").error().message,
+              HasSubstr("There is no rule preset 'retro': the presets are modern"));
 }
 
 TEST(RulesAndFiltersTest, FiltersApplyOnlyWhenEnabled) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "analysis/rules/filter_types.h"
+#include "analysis/rules/resource_rules.h"
 #include "parsing/formats/log_format_mode.h"
 
 namespace velmora {
@@ -79,9 +80,6 @@ struct WorkspaceSettings {
 
   friend bool operator==(const WorkspaceSettings&, const WorkspaceSettings&) = default;
 };
-
-// The 15 masks of a new workspace, in order.
-std::vector<ResourceMask> DefaultResourceMasks();
 
 // The settings of a new workspace named `name`: block defaults, the default masks, no filters.
 WorkspaceSettings NewWorkspaceSettings(std::string_view name);

@@ -299,8 +299,11 @@ Status ApplyDocument(WorkspaceSettings& s, const json& doc) {
       status = v.is_string() ? SetSetting(s, key, v.get_ref<const std::string&>())
                              : Invalid(key, "must be a text");
     } else {
+      // A choice may be written by its name, as on the command line.
+      const bool named = v.is_string() && (k->time_zone || !k->value_names.empty());
       status = v.is_number_integer() ? SetSetting(s, key, v.dump())
-                                     : Invalid(key, RangeText(k->min, k->max));
+               : named               ? SetSetting(s, key, v.get_ref<const std::string&>())
+                                     : Invalid(key, "must be " + AcceptedValues(*k));
     }
     if (!status.ok()) return status;
   }

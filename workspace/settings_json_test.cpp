@@ -75,9 +75,14 @@ TEST(SettingsJson, BytesThatAreNotUtf8AreShownAsLatin1) {
 
 TEST(SettingsJson, PartialDocumentsChangeOnlyWhatTheyName) {
   WorkspaceSettings s = RichSettings();
-  ASSERT_TRUE(ImportSettingsJsonText(s, R"({"session-timeout": 45, "workspace-name": "X"})").ok());
+  ASSERT_TRUE(ImportSettingsJsonText(s, R"({"session-timeout": 45, "workspace-name": "X",
+                                            "log-format-mode": "w3c",
+                                            "your-time-zone": "UTC+01:00"})")
+                  .ok());
   WorkspaceSettings expected = RichSettings();
   expected.block.session_timeout = 45;
+  expected.block.log_format_mode = LogFormatMode::kW3cExtended;  // choices, zones by name
+  expected.block.your_time_zone = 26;
   EXPECT_EQ(s, expected);
 
   ASSERT_TRUE(ImportSettingsJsonText(s, R"({"log-filters": [{"name": "Only a name"}],
@@ -101,8 +106,12 @@ TEST(SettingsJson, RefusedDocumentsChangeNothing) {
       {R"({"colour": "red"})", "Unknown setting 'colour'"},
       {R"({"default-file": "a.htm", "session-timeout": 0})",
        "session-timeout must be a whole number from 1 to 2147483647"},
-      {R"({"server-time-zone": "24"})", "server-time-zone must be a whole number from 0 to 73"},
-      {R"({"your-time-zone": 74})", "your-time-zone must be a whole number from 0 to 73"},
+      {R"({"server-time-zone": true})",
+       "server-time-zone must be a zone number from 0 to 73, a UTC offset such as UTC+01:00 or "
+       "-05:00, or a zone's name or a part of it such as London"},
+      {R"({"log-format-mode": "sometimes"})",
+       "log-format-mode must be w3c (0), auto (1) or custom (2)"},
+      {R"({"passive-ftp": 2})", "passive-ftp must be off (0) or on (1)"},
       {R"({"export-limit": 1.5})", "export-limit must be a whole number from 0 to 2147483647"},
       {R"({"ftp-port": 18446744073709551615})", "ftp-port must be a whole number from 1 to 65535"},
       {R"({"server-names": 5})", "server-names must be a text"},

@@ -2,9 +2,12 @@
 
 #include <array>
 #include <charconv>
+#include <cstdio>
 #include <limits>
+#include <optional>
 #include <type_traits>
 
+#include "core/ascii.h"
 #include "parsing/records/time_zones.h"
 
 namespace velmora {
@@ -58,18 +61,38 @@ constexpr Entry Text(std::string_view name, size_t max_length = kMaxText, bool r
           nullptr,
           nullptr};
 }
+constexpr std::string_view kSwitchNames[] = {"off", "on"};
+// In the order the settings file numbers them.
+constexpr std::string_view kRetrieveMethodNames[] = {"fetchlet", "ftp", "local"};
+constexpr std::string_view kLogFormatNames[] = {"w3c", "auto", "custom"};
+constexpr std::string_view kCompressionNames[] = {"bzip2", "gzip", "none"};
+
 template <auto Field>
-constexpr Entry Number(std::string_view name, int64_t min, int64_t max) {
-  return {{name, SettingKind::kNumber, min, max, 0, false},
+constexpr Entry Number(std::string_view name, int64_t min, int64_t max,
+                       std::span<const std::string_view> value_names = {}) {
+  return {{name, SettingKind::kNumber, min, max, 0, false, value_names},
           nullptr,
           nullptr,
           &GetNumber<Field>,
           &SetNumber<Field>};
 }
+template <auto Field>
+constexpr Entry Switch(std::string_view name) {
+  return Number<Field>(name, 0, 1, kSwitchNames);
+}
+template <auto Field>
+constexpr Entry Zone(std::string_view name) {
+  Entry entry = Number<Field>(name, 0, kTimeZoneCount - 1);
+  entry.key.time_zone = true;
+  return entry;
+}
 template <uint32_t Bit>
 constexpr Entry Flag(std::string_view name) {
-  return {
-      {name, SettingKind::kNumber, 0, 1, 0, false}, nullptr, nullptr, &GetFlag<Bit>, &SetFlag<Bit>};
+  return {{name, SettingKind::kNumber, 0, 1, 0, false, kSwitchNames},
+          nullptr,
+          nullptr,
+          &GetFlag<Bit>,
+          &SetFlag<Bit>};
 }
 
 using B = SettingsBlock;
@@ -85,29 +108,29 @@ const std::array kEntries = {
     Text<&B::http_log_path>("http-log-path"),
     Text<&B::ftp_log_path>("ftp-log-path"),
     Number<&B::ftp_port>("ftp-port", 1, 65535),
-    Number<&B::passive_ftp>("passive-ftp", 0, 1),
+    Switch<&B::passive_ftp>("passive-ftp"),
     Text<&B::http_user>("http-user"),
     Text<&B::ftp_login>("ftp-login"),
     Text<&B::http_password>("http-password"),
     Text<&B::ftp_password>("ftp-password"),
     Number<&B::retrieval_options>("retrieval-options", 0, 15),
-    Number<&B::fetchlet_gzip>("fetchlet-gzip", 0, 1),
+    Switch<&B::fetchlet_gzip>("fetchlet-gzip"),
     Number<&B::http_files_to_keep>("http-files-to-keep", 1, 9999),
     Number<&B::ftp_files_to_keep>("ftp-files-to-keep", 0, 999),
-    Number<&B::retrieve_method>("retrieve-method", 0, 2),
-    Number<&B::local_compression>("local-compression", 0, 2),
-    Number<&B::log_format_mode>("log-format-mode", 0, 2),
+    Number<&B::retrieve_method>("retrieve-method", 0, 2, kRetrieveMethodNames),
+    Number<&B::local_compression>("local-compression", 0, 2, kCompressionNames),
+    Number<&B::log_format_mode>("log-format-mode", 0, 2, kLogFormatNames),
     Text<&B::custom_format>("custom-format", kCustomFormatFieldSize - 1),
     Number<&B::session_timeout>("session-timeout", 1, kInt32Max),
-    Number<&B::server_time_zone>("server-time-zone", 0, kTimeZoneCount - 1),
-    Number<&B::your_time_zone>("your-time-zone", 0, kTimeZoneCount - 1),
-    Number<&B::switch_to_recent>("switch-to-recent", 0, 1),
+    Zone<&B::server_time_zone>("server-time-zone"),
+    Zone<&B::your_time_zone>("your-time-zone"),
+    Switch<&B::switch_to_recent>("switch-to-recent"),
     Flag<kFlagAdvancedVisitDetection>("advanced-visit-detection"),
     Flag<kFlagStoreFullPath>("store-full-path"),
     Flag<kFlagEnableFilters>("enable-filters"),
     Number<&B::export_limit>("export-limit", 0, kInt32Max),
     Number<&B::combined_export_limit>("combined-export-limit", 0, kInt32Max),
-    Number<&B::open_exported_report>("open-exported-report", 0, 1),
+    Switch<&B::open_exported_report>("open-exported-report"),
     Entry{{"last-import-folder", SettingKind::kText, 0, 0, kMaxText, false},
           &GetImportFolder,
           &MutableImportFolder,
@@ -128,11 +151,53 @@ const Entry* FindEntry(std::string_view name) {
   return nullptr;
 }
 
-std::string RangeText(const SettingKey& k) {
-  const std::string name(k.name);
-  if (k.min == 0 && k.max == 1) return name + " must be 0 or 1";
-  return name + " must be a whole number from " + std::to_string(k.min) + " to " +
-         std::to_string(k.max);
+// A value name in any case, or nullopt.
+std::optional<int64_t> NamedValue(const SettingKey& k, std::string_view value) {
+  for (size_t i = 0; i < k.value_names.size(); ++i) {
+    if (AsciiEqualsIgnoreCase(k.value_names[i], value)) return k.min + static_cast<int64_t>(i);
+  }
+  return std::nullopt;
+}
+
+std::string ZoneList() {
+  std::string list;
+  for (size_t i = 0; i < TimeZones().size(); ++i) {
+    char number[32];
+    std::snprintf(number, sizeof number, "\n  %2zu  ", i);
+    list += number;
+    list += TimeZones()[i].name;
+  }
+  return list;
+}
+
+}  // namespace
+
+std::string AcceptedValues(const SettingKey& k) {
+  if (k.kind == SettingKind::kText) {
+    return "a text of at most " + std::to_string(k.max_length) + " bytes";
+  }
+  if (k.time_zone) {
+    return "a zone number from " + std::to_string(k.min) + " to " + std::to_string(k.max) +
+           ", a UTC offset such as UTC+01:00 or -05:00, or a zone's name or a part of it such "
+           "as London";
+  }
+  if (!k.value_names.empty()) {
+    std::string text;
+    for (size_t i = 0; i < k.value_names.size(); ++i) {
+      if (i > 0) text += i + 1 == k.value_names.size() ? " or " : ", ";
+      text += std::string(k.value_names[i]) + " (" + std::to_string(k.min + i) + ")";
+    }
+    return text;
+  }
+  return "a whole number from " + std::to_string(k.min) + " to " + std::to_string(k.max);
+}
+
+namespace {
+
+Error Refusal(const SettingKey& k) {
+  std::string text = std::string(k.name) + " must be " + AcceptedValues(k);
+  if (k.time_zone) text += "; the zones are:" + ZoneList();
+  return Error{0, std::move(text)};
 }
 
 }  // namespace
@@ -170,9 +235,17 @@ Status SetSetting(WorkspaceSettings& settings, std::string_view key, std::string
   int64_t number = 0;
   const char* end = value.data() + value.size();
   const auto [ptr, ec] = std::from_chars(value.data(), end, number);
-  if (value.empty() || ec != std::errc() || ptr != end || number < k.min || number > k.max) {
-    return Error{0, RangeText(k)};
+  // No zone has a negative number, so "-5" is an offset.
+  const bool zone_offset = k.time_zone && ec == std::errc() && number < 0;
+  if (value.empty() || ec != std::errc() || ptr != end || zone_offset) {
+    std::optional<int64_t> named = NamedValue(k, value);
+    if (!named && k.time_zone) {
+      if (std::optional<int> zone = FindTimeZone(value)) named = *zone;
+    }
+    if (!named) return Refusal(k);
+    number = *named;
   }
+  if (number < k.min || number > k.max) return Refusal(k);
   e->set_number(settings, number);
   return {};
 }

@@ -81,6 +81,41 @@ std::optional<std::vector<uint8_t>> ReadSettingsFile(const std::string& path, in
   return bytes;
 }
 
+bool HoldsFiles(const std::string& folder) {
+  std::error_code ec;
+  return fs::is_directory(folder, ec) && !fs::is_empty(folder, ec);
+}
+
+// What creating a workspace adds to the disk, so that a creation that fails part way takes it
+// away again: the outermost folder it makes, or, in a folder that was there, the parts it adds.
+class NewPaths {
+ public:
+  explicit NewPaths(const std::string& folder) {
+    std::error_code ec;
+    fs::path missing;
+    for (fs::path p = fs::path(folder).parent_path(); !p.empty() && !fs::exists(p, ec);
+         p = p.parent_path()) {
+      missing = p;
+      if (p == p.parent_path()) break;
+    }
+    if (!missing.empty()) {
+      added_.push_back(missing);
+      return;
+    }
+    for (std::string_view part : {kLogsFolder, kDatabaseFolder}) {
+      const fs::path path = WorkspacePath(folder, part);
+      if (!fs::exists(path, ec)) added_.push_back(path);
+    }
+  }
+  void Remove() const {
+    std::error_code ec;
+    for (const fs::path& path : added_) fs::remove_all(path, ec);
+  }
+
+ private:
+  std::vector<fs::path> added_;
+};
+
 }  // namespace
 
 std::string DefaultWorkspaceLocation() {
@@ -129,21 +164,27 @@ Status Workspace::NewWorkspace(const NewWorkspaceParams& params) {
       WithSlash(fs::absolute(params.location.empty() ? DefaultWorkspaceLocation() : params.location)
                     .lexically_normal()
                     .string());
-  const std::string question = std::string(kOverwriteQuestion) + location + params.name;
-  if (prompter_->Ask(kAppCaption, question, PromptButtons::kYesNo, PromptIcon::kWarning) !=
-      PromptAnswer::kYes) {
-    return Shown("The new workspace was not created");
+  const std::string folder = location + params.name + "/";
+  // Only files that are there can be overwritten: a fresh place needs no question, which also
+  // lets a script without a terminal create a workspace.
+  if (HoldsFiles(folder)) {
+    const std::string question = std::string(kOverwriteQuestion) + location + params.name;
+    if (prompter_->Ask(kAppCaption, question, PromptButtons::kYesNo, PromptIcon::kWarning) !=
+        PromptAnswer::kYes) {
+      return Shown("The new workspace was not created");
+    }
   }
 
   WorkspaceSettings settings = NewWorkspaceSettings(params.name);
   settings.block = NewBlock(params);
-  const std::string folder = location + params.name + "/";
   std::error_code ec;
   const std::string logs = WorkspacePath(folder, kLogsFolder);
   const std::string database = WorkspacePath(folder, kDatabaseFolder);
+  NewPaths made(folder);
   fs::create_directories(logs, ec);
   if (!ec) fs::create_directory(database, ec);
   if (ec || !fs::is_directory(logs) || !fs::is_directory(database)) {
+    made.Remove();
     prompter_->ShowError(kAppCaption, kFailedToCreate);
     return Shown(kFailedToCreate);
   }
@@ -154,9 +195,21 @@ Status Workspace::NewWorkspace(const NewWorkspaceParams& params) {
   time_shift_ = TimeOffset(settings_.block.server_time_zone, settings_.block.your_time_zone);
   loaded_ = false;
 
-  if (!database_->Create()) return Shown("Cannot create database");
-  database_->Release();
-  if (Status saved = SaveWorkspace(); !saved.ok()) return saved;
+  Status status;
+  if (!database_->Create()) {
+    status = Shown("Cannot create database");
+  } else {
+    database_->Release();
+    status = SaveWorkspace();
+  }
+  if (!status.ok()) {
+    // A workspace without its database or settings file could only be opened to fail later.
+    database_->CloseNow();
+    made.Remove();
+    folder_.clear();
+    file_name_.clear();
+    return status;
+  }
   LoadForReports();
   return {};
 }
@@ -168,7 +221,7 @@ Status Workspace::OpenWorkspace(const std::string& path) {
   std::optional<std::vector<uint8_t>> bytes = ReadSettingsFile(full.string(), error);
   if (!bytes) {
     loaded_ = false;
-    return Error{error, "Can't open workspace '" + full.string() + "'" + SystemErrorSuffix(error)};
+    return Error{error, "Can't open workspace '" + full.string() + "': " + SystemErrorText(error)};
   }
   Result<WorkspaceSettings> settings = DecodeWorkspaceFile(*bytes);
   if (!settings.ok()) {
@@ -205,7 +258,7 @@ Status Workspace::SaveWorkspace() {
   if (!out) {
     const int error = errno;
     loaded_ = false;
-    return Error{error, "Can't create '" + temp + "'" + SystemErrorSuffix(error)};
+    return Error{error, "Can't create '" + temp + "': " + SystemErrorText(error)};
   }
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();

@@ -47,8 +47,10 @@ class Workspace {
   Workspace& operator=(const Workspace&) = delete;
 
   // Creates the folder with logs/ and database/, the database and the settings file, and makes
-  // the new workspace current. Shows "The workspace name is invalid", asks before overwriting,
-  // shows "Failed to create workspace.\nThe specified path is invalid".
+  // the new workspace current. Shows "The workspace name is invalid", asks before overwriting
+  // when the workspace folder holds files (a fresh place is made without a question), shows
+  // "Failed to create workspace.\nThe specified path is invalid". A creation that fails part way
+  // (no room for the database) removes the folders and files it made.
   Status NewWorkspace(const NewWorkspaceParams& params);
   // Reads and checks `path` (a .stw file), makes it current and loads the report view. A file
   // that cannot be opened fails without a message; a short, alien or damaged one shows

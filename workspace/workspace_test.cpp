@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "core/byte_order.h"
@@ -49,13 +50,7 @@ TEST_F(WorkspaceTest, NewWorkspaceMakesFolderDatabaseAndFile) {
   NewWorkspaceParams params = Params();
   params.wizard.session_timeout = 5;  // not a wizard field: the default wins
   ASSERT_TRUE(ws.NewWorkspace(params).ok());
-
-  ASSERT_EQ(prompter_.messages().size(), 1u);
-  const ScriptedPrompter::Message& q = prompter_.messages()[0];
-  EXPECT_EQ(q.caption, "Velmora");
-  EXPECT_EQ(q.text, "This action will overwrite some files in the\n" + dir_.str() + "/My Site");
-  EXPECT_EQ(q.buttons, PromptButtons::kYesNo);
-  EXPECT_EQ(q.icon, PromptIcon::kWarning);
+  EXPECT_TRUE(prompter_.messages().empty()) << "nothing there to overwrite, nothing to ask";
 
   const std::string folder = dir_.str() + "/My Site/";
   EXPECT_EQ(ws.folder(), folder);
@@ -114,15 +109,51 @@ TEST_F(WorkspaceTest, RelativeLocationBecomesAFullPath) {
   fs::current_path(previous);
   ASSERT_TRUE(status.ok());
   EXPECT_EQ(ws.folder(), dir_.str() + "/here/My Site/");
-  EXPECT_EQ(prompter_.messages()[0].text,
-            "This action will overwrite some files in the\n" + dir_.str() + "/here/My Site");
 }
 
-TEST_F(WorkspaceTest, DecliningTheOverwriteQuestionMakesNothing) {
-  ScriptedPrompter prompter;  // answers No
-  Workspace ws(prompter);
-  EXPECT_FALSE(ws.NewWorkspace(Params()).ok());
-  EXPECT_TRUE(fs::is_empty(dir_.path()));
+TEST_F(WorkspaceTest, OnlyAFolderWithFilesInItAsksBeforeOverwriting) {
+  const std::string question =
+      "This action will overwrite some files in the\n" + dir_.str() + "/My Site";
+  struct Case {
+    const char* what;
+    const char* existing;  // made inside the workspace folder first; "" makes the folder alone
+    std::optional<PromptAnswer> answer;  // the question's answer; nullopt: not asked
+    bool created;
+  };
+  const Case cases[] = {
+      {"an empty folder", "", std::nullopt, true},
+      {"a file, Yes", "notes.txt", PromptAnswer::kYes, true},
+      {"a file, No", "notes.txt", PromptAnswer::kNo, false},
+      {"an old workspace, No", "My Site.stw", PromptAnswer::kNo, false},
+  };
+  const std::string folder = dir_ / "My Site";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    if (*c.existing != '\0') WriteAll(folder + "/" + c.existing, "kept");
+    ScriptedPrompter prompter;
+    if (c.answer) prompter.QueueAnswer(*c.answer);
+    Workspace ws(prompter);
+    EXPECT_EQ(ws.NewWorkspace(Params()).ok(), c.created);
+    if (c.answer) {
+      ASSERT_EQ(prompter.messages().size(), 1u);
+      const ScriptedPrompter::Message& q = prompter.messages()[0];
+      EXPECT_EQ(q.caption, "Velmora");
+      EXPECT_EQ(q.text, question);
+      EXPECT_EQ(q.buttons, PromptButtons::kYesNo);
+      EXPECT_EQ(q.icon, PromptIcon::kWarning);
+    } else {
+      EXPECT_TRUE(prompter.messages().empty());
+    }
+    EXPECT_EQ(fs::exists(folder + "/My Site.stw"),
+              c.created || std::string_view(c.existing) == "My Site.stw");
+    EXPECT_EQ(fs::exists(folder + "/database"), c.created);
+    // What was there is never lost to a declined question; a Yes keeps files of other names.
+    if (*c.existing != '\0') {
+      EXPECT_EQ(ReadAll(folder + "/" + c.existing), "kept");
+    }
+  }
 }
 
 TEST_F(WorkspaceTest, UnusableLocationIsReported) {

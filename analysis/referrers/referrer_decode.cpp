@@ -1,14 +1,14 @@
 #include "analysis/referrers/referrer_decode.h"
 
+#include <algorithm>
+
+#include "core/ascii.h"
+
 namespace velmora {
 namespace {
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return 0;
-}
+// A character that is not a hexadecimal digit counts as 0.
+int HexValue(char c) { return std::max(HexDigitValue(c), 0); }
 
 }  // namespace
 

@@ -38,12 +38,32 @@ Status CheckFlag(std::string_view what, int32_t flag) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// An address or network the way it is meant to be written: four numbers, optionally "/w",
-// nothing else but blanks around it. Out-of-range numbers are accepted; they are clamped.
+// Reads 1 to 3 digits of a value up to `highest` at `pos`.
+bool ReadPart(std::string_view text, size_t& pos, int highest) {
+  const size_t start = pos;
+  int value = 0;
+  while (pos < text.size() && pos - start < 3 && text[pos] >= '0' && text[pos] <= '9') {
+    value = value * 10 + (text[pos++] - '0');
+  }
+  return pos > start && value <= highest;
+}
+
+// An address or network the way it is meant to be written: a.b.c.d with each number up to 255,
+// optionally "/w" with w up to 32, nothing else but blanks around it. A number out of range is
+// a typing error the user must see: the run would quietly clamp it to another network.
 bool IsNetworkText(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  const NetworkAddress network = ParseNetworkText(text);
-  return network.numbers_read >= 4 && network.length_read == text.size();
+  size_t pos = 0;
+  for (int part = 0; part < 4; ++part) {
+    if (part > 0 && (pos >= text.size() || text[pos++] != '.')) return false;
+    if (!ReadPart(text, pos, 255)) return false;
+  }
+  if (pos < text.size() && text[pos] == '/') {
+    ++pos;
+    if (!ReadPart(text, pos, 32)) return false;
+  }
+  return pos == text.size();
 }
 
 constexpr std::string_view kTextOperations = "Any, Equals, Not Equals, Includes, Not Includes";
@@ -109,12 +129,22 @@ Status ValidateLogFilter(LogFilter& filter) {
   }
   if (filter.address_operation != kFilterAny && !IsNetworkText(filter.address_text)) {
     return Refused("The address '" + filter.address_text.substr(0, 40) +
-                   "' is not an address a.b.c.d or a network a.b.c.d/w");
+                   "' is not an address a.b.c.d or a network a.b.c.d/w (numbers up to 255, w up "
+                   "to 32)");
   }
   const NetworkAddress network = ParseNetworkText(filter.address_text);
   filter.address = network.address;
   filter.address_mask = network.mask;
   return {};
+}
+
+bool HasCondition(const LogFilter& f) {
+  for (const int32_t operation :
+       {f.address_operation, f.user_agent_operation, f.referrer_operation, f.method_operation,
+        f.status_operation, f.resource_operation, f.query_operation}) {
+    if (operation != kFilterAny) return true;
+  }
+  return false;
 }
 
 Status AddLogFilter(std::vector<LogFilter>& filters, LogFilter filter) {

@@ -19,8 +19,11 @@ inline constexpr size_t kMaxFilterNameLength = 259;
 // Checks every field of `filter` and sets its address and mask from its address text.
 // Refused: an empty or over-long name; an operation, type or logging action out of range; a
 // text over 2,048 characters or holding a NUL; an address text that is not an address or
-// network (a.b.c.d or a.b.c.d/w, numbers clamped as read) while the address is tested.
+// network (a.b.c.d up to 255 each, or a.b.c.d/w with w up to 32) while the address is tested.
 Status ValidateLogFilter(LogFilter& filter);
+
+// Whether the filter tests anything: a filter without a condition applies to every request.
+bool HasCondition(const LogFilter& filter);
 
 // ValidateLogFilter, then appends the filter.
 Status AddLogFilter(std::vector<LogFilter>& filters, LogFilter filter);

@@ -33,10 +33,9 @@ TEST(LogFiltersEditingTest, AcceptedFiltersGetTheirNetworkFromTheText) {
     uint32_t mask;
   };
   const Case cases[] = {
-      {"127.0.0.1", 0x7F000001, 0xFFFFFFFF},
-      {"10.1.0.0/16", 0x0A010000, 0xFFFF0000},
-      {" 10.1.0.0/16 ", 0x0A010000, 0xFFFF0000},
-      {"999.1.1.1/77", 0xFF010101, 0xFFFFFFFF},  // clamped, not refused
+      {"127.0.0.1", 0x7F000001, 0xFFFFFFFF},          {"10.1.0.0/16", 0x0A010000, 0xFFFF0000},
+      {" 10.1.0.0/16 ", 0x0A010000, 0xFFFF0000},      {"10.0.0.0/0", 0x0A000000, 0},
+      {"255.255.255.255/32", 0xFFFFFFFF, 0xFFFFFFFF},
   };
   for (const Case& c : cases) {
     LogFilter f;
@@ -78,6 +77,12 @@ TEST(LogFiltersEditingTest, InvalidFiltersAreRefusedWithAReason) {
       {[](LogFilter& f) { f.address_text = "10.1/16"; }, "not an address"},
       {[](LogFilter& f) { f.address_text = "10.1.2.3 / 8"; }, "not an address"},
       {[](LogFilter& f) { f.address_text = "10.1.2.3/8x"; }, "not an address"},
+      {[](LogFilter& f) { f.address_text = "10.0.0.0/33"; }, "w up to 32"},
+      {[](LogFilter& f) { f.address_text = "999.1.1.1/8"; }, "numbers up to 255"},
+      {[](LogFilter& f) { f.address_text = "10.0.0.256"; }, "not an address"},
+      {[](LogFilter& f) { f.address_text = "+10.0.0.1"; }, "not an address"},
+      {[](LogFilter& f) { f.address_text = "10.0.0.0/"; }, "not an address"},
+      {[](LogFilter& f) { f.address_text = "0010.0.0.1"; }, "not an address"},
   };
   for (const Case& c : cases) {
     std::vector<LogFilter> filters = {Named("kept")};

@@ -8,7 +8,6 @@
 
 #include "analysis/rules/resource_rules.h"
 #include "analysis/rules/rules_parse_options.h"
-#include "parsing/records/default_resource_rules.h"
 #include "parsing/records/record_completion.h"
 
 namespace velmora {
@@ -207,10 +206,7 @@ struct CompletionCase {
 };
 
 TEST(RequestClassifiersTest, CompletionCombinesFiltersAndRules) {
-  std::vector<ResourceMask> masks;
-  for (const ResourceMaskEntry& e : DefaultResourceMaskEntries()) {
-    masks.push_back({std::string(e.mask), e.request_class, e.group});
-  }
+  const std::vector<ResourceMask> masks = DefaultResourceMasks();
   LogFilter page_type = Probe();
   page_type.type_action = kTypePage;
   LogFilter visit_logging = Probe();

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "core/ascii.h"
+#include "parsing/records/default_resource_rules.h"
 #include "platform/file_mask.h"
 
 namespace velmora {
@@ -85,8 +86,8 @@ CompiledResourceRules::CompiledResourceRules(std::span<const ResourceMask> masks
   for (const ResourceMask& entry : masks) {
     AnyPiece(entry.mask, [&](std::string_view mask) {
       const std::optional<std::string_view> ending = StarMaskEnding(mask);
-      pieces_.push_back(
-          Piece{std::string(ending.value_or(mask)), ending.has_value(), entry.request_class});
+      pieces_.push_back(Piece{std::string(ending.value_or(mask)), ending.has_value(),
+                              entry.request_class, IsCatchAllMask(mask)});
       return false;
     });
   }
@@ -102,16 +103,32 @@ CompiledResourceRules::CompiledResourceRules(std::span<const ResourceMask> masks
   }
 }
 
+std::vector<ResourceMask> DefaultResourceMasks() {
+  std::vector<ResourceMask> masks;
+  for (const ResourceMaskEntry& e : DefaultResourceMaskEntries()) {
+    masks.push_back(ResourceMask{std::string(e.mask), e.request_class, e.group});
+  }
+  return masks;
+}
+
 uint32_t CompiledResourceRules::ClassOf(std::string_view url) const {
+  return Find(url).request_class;
+}
+
+CompiledResourceRules::Match CompiledResourceRules::Find(std::string_view url) const {
   const std::vector<uint32_t>& candidates =
       url.empty() ? for_empty_ : by_last_[static_cast<unsigned char>(AsciiLower(url.back()))];
   for (const uint32_t i : candidates) {
     const Piece& piece = pieces_[i];
     if (piece.ending ? EndsWithIgnoringCase(url, piece.text) : MatchFileMask(piece.text, url)) {
-      return piece.request_class;
+      return Match{piece.request_class, piece.catch_all};
     }
   }
-  return kUnmatchedRequestClass;
+  return Match{};
+}
+
+bool IsCatchAllMask(std::string_view mask) {
+  return !mask.empty() && mask.find_first_not_of('*') == std::string_view::npos;
 }
 
 uint32_t RequestClassOf(int32_t type, int32_t logging) {

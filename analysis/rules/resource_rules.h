@@ -22,6 +22,10 @@ namespace velmora {
 // What an unmatched request is: undefined, logged as non-visit.
 inline constexpr uint32_t kUnmatchedRequestClass = 0x200;
 
+// The rules of a new workspace as the settings hold them: the fifteen masks of
+// default_resource_rules.h, in order, with their groups.
+std::vector<ResourceMask> DefaultResourceMasks();
+
 // The trimmed, non-empty masks of one rule's text, in order; views into `text`.
 std::vector<std::string_view> SplitMaskText(std::string_view text);
 
@@ -30,6 +34,9 @@ std::vector<std::string_view> SplitMaskText(std::string_view text);
 // text still holds ',' or ';' is split as a rule's text would be. Cost is bounded by the
 // masks' total length times the URL's length, whatever the masks hold.
 uint32_t ApplyResourceRules(std::span<const ResourceMask> masks, std::string_view url);
+
+// Whether a mask matches every URL: it is stars alone ("*").
+bool IsCatchAllMask(std::string_view mask);
 
 // ApplyResourceRules for many URLs: the masks are split, trimmed and sorted into plain endings
 // ("*.gif") and patterns once, not at every request. A mask matches whole URLs, so one that ends
@@ -40,11 +47,18 @@ class CompiledResourceRules {
   explicit CompiledResourceRules(std::span<const ResourceMask> masks);
   uint32_t ClassOf(std::string_view url) const;
 
+  struct Match {
+    uint32_t request_class = kUnmatchedRequestClass;
+    bool catch_all = true;  // no mask matched, or only one that matches everything ("*")
+  };
+  Match Find(std::string_view url) const;
+
  private:
   struct Piece {
     std::string text;  // the mask, or for an ending only the part behind its star
     bool ending;       // a star and then no wildcard: a suffix test
     uint32_t request_class;
+    bool catch_all;  // the mask matches every URL
   };
   std::vector<Piece> pieces_;  // in the order of the masks and of the pieces within each
   // Indexes into pieces_, in order: those a URL ending in a given character (lowered) may match,

@@ -88,8 +88,36 @@ std::vector<ResourceRuleLine> ListResourceRules(std::span<const ResourceMask> ma
   return lines;
 }
 
-Status AddResourceRule(std::vector<ResourceMask>& masks, std::string_view mask_text, int32_t type,
-                       int32_t logging) {
+namespace {
+
+bool IsBroadMask(std::string_view mask) {
+  return mask.find('*') != std::string_view::npos &&
+         mask.find_first_not_of("*?.") == std::string_view::npos;
+}
+
+bool IsBroadRule(const std::vector<ResourceMask>& rule) {
+  return std::all_of(rule.begin(), rule.end(), [](const ResourceMask& m) {
+    const std::vector<std::string_view> pieces = SplitMaskText(m.mask);
+    return !pieces.empty() && std::all_of(pieces.begin(), pieces.end(), IsBroadMask);
+  });
+}
+
+}  // namespace
+
+int CatchAllTail(std::span<const ResourceMask> masks) {
+  const RuleRuns runs = RunsOf(masks);
+  size_t first = runs.size();
+  while (first > 0 && IsBroadRule(runs[first - 1])) --first;
+  return static_cast<int>(first) + 1;
+}
+
+Result<int> AddResourceRule(std::vector<ResourceMask>& masks, std::string_view mask_text,
+                            int32_t type, int32_t logging) {
+  return InsertResourceRule(masks, CatchAllTail(masks), mask_text, type, logging);
+}
+
+Result<int> InsertResourceRule(std::vector<ResourceMask>& masks, int number,
+                               std::string_view mask_text, int32_t type, int32_t logging) {
   if (ResourceTypeName(type).empty()) {
     return Refused("The resource type must be Undefined, Page, Download or Image");
   }
@@ -110,13 +138,18 @@ Status AddResourceRule(std::vector<ResourceMask>& masks, std::string_view mask_t
     }
   }
   RuleRuns runs = RunsOf(masks);
-  std::vector<ResourceMask>& rule = runs.emplace_back();
+  if (number < 1 || static_cast<size_t>(number) > runs.size() + 1) {
+    return Refused("A rule can go in as rule 1 to " + std::to_string(runs.size() + 1) + ", not " +
+                   std::to_string(number));
+  }
+  std::vector<ResourceMask> rule;
   const uint32_t request_class = RequestClassOf(type, logging);
   for (std::string_view piece : pieces) {
     rule.push_back(ResourceMask{std::string(piece), request_class, 0});
   }
+  runs.insert(runs.begin() + (number - 1), std::move(rule));
   masks = Flatten(std::move(runs));
-  return {};
+  return number;
 }
 
 Status RemoveResourceRule(std::vector<ResourceMask>& masks, int number) {

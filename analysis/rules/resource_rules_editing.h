@@ -35,11 +35,21 @@ enum class MoveDirection : uint8_t { kUp, kDown };
 
 std::vector<ResourceRuleLine> ListResourceRules(std::span<const ResourceMask> masks);
 
-// Appends a rule with the masks of `mask_text` (split at ',' and ';', trimmed), type 0..3 and
-// logging strategy 0..2. Refused: no mask, a mask over 259 characters or with a NUL, a type or
-// strategy out of range.
-Status AddResourceRule(std::vector<ResourceMask>& masks, std::string_view mask_text, int32_t type,
-                       int32_t logging);
+// Adds a rule with the masks of `mask_text` (split at ',' and ';', trimmed), type 0..3 and
+// logging strategy 0..2, ahead of the catch-all rules that end the list (CatchAllTail): a rule
+// behind them would never be reached. Returns the new rule's number. Refused: no mask, a mask
+// over 259 characters or with a NUL, a type or strategy out of range.
+Result<int> AddResourceRule(std::vector<ResourceMask>& masks, std::string_view mask_text,
+                            int32_t type, int32_t logging);
+
+// The same rule put in as rule `number` (1 to the rule count + 1), wherever that is.
+Result<int> InsertResourceRule(std::vector<ResourceMask>& masks, int number,
+                               std::string_view mask_text, int32_t type, int32_t logging);
+
+// The number of the first rule of the run at the end of the list whose masks all match nearly
+// every path ("*", "*.*": stars, dots and question marks only); the rule count + 1 when the last
+// rule is not such a rule.
+int CatchAllTail(std::span<const ResourceMask> masks);
 
 // Removes rule `number` (1-based).
 Status RemoveResourceRule(std::vector<ResourceMask>& masks, int number);

@@ -47,18 +47,39 @@ TEST(ResourceRulesEditingTest, ListsRulesAsRunsOfEqualGroups) {
   EXPECT_TRUE(ListResourceRules({}).empty());
 }
 
-TEST(ResourceRulesEditingTest, AddSplitsTheMaskTextIntoOneGroup) {
+TEST(ResourceRulesEditingTest, AddSplitsTheMaskTextIntoOneGroupAheadOfTheCatchAll) {
   std::vector<ResourceMask> masks = ThreeRules();
-  ASSERT_TRUE(AddResourceRule(masks, " *.gif, *.jpg ;*.png", kTypeImage, kRuleLogAsNonVisit).ok());
+  const Result<int> added =
+      AddResourceRule(masks, " *.gif, *.jpg ;*.png", kTypeImage, kRuleLogAsNonVisit);
+  ASSERT_TRUE(added.ok());
+  EXPECT_EQ(*added, 3);
   ASSERT_EQ(masks.size(), 8u);
-  EXPECT_EQ(masks[5].mask, "*.gif");
-  EXPECT_EQ(masks[7].mask, "*.png");
-  EXPECT_EQ(masks[7].request_class, 0x203u);
-  EXPECT_EQ(Groups(masks), (std::vector<int32_t>{0, 0, 1, 1, 2, 3, 3, 3}));
-  // Added last, so "*" above still takes every request.
-  EXPECT_EQ(ApplyResourceRules(masks, "/a.gif"), 0x200u);
-  ASSERT_TRUE(MoveResourceRule(masks, 4, MoveDirection::kUp).ok());
+  EXPECT_EQ(masks[4].mask, "*.gif");
+  EXPECT_EQ(masks[6].mask, "*.png");
+  EXPECT_EQ(masks[6].request_class, 0x203u);
+  EXPECT_EQ(masks[7].mask, "*");
+  EXPECT_EQ(Groups(masks), (std::vector<int32_t>{0, 0, 1, 1, 2, 2, 2, 3}));
   EXPECT_EQ(ApplyResourceRules(masks, "/a.gif"), 0x203u);
+}
+
+TEST(ResourceRulesEditingTest, CatchAllTailIsTheRunOfBroadRulesAtTheEnd) {
+  struct Case {
+    std::vector<ResourceMask> masks;
+    int tail;
+  };
+  const Case cases[] = {
+      {{}, 1},
+      {{{"*.htm", 0x101, 0}}, 2},
+      {{{"*", 0x200, 0}}, 1},
+      {{{"*.htm", 0x101, 0}, {"*.*", 0x200, 1}, {"*", 0x101, 2}, {"**", 0x200, 3}}, 2},
+      {{{"*", 0x200, 0}, {"*.htm", 0x101, 1}}, 3},         // a catch-all not at the end
+      {{{"*.htm", 0x101, 0}, {"*, *.php", 0x101, 1}}, 3},  // one mask of the rule is narrower
+      {{{"*.htm", 0x101, 0}, {"*", 0x200, 1}, {"*?", 0x200, 1}}, 2},
+      {{{"*.htm", 0x101, 0}, {"?", 0x200, 1}}, 3},  // no star: one character only
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CatchAllTail(c.masks), c.tail) << ::testing::PrintToString(Listed(c.masks));
+  }
 }
 
 TEST(ResourceRulesEditingTest, RemoveAndMoveKeepTheOtherRulesIntact) {
@@ -93,13 +114,17 @@ TEST(ResourceRulesEditingTest, RefusedEditsChangeNothingAndSayWhy) {
     std::function<Status(std::vector<ResourceMask>&)> edit;
     std::string message;
   };
+  auto add = [](std::vector<ResourceMask>& m, std::string_view text, int32_t type,
+                int32_t logging) -> Status {
+    const Result<int> added = AddResourceRule(m, text, type, logging);
+    return added.ok() ? Status{} : Status(added.error());
+  };
   const Case cases[] = {
-      {"no mask", [](auto& m) { return AddResourceRule(m, " , ;", 1, 1); }, "no file mask"},
-      {"long mask", [&](auto& m) { return AddResourceRule(m, "*.a," + long_mask, 1, 1); },
-       "longer than 259"},
-      {"nul", [](auto& m) { return AddResourceRule(m, std::string("*.a\0b", 5), 1, 1); }, "NUL"},
-      {"type", [](auto& m) { return AddResourceRule(m, "*.a", 4, 1); }, "resource type"},
-      {"logging", [](auto& m) { return AddResourceRule(m, "*.a", 1, 3); }, "logging strategy"},
+      {"no mask", [&](auto& m) { return add(m, " , ;", 1, 1); }, "no file mask"},
+      {"long mask", [&](auto& m) { return add(m, "*.a," + long_mask, 1, 1); }, "longer than 259"},
+      {"nul", [&](auto& m) { return add(m, std::string("*.a\0b", 5), 1, 1); }, "NUL"},
+      {"type", [&](auto& m) { return add(m, "*.a", 4, 1); }, "resource type"},
+      {"logging", [&](auto& m) { return add(m, "*.a", 1, 3); }, "logging strategy"},
       {"remove 0", [](auto& m) { return RemoveResourceRule(m, 0); }, "no rule 0"},
       {"remove 4", [](auto& m) { return RemoveResourceRule(m, 4); },
        "There is no rule 4: the list holds 3 rules"},

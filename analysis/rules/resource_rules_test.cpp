@@ -12,22 +12,13 @@
 namespace velmora {
 namespace {
 
-// The masks of a new workspace as the settings hold them.
-std::vector<ResourceMask> NewWorkspaceMasks() {
-  std::vector<ResourceMask> masks;
-  for (const ResourceMaskEntry& e : DefaultResourceMaskEntries()) {
-    masks.push_back(ResourceMask{std::string(e.mask), e.request_class, e.group});
-  }
-  return masks;
-}
-
 struct UrlCase {
   std::string url;
   uint32_t request_class;
 };
 
 TEST(ApplyResourceRulesTest, NewWorkspaceRulesClassifyAsTheFileTypesPageSays) {
-  const std::vector<ResourceMask> masks = NewWorkspaceMasks();
+  const std::vector<ResourceMask> masks = DefaultResourceMasks();
   const UrlCase cases[] = {
       {"/Index.HTML", 0x101},        // a page logged as visit, whatever the case
       {"/pics/logo.gif", 0x200},     // nothing but "*": undefined, non-visit

@@ -8,9 +8,16 @@
 
 namespace velmora {
 
-ResourceRulesFn MakeResourceRulesFn(std::span<const ResourceMask> masks) {
+ResourceRulesFn MakeResourceRulesFn(std::span<const ResourceMask> masks,
+                                    std::shared_ptr<CompletionTally> tally) {
   auto compiled = std::make_shared<const CompiledResourceRules>(masks);
-  return [compiled](std::string_view url) { return compiled->ClassOf(url); };
+  if (!tally) return [compiled](std::string_view url) { return compiled->ClassOf(url); };
+  return [compiled, tally](std::string_view url) {
+    const CompiledResourceRules::Match match = compiled->Find(url);
+    if (match.catch_all && (match.request_class & 0xFF) != static_cast<uint32_t>(kTypePage))
+      ++tally->fell_through;
+    return match.request_class;
+  };
 }
 
 LogFiltersFn MakeLogFiltersFn(std::span<const LogFilter> filters, bool filters_enabled) {
@@ -22,7 +29,7 @@ LogFiltersFn MakeLogFiltersFn(std::span<const LogFilter> filters, bool filters_e
 
 void SetRequestClassifiers(std::span<const ResourceMask> masks, std::span<const LogFilter> filters,
                            bool filters_enabled, ParseOptions& options) {
-  options.resource_rules = MakeResourceRulesFn(masks);
+  options.resource_rules = MakeResourceRulesFn(masks, options.tally);
   options.log_filters = MakeLogFiltersFn(filters, filters_enabled);
 }
 

@@ -1,5 +1,6 @@
 #include "parsing/formats/format_compiler.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace velmora {
@@ -150,6 +151,16 @@ CompiledFormat CompiledFormat::Compile(std::string_view format) {
       i += 1;
     }
   }
+  return out;
+}
+
+CompiledFormat CompiledFormat::FirstTokensThenRest(size_t count) const {
+  CompiledFormat out = *this;
+  out.tokens_.resize(std::min(count, tokens_.size()));
+  FormatToken rest;
+  rest.kind = FormatTokenKind::kSkipAny;
+  rest.width = kUnlimitedWidth;
+  out.tokens_.push_back(rest);
   return out;
 }
 

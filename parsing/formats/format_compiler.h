@@ -100,6 +100,9 @@ class CompiledFormat {
   }
   // The format string this was compiled from.
   const std::string& text() const { return text_; }
+  // The first `count` tokens, then a field that takes whatever the line holds after them: a line
+  // matches it when it matches the format that far (used to find where a line stops matching).
+  CompiledFormat FirstTokensThenRest(size_t count) const;
 
  private:
   std::string text_;

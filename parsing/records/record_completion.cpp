@@ -23,15 +23,26 @@ uint32_t RequestClassOf(const ParseOptions& options, LogRecord& record) {
 
   // The filters run first: they may rewrite the resource the rules then see.
   const LogFilterVerdict verdict = options.log_filters(record);
-  if (verdict.type_set && verdict.logging_set) return verdict.type | verdict.logging;
-  uint32_t request_class = rules(record.uri_stem.view());
-  if (verdict.type_set) {
-    request_class =
-        (request_class & ~kRequestClassTypeMask) | (verdict.type & kRequestClassTypeMask);
+  uint32_t request_class = 0;
+  if (verdict.type_set && verdict.logging_set) {
+    request_class = verdict.type | verdict.logging;
+  } else {
+    request_class = rules(record.uri_stem.view());
+    if (verdict.type_set) {
+      request_class =
+          (request_class & ~kRequestClassTypeMask) | (verdict.type & kRequestClassTypeMask);
+    }
+    if (verdict.logging_set) {
+      request_class =
+          (request_class & kRequestClassTypeMask) | (verdict.logging & ~kRequestClassTypeMask);
+    }
   }
-  if (verdict.logging_set) {
-    request_class =
-        (request_class & kRequestClassTypeMask) | (verdict.logging & ~kRequestClassTypeMask);
+  if (CompletionTally* tally = options.tally.get()) {
+    if (verdict.logging_set && (request_class & ~kRequestClassTypeMask) == 0) {
+      ++tally->dropped_by_filters;
+    } else if (verdict.type_set) {
+      ++tally->typed_by_filters;
+    }
   }
   return request_class;
 }
@@ -108,6 +119,7 @@ bool CompleteRecord(const ParseOptions& options, LogRecord& record) {
 
   record.client_address = ClientAddressOf(record.client_host.view());
 
+  if (options.tally) ++options.tally->requests;
   record.request_class = RequestClassOf(options, record);
   if ((record.request_class & ~kRequestClassTypeMask) == 0) return false;
 

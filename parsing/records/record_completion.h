@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -29,11 +30,24 @@ using ResourceRulesFn = std::function<uint32_t(std::string_view url)>;
 // Log filters: may rewrite the record's user agent, referrer, resource and query.
 using LogFiltersFn = std::function<LogFilterVerdict(LogRecord& record)>;
 
+// What the rules and filters of a run decided, counted for the summary the user reads: whether
+// the rules fit the site, and what the filters took out. Kept by the parse thread alone.
+struct CompletionTally {
+  int64_t requests = 0;  // records completed
+  // Requests no rule but a catch-all ("*") took, and that one made no page.
+  int64_t fell_through = 0;
+  int64_t dropped_by_filters = 0;  // a log filter made them "Do not log"
+  int64_t typed_by_filters = 0;    // a log filter set their resource type (and they are logged)
+};
+
 struct ParseOptions {
   std::string default_file;         // appended to a URI stem that ends in "/" or "\"
   int32_t time_offset_seconds = 0;  // server clock to user clock
   ResourceRulesFn resource_rules;   // empty: the rules of a new workspace
   LogFiltersFn log_filters;         // empty: filters off (or no filters)
+  // Where completion and the rules count; null counts nothing. Shared by the copies of a run's
+  // options, so the run reads back what its parsers counted.
+  std::shared_ptr<CompletionTally> tally;
 };
 
 // The whole completion, in the order described above. True when the record is to be analysed

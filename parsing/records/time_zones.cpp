@@ -1,7 +1,9 @@
 #include "parsing/records/time_zones.h"
 
 #include <array>
+#include <charconv>
 
+#include "core/ascii.h"
 #include "platform/clock.h"
 
 namespace velmora {
@@ -85,7 +87,71 @@ constexpr std::array<TimeZone, kTimeZoneCount> kTimeZones = {{
     {780, "(GMT+13:00) Nuku'alofa"},
 }};
 
+std::optional<int> FirstZoneOf(int32_t offset_minutes) {
+  for (size_t i = 0; i < kTimeZones.size(); ++i) {
+    if (kTimeZones[i].offset_minutes == offset_minutes) return static_cast<int>(i);
+  }
+  return std::nullopt;
+}
+
+// "+5", "-05", "+0530", "+05:30" (the sign is required, so that a plain number stays an index).
+std::optional<int32_t> ReadOffset(std::string_view text) {
+  if (text.size() < 2 || (text[0] != '+' && text[0] != '-')) return std::nullopt;
+  const int32_t sign = text[0] == '-' ? -1 : 1;
+  std::string digits;
+  size_t colon = std::string_view::npos;
+  for (size_t i = 1; i < text.size(); ++i) {
+    if (text[i] == ':' && colon == std::string_view::npos && i > 1) {
+      colon = digits.size();
+    } else if (text[i] >= '0' && text[i] <= '9') {
+      digits += text[i];
+    } else {
+      return std::nullopt;
+    }
+  }
+  int hours = 0;
+  int minutes = 0;
+  std::string_view h = digits;
+  std::string_view m;
+  if (colon != std::string_view::npos) {
+    h = std::string_view(digits).substr(0, colon);
+    m = std::string_view(digits).substr(colon);
+    if (m.size() != 2) return std::nullopt;
+  } else if (digits.size() == 4) {
+    h = std::string_view(digits).substr(0, 2);
+    m = std::string_view(digits).substr(2);
+  }
+  if (h.empty() || h.size() > 2) return std::nullopt;
+  std::from_chars(h.data(), h.data() + h.size(), hours);
+  if (!m.empty()) std::from_chars(m.data(), m.data() + m.size(), minutes);
+  if (minutes > 59) return std::nullopt;
+  return sign * (hours * 60 + minutes);
+}
+
 }  // namespace
+
+std::optional<int> FindTimeZone(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  if (text.empty()) return std::nullopt;
+  const std::string lowered = AsciiLowered(text);
+  std::string_view rest = lowered;
+  if (rest.starts_with("utc") || rest.starts_with("gmt")) {
+    rest.remove_prefix(3);
+    if (rest.empty()) return FirstZoneOf(0);
+  }
+  if (std::optional<int32_t> offset = ReadOffset(rest)) return FirstZoneOf(*offset);
+  std::optional<int> found;
+  for (size_t i = 0; i < kTimeZones.size(); ++i) {
+    if (AsciiLowered(kTimeZones[i].name).find(lowered) == std::string::npos) continue;
+    if (!found) {
+      found = static_cast<int>(i);
+    } else if (kTimeZones[*found].offset_minutes != kTimeZones[i].offset_minutes) {
+      return std::nullopt;
+    }
+  }
+  return found;
+}
 
 std::span<const TimeZone> TimeZones() { return kTimeZones; }
 

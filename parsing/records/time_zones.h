@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -30,6 +31,13 @@ bool IsValidTimeZone(int64_t index);
 int32_t ZoneOffsetMinutes(int64_t index);
 // The zone's display name; "" for an index outside the table.
 std::string_view ZoneName(int64_t index);
+
+// The zone a person names: "UTC" or "GMT"; a UTC offset ("UTC+01:00", "GMT-5", "+05:30",
+// "-0300"), which takes the first zone of that offset; or a zone's name or a part of it ("London",
+// "tokyo"), ignoring case, when it names one zone (or several of one offset: the first is taken).
+// nullopt for anything else, an offset no zone has, and a part found in zones of different
+// offsets. Plain numbers are not read here: they are the zone's index.
+std::optional<int> FindTimeZone(std::string_view text);
 
 // Seconds to add to a time written on the server's clock to put it on the user's clock:
 // (offset of your_zone - offset of server_zone) x 60.

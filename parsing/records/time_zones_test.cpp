@@ -31,6 +31,42 @@ TEST(TimeZones, EveryRowsOffsetIsTheOneInItsName) {
   }
 }
 
+TEST(TimeZones, FoundByOffsetOrName) {
+  struct Case {
+    const char* text;
+    std::optional<int> zone;
+  } const cases[] = {
+      {"UTC", 24},
+      {"gmt", 24},
+      {" UTC+0 ", 24},
+      {"UTC+01:00", 26},
+      {"+1", 26},
+      {"GMT-5", 11},
+      {"-0500", 11},
+      {"+05:30", 47},
+      {"utc+5:45", 48},
+      {"+13", 73},
+      {"London", 24},
+      {"tokyo", 61},
+      {"(GMT-03:30) Newfoundland", 17},
+      {"Casablanca", 25},
+      {"Time", std::nullopt},
+      {"+14", std::nullopt},
+      {"+5:3", std::nullopt},
+      {"+05:60", std::nullopt},
+      {"5", std::nullopt},
+      {"", std::nullopt},
+      {"UTC+", std::nullopt},
+      {"+123", std::nullopt},
+      {"Atlantis", std::nullopt},
+      {"+1:00:00", std::nullopt},
+      {"(GMT+01:00)", 26},  // five zones of one offset: the first
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FindTimeZone(c.text), c.zone) << '"' << c.text << '"';
+  }
+}
+
 TEST(TimeZones, OffsetsBetweenServerAndUser) {
   struct Case {
     int server;

@@ -169,6 +169,7 @@ int ParseDriver::Run(ProgressDialog& dialog) {
   }
 
   summary_.run_time_ms = MillisecondsSinceStart();
+  if (settings_.options.tally) summary_.completion = *settings_.options.tally;
   if (count > 0) {
     log_.Write(FormatRunSummary(
         {summary_.total_lines, summary_.total_errors, summary_.run_time_ms, count}));

@@ -77,7 +77,8 @@ struct ParseRunSummary {
   std::vector<std::string> unreadable;  // "<file>: <why>" for each file that could not be read
   std::string failure;  // why the run could not write or keep its writes; empty when it did
   std::string parse_log_path;
-  std::string stored_format;  // the stored format after the run
+  std::string stored_format;   // the stored format after the run
+  CompletionTally completion;  // what the rules and filters decided, when the options counted it
 };
 
 // Files in `logs_folder` that are not directories, as full paths sorted ascending without regard

@@ -1,9 +1,12 @@
 // `velmora rules` and `velmora filters`: the "File Types" and "Filters" pages of the workspace
 // settings on the command line (every accepted change is saved at once), and `inspect rules`.
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
+#include "analysis/rules/log_filters_editing.h"
 #include "analysis/rules/resource_rules.h"
+#include "analysis/rules/rule_presets.h"
 #include "app/record_json.h"
 #include "ui/cli/commands.h"
 #include "ui/cli/workspace_session.h"
@@ -12,16 +15,64 @@
 namespace velmora::cli {
 namespace {
 
-// Applies `edit` to a copy of the settings and saves it; a refused edit changes nothing.
-int EditSettings(CliContext& context, const std::function<Status(WorkspaceSettings&)>& edit) {
+// Applies `edit` to a copy of the settings and saves it; a refused edit changes nothing. The
+// edit may say what it did with `done`, which is shown once the change is saved.
+using RuleEdit = std::function<Status(WorkspaceSettings&, std::string& done)>;
+int EditSettings(CliContext& context, const RuleEdit& edit) {
   CliSession session(context);
   if (int rc = session.OpenCurrent(); rc != kExitOk) return rc;
   WorkspaceSettings changed = session.workspace().settings();
-  if (Status s = edit(changed); !s.ok()) return Fail(s.error().message + " (nothing was changed)");
+  std::string done;
+  if (Status s = edit(changed, done); !s.ok()) {
+    return Fail(s.error().message + " (nothing was changed)");
+  }
   if (Status s = session.workspace().ChangeSettings(std::move(changed)); !s.ok()) {
     return ReportFailure(s.error());
   }
+  if (!done.empty()) std::printf("%s\n", done.c_str());
+  // Stored visits keep the classes they were given: the change alone leaves them as they are.
+  std::printf(
+      "This applies to logs parsed from now on; to apply it to the logs parsed before, run "
+      "'velmora reset', then 'velmora parse'.\n");
   return kExitOk;
+}
+int EditSettings(CliContext& context, const std::function<Status(WorkspaceSettings&)>& edit) {
+  return EditSettings(context, [&edit](WorkspaceSettings& s, std::string&) { return edit(s); });
+}
+
+// What `rules add` and `rules preset` say about where the new rules went.
+std::string Placement(const WorkspaceSettings& s, int first, int count) {
+  const std::vector<ResourceRuleLine> rules = ListRules(s);
+  const int last = first + count - 1;
+  std::string text =
+      count == 1 ? "Added as rule " + std::to_string(first)
+                 : "Added as rules " + std::to_string(first) + " to " + std::to_string(last);
+  if (static_cast<size_t>(last) < rules.size()) {
+    text += ", ahead of the catch-all rule " + std::to_string(last + 1) + " (\"" +
+            rules[static_cast<size_t>(last)].masks +
+            "\") at the end of the list, which would otherwise take its requests first";
+  }
+  return text + ".";
+}
+
+// Prints rows whose first columns are padded to their widest cell; the last column runs free,
+// so that one long list of masks or conditions does not push every other row out of line.
+void PrintColumns(const std::vector<std::vector<std::string>>& rows) {
+  std::vector<size_t> widths;
+  for (const auto& row : rows) {
+    for (size_t i = 0; i + 1 < row.size(); ++i) {
+      if (widths.size() <= i) widths.push_back(0);
+      widths[i] = std::max(widths[i], row[i].size());
+    }
+  }
+  for (const auto& row : rows) {
+    std::string line;
+    for (size_t i = 0; i < row.size(); ++i) {
+      line += row[i];
+      if (i + 1 < row.size()) line += std::string(widths[i] - row[i].size() + 2, ' ');
+    }
+    std::printf("%s\n", line.c_str());
+  }
 }
 
 int WithSettings(CliContext& context, const std::function<void(const WorkspaceSettings&)>& use) {
@@ -43,6 +94,14 @@ struct RuleOptions {
 };
 
 constexpr const char* kTypes = "Undefined, Page, Download, Image (or 0..3)";
+
+std::string PresetHelp() {
+  std::string text = "the preset:";
+  for (const RulePreset& p : RulePresets()) {
+    text += "\n  " + std::string(p.name) + ": " + std::string(p.description);
+  }
+  return text;
+}
 constexpr const char* kLoggings = "do-not-log, log-as-visit, non-visit (or 0..2)";
 
 void RegisterRules(CommandTable& table) {
@@ -52,37 +111,68 @@ void RegisterRules(CommandTable& table) {
   rules->require_subcommand(1);
   rules->footer(
       "\nRules are tried in order; the first whose mask matches the request path gives its\n"
-      "type and logging; a path no rule matches is logged as a non-visit request.\n"
+      "type and logging; a path no rule matches is logged as a non-visit request. Changes\n"
+      "apply to logs parsed from then on ('velmora reset', then 'velmora parse', for the past).\n"
       "Examples:\n"
+      "  velmora rules list\n"
       "  velmora rules add '*.pdf,*.epub' Download log-as-visit\n"
-      "  velmora rules move 16 up");
+      "  velmora rules preset modern\n"
+      "  velmora rules move 6 up");
   CliContext& context = table.context;
   int& status = table.status;
 
-  rules->add_subcommand("list", "the rules, numbered")->callback([&] {
-    status = WithSettings(context, [](const WorkspaceSettings& s) {
-      for (const ResourceRuleLine& r : ListRules(s)) {
-        const std::string type(ResourceTypeName(r.type)), logging(LoggingName(r.logging));
-        std::printf("%3d  %-32s %-9s %s\n", r.number, r.masks.c_str(), type.c_str(),
-                    logging.c_str());
-      }
-    });
-  });
-  CLI::App* add = rules->add_subcommand("add", "append a rule");
+  rules->add_subcommand("list", "the rules, numbered, in the order they are tried")
+      ->footer("\nExample:\n  velmora rules list")
+      ->callback([&] {
+        status = WithSettings(context, [](const WorkspaceSettings& s) {
+          std::vector<std::vector<std::string>> rows = {{"#", "Type", "Logging", "File masks"}};
+          for (const ResourceRuleLine& r : ListRules(s)) {
+            rows.push_back({std::to_string(r.number), std::string(ResourceTypeName(r.type)),
+                            std::string(LoggingName(r.logging)), r.masks});
+          }
+          PrintColumns(rows);
+        });
+      });
+  CLI::App* add =
+      rules->add_subcommand("add", "add a rule, ahead of the catch-all rules at the end");
   add->add_option("MASKS", o->masks, "file masks separated by commas, e.g. '*.pdf,*.zip'")
       ->required();
   add->add_option("TYPE", o->type, kTypes)->required();
   add->add_option("LOGGING", o->logging, kLoggings)->required();
+  add->footer(
+      "\nThe rule goes in ahead of the catch-all rules (\"*\") at the end of the list, which\n"
+      "would otherwise take its requests first.\n"
+      "Examples:\n"
+      "  velmora rules add '*.pdf,*.epub' Download log-as-visit\n"
+      "  velmora rules add '/healthz' Undefined do-not-log");
   add->callback([&, o] {
-    status = EditSettings(
-        context, [o](WorkspaceSettings& s) { return AddRule(s, o->masks, o->type, o->logging); });
+    status = EditSettings(context, [o](WorkspaceSettings& s, std::string& done) -> Status {
+      const Result<int> added = AddRule(s, o->masks, o->type, o->logging);
+      if (!added.ok()) return added.error();
+      done = Placement(s, *added, 1);
+      return {};
+    });
+  });
+  CLI::App* preset = rules->add_subcommand("preset", "add a ready-made set of rules");
+  preset->add_option("NAME", o->masks, PresetHelp())->required();
+  preset->footer("\nExample:\n  velmora rules preset modern");
+  preset->callback([&, o] {
+    status = EditSettings(context, [o](WorkspaceSettings& s, std::string& done) -> Status {
+      const size_t before = ListRules(s).size();
+      const Result<int> added = AddRulePreset(s, o->masks);
+      if (!added.ok()) return added.error();
+      done = Placement(s, *added, static_cast<int>(ListRules(s).size() - before));
+      return {};
+    });
   });
   CLI::App* remove = rules->add_subcommand("remove", "delete rule N");
   remove->add_option("N", o->number, "the rule's number in 'rules list'")->required();
+  remove->footer("\nExample:\n  velmora rules remove 3");
   remove->callback([&, o] {
     status = EditSettings(context, [o](WorkspaceSettings& s) { return RemoveRule(s, o->number); });
   });
   CLI::App* move = rules->add_subcommand("move", "move rule N up or down by one");
+  move->footer("\nExample:\n  velmora rules move 6 up");
   move->add_option("N", o->number, "the rule's number in 'rules list'")->required();
   move->add_option("DIRECTION", o->direction, "up or down")->required();
   move->callback([&, o] {
@@ -102,7 +192,12 @@ struct FilterOptions {
   std::string type = "unchanged", logging = "do-not-log", direction;
   int number = 0;
   bool keep_going = false;
+  bool match_all = false;
 };
+
+constexpr const char* kAddressOps = "any, equals, not-equals, subnet or not-subnet";
+constexpr const char* kTextOps = "any, equals, not-equals, includes or not-includes";
+constexpr const char* kExactOps = "any, equals or not-equals";
 
 // Operation names of the conditions: the address tests a network, the others texts.
 std::optional<int32_t> AddressOperation(std::string_view op) {
@@ -143,8 +238,8 @@ Status ResolveFilterOptions(FilterOptions& o) {
       const bool includes = condition != "method" && condition != "status";
       value = TextOperation(op, includes);
       if (!value) {
-        return Error{0, "--" + condition + "-op " + op + ": use any, equals, not-equals" +
-                            (includes ? ", includes or not-includes" : "")};
+        return Error{0,
+                     "--" + condition + "-op " + op + ": use " + (includes ? kTextOps : kExactOps)};
       }
       if (condition == "user-agent") f.user_agent_operation = *value;
       if (condition == "referrer") f.referrer_operation = *value;
@@ -153,9 +248,7 @@ Status ResolveFilterOptions(FilterOptions& o) {
       if (condition == "resource") f.resource_operation = *value;
       if (condition == "query") f.query_operation = *value;
     }
-    if (!value) {
-      return Error{0, "--address-op " + op + ": use any, equals, not-equals, subnet or not-subnet"};
-    }
+    if (!value) return Error{0, "--address-op " + op + ": use " + kAddressOps};
   }
   const std::optional<int32_t> type = TypeAction(o.type);
   if (!type)
@@ -180,8 +273,13 @@ void AddFilterOptions(CLI::App* add, FilterOptions& o) {
   add->add_option("--name", f.name, "the filter's name (default \"New Filter\")");
   for (const char* condition :
        {"address", "user-agent", "referrer", "method", "status", "resource", "query"}) {
+    const std::string_view c = condition;
+    const char* ops = c == "address"                   ? kAddressOps
+                      : c == "method" || c == "status" ? kExactOps
+                                                       : kTextOps;
     add->add_option(std::string("--") + condition + "-op", o.ops[condition],
-                    std::string("how the ") + condition + " is tested");
+                    std::string("how the ") + condition + " is tested: " + ops +
+                        " (default: equals when --" + condition + " is given, else any)");
   }
   add->add_option("--address", f.address_text, "address or network a.b.c.d[/bits]");
   add->add_option("--user-agent", f.user_agent_text, "user-agent text");
@@ -198,6 +296,8 @@ void AddFilterOptions(CLI::App* add, FilterOptions& o) {
   add->add_option("--logging", o.logging,
                   "do-not-log (default), log-as-visit, non-visit or unchanged");
   add->add_flag("--continue", o.keep_going, "go on with the next filters after this one");
+  add->add_flag("--match-all", o.match_all,
+                "let a filter without any condition apply to every request");
 }
 
 void RegisterFilters(CommandTable& table) {
@@ -216,18 +316,29 @@ void RegisterFilters(CommandTable& table) {
   int& status = table.status;
 
   filters->add_subcommand("list", "the filters, numbered, and whether filtering is on")
+      ->footer("\nExample:\n  velmora filters list")
       ->callback([&] {
         status = WithSettings(context, [](const WorkspaceSettings& s) {
           std::printf("Enable Filters: %s\n", FiltersEnabled(s) ? "on" : "off");
+          std::vector<std::vector<std::string>> rows = {{"#", "Name", "Conditions and actions"}};
           for (const LogFilterLine& f : ListFilters(s)) {
-            std::printf("%3d  %s: %s\n", f.number, f.name.c_str(), f.summary.c_str());
+            rows.push_back({std::to_string(f.number), f.name, f.summary});
           }
+          if (rows.size() > 1) PrintColumns(rows);
         });
       });
   auto add_options = std::make_shared<FilterOptions>();
   add_options->ops = {};
   CLI::App* add = filters->add_subcommand("add", "append a filter");
   AddFilterOptions(add, *add_options);
+  add->footer(
+      "\nA filter needs at least one condition (or --match-all). Conditions left out hold.\n"
+      "Examples:\n"
+      "  velmora filters add --name Office --address-op subnet --address 10.0.0.0/8\n"
+      "  velmora filters add --name Bots --user-agent-op includes --user-agent bot "
+      "--logging non-visit\n"
+      "  velmora filters add --name Feeds --resource /rss.xml --type undefined --logging "
+      "non-visit");
   add->callback([&, add_options, add] {
     FilterOptions o = *add_options;
     // Conditions given without an operation test for equality; left out entirely, they hold.
@@ -239,16 +350,25 @@ void RegisterFilters(CommandTable& table) {
       status = UsageError(s.error().message);
       return;
     }
+    if (!HasCondition(o.filter) && !o.match_all) {
+      status = UsageError(
+          "the filter has no condition, so it would apply to every request; give one "
+          "(--address, --user-agent, --referrer, --method, --status, --resource, --query) or "
+          "--match-all");
+      return;
+    }
     status = EditSettings(context, [&o](WorkspaceSettings& s) { return AddFilter(s, o.filter); });
   });
   auto n = std::make_shared<FilterOptions>();
   CLI::App* remove = filters->add_subcommand("remove", "delete filter N");
+  remove->footer("\nExample:\n  velmora filters remove 2");
   remove->add_option("N", n->number, "the filter's number in 'filters list'")->required();
   remove->callback([&, n] {
     status =
         EditSettings(context, [n](WorkspaceSettings& s) { return RemoveFilter(s, n->number); });
   });
   CLI::App* move = filters->add_subcommand("move", "move filter N up or down by one");
+  move->footer("\nExample:\n  velmora filters move 2 up");
   move->add_option("N", n->number, "the filter's number in 'filters list'")->required();
   move->add_option("DIRECTION", n->direction, "up or down")->required();
   move->callback([&, n] {
@@ -262,6 +382,8 @@ void RegisterFilters(CommandTable& table) {
   });
   for (const bool on : {true, false}) {
     filters->add_subcommand(on ? "enable" : "disable", on ? "\"Enable Filters\" on" : "off")
+        ->footer(on ? "\nExample:\n  velmora filters enable"
+                    : "\nExample:\n  velmora filters disable")
         ->callback([&, on] {
           status = EditSettings(context, [on](WorkspaceSettings& s) {
             SetFiltersEnabled(s, on);

@@ -32,25 +32,16 @@ struct NewOptions {
 int RunNew(CliContext& context, const NewOptions& options) {
   WorkspaceSettings checked = NewWorkspaceSettings(options.name);
   const std::pair<std::string_view, std::string> values[] = {
-      {"server-names", options.server_names},
-      {"default-file", options.default_file},
-      {"log-format-mode", options.log_format == "w3c"      ? "0"
-                          : options.log_format == "custom" ? "2"
-                                                           : "1"},
-      {"custom-format", options.format_string},
-      {"retrieve-method", options.retrieval == "fetchlet" ? "0"
-                          : options.retrieval == "ftp"    ? "1"
-                                                          : "2"},
+      {"server-names", options.server_names},  {"default-file", options.default_file},
+      {"log-format-mode", options.log_format}, {"custom-format", options.format_string},
+      {"retrieve-method", options.retrieval},  {"local-compression", options.compression},
   };
   for (const auto& [key, value] : values) {
     if (Status s = SetSetting(checked, key, value); !s.ok()) return UsageError(s.error().message);
   }
-  if (options.log_format == "custom" && options.format_string.empty()) {
+  if (checked.block.log_format_mode == LogFormatMode::kCustom && options.format_string.empty()) {
     return UsageError("--log-format custom needs the format itself: --format-string S");
   }
-  checked.block.local_compression = options.compression == "bzip2"  ? LocalCompression::kBzip2
-                                    : options.compression == "none" ? LocalCompression::kNone
-                                                                    : LocalCompression::kGzip;
 
   NewWorkspaceParams params;
   params.name = options.name;
@@ -58,7 +49,13 @@ int RunNew(CliContext& context, const NewOptions& options) {
   params.wizard = checked.block;
   CliSession session(context);
   const Status made = NewWorkspaceCommand(session.workspace(), session.preferences(), params);
-  if (!made.ok()) return ReportFailure(made.error());
+  if (!made.ok()) {
+    // The prompter has said what went wrong; what it means for the workspace is said here.
+    if (made.error().kind == ErrorKind::kShownToUser) {
+      return Fail("no workspace was created, and nothing of one was left behind");
+    }
+    return ReportFailure(made.error());
+  }
   std::printf("Created workspace \"%s\" in %s\n", options.name.c_str(),
               session.workspace().folder().c_str());
   std::printf("Put log files into %slogs/ (or use 'velmora import'), then run 'velmora parse'.\n",
@@ -157,14 +154,8 @@ int RunSettingsImport(CliContext& context, const SettingsOptions& options) {
 
 int RunSettingsKeys() {
   for (const SettingKey& key : SettingKeys()) {
-    if (key.kind == SettingKind::kNumber) {
-      std::printf("%-26s number %lld..%lld%s\n", std::string(key.name).c_str(),
-                  static_cast<long long>(key.min), static_cast<long long>(key.max),
-                  key.read_only ? " (read-only)" : "");
-    } else {
-      std::printf("%-26s text, at most %zu bytes%s\n", std::string(key.name).c_str(),
-                  key.max_length, key.read_only ? " (read-only)" : "");
-    }
+    std::printf("%-26s %s%s\n", std::string(key.name).c_str(), AcceptedValues(key).c_str(),
+                key.read_only ? " (read-only)" : "");
   }
   return kExitOk;
 }
@@ -191,7 +182,9 @@ void RegisterSettings(CommandTable& table) {
   get->callback([&, options] { status = RunSettingsGet(context, *options); });
   CLI::App* set = settings->add_subcommand("set", "change one setting (checked, then saved)");
   set->add_option("KEY", options->key, "a setting name, e.g. session-timeout")->required();
-  set->add_option("VALUE", options->value, "decimal number or text")->required();
+  set->add_option("VALUE", options->value,
+                  "a number, a name of a choice ('settings keys' lists them) or a text")
+      ->required();
   set->callback([&, options] { status = RunSettingsSet(context, *options); });
   CLI::App* exp = settings->add_subcommand("export", "write all settings as JSON");
   exp->add_option("FILE", options->file, "where to write (default: standard output)");
@@ -215,16 +208,13 @@ void RegisterNew(CommandTable& table) {
                   "the site's own host names, comma-separated (its referrers count as own site)");
   cmd->add_option("--default-file", options->default_file,
                   "appended to requests for a directory (default index.htm)");
-  cmd->add_option("--log-format", options->log_format, "auto (default), w3c or custom")
-      ->check(CLI::IsMember({"auto", "w3c", "custom"}));
+  cmd->add_option("--log-format", options->log_format, "auto (default), w3c or custom");
   cmd->add_option("--format-string", options->format_string,
                   "the custom log format, e.g. for NCSA common logs\n"
                   "'%S %j %u [%d/%M/%Y:%h:%n:%o%w%j] \"%e%w%r%wHTTP%j\" %c %b'");
-  cmd->add_option("--retrieval", options->retrieval, "local (default), ftp or fetchlet")
-      ->check(CLI::IsMember({"local", "ftp", "fetchlet"}));
+  cmd->add_option("--retrieval", options->retrieval, "local (default), ftp or fetchlet");
   cmd->add_option("--compression", options->compression,
-                  "how imported logs are stored: gzip (default), bzip2 or none")
-      ->check(CLI::IsMember({"bzip2", "gzip", "none"}));
+                  "how imported logs are stored: gzip (default), bzip2 or none");
   cmd->footer(
       "\nExample:\n  velmora new example --server-names www.example.com,example.com\n"
       "An existing workspace of that name is overwritten only after a Yes (or --yes).");

@@ -65,11 +65,26 @@ void TerminalProgressView::Show(const ProgressState& state, uint32_t parts) {
 
 bool TerminalProgressView::CancelPressed() { return options_.take_interrupts() > 0; }
 
-void TerminalProgressView::Idle() { Draw(/*force=*/false); }
+void TerminalProgressView::Idle() {
+  // Every run ends with a wait for its worker, mostly over at once: the notice is for a wait
+  // the user notices.
+  if (wait_started_ && !waiting_ && options_.now() - *wait_started_ >= kNoticeDelay) {
+    waiting_ = true;
+    pending_ = true;
+    Draw(/*force=*/true);
+    return;
+  }
+  Draw(/*force=*/false);
+}
 
 void TerminalProgressView::ShowWaitNotice(bool shown) {
-  if (waiting_ == shown) return;
-  waiting_ = shown;
+  if (shown) {
+    if (!wait_started_) wait_started_ = options_.now();
+    return;
+  }
+  wait_started_.reset();
+  if (!waiting_) return;
+  waiting_ = false;
   pending_ = true;
   Draw(/*force=*/true);
 }

@@ -1,6 +1,7 @@
 // The progress dialog on a terminal: the title, the status and detail texts and both bars drawn
 // as a block of lines on standard error and redrawn in place, at most ten times a second, and
-// only when standard error is a terminal. Ctrl+C is the Cancel button, terminal or not.
+// only when standard error is a terminal. The wait notice is drawn only once a wait for the
+// worker has lasted a moment. Ctrl+C is the Cancel button, terminal or not.
 #pragma once
 
 #include <chrono>
@@ -43,6 +44,8 @@ class TerminalProgressView final : public ProgressView {
 
  private:
   static constexpr std::chrono::milliseconds kMinRedraw{100};
+  // How long a wait for the worker lasts before "Please wait for 5 seconds..." is drawn.
+  static constexpr std::chrono::milliseconds kNoticeDelay{300};
 
   // Draws when something changed and the last draw is old enough (or `force`).
   void Draw(bool force);
@@ -51,7 +54,8 @@ class TerminalProgressView final : public ProgressView {
   Options options_;
   std::unique_ptr<InterruptWatch> interrupts_;
   ProgressState state_;
-  bool waiting_ = false;
+  bool waiting_ = false;  // the notice is drawn
+  std::optional<SteadyClock::time_point> wait_started_;
   bool pending_ = false;
   int drawn_lines_ = 0;
   std::optional<SteadyClock::time_point> last_draw_;

@@ -85,9 +85,25 @@ TEST(TerminalProgressViewTest, RedrawsAtMostTenTimesASecond) {
   h.now_ms = 400;
   h.view->Idle();
   EXPECT_EQ(h.draws(), 2) << "nothing changed, nothing drawn";
+  // A wait that is over at once, as at the end of every run, shows no notice.
   h.view->ShowWaitNotice(true);
-  EXPECT_EQ(h.draws(), 3) << "the notice is shown at once";
+  h.now_ms = 450;
+  h.view->Idle();
+  h.view->ShowWaitNotice(false);
+  EXPECT_EQ(h.draws(), 2);
+  EXPECT_EQ(h.out.str().find("Please wait"), std::string::npos);
+  // One that lasts shows it while it lasts.
+  h.now_ms = 1000;
+  h.view->ShowWaitNotice(true);
+  h.now_ms = 1200;
+  h.view->Idle();
+  EXPECT_EQ(h.draws(), 2) << "not yet";
+  h.now_ms = 1300;
+  h.view->Idle();
+  EXPECT_EQ(h.draws(), 3);
   EXPECT_NE(h.out.str().find("Please wait for 5 seconds..."), std::string::npos);
+  h.view->ShowWaitNotice(false);
+  EXPECT_EQ(h.draws(), 4) << "and takes it away when the wait is over";
   h.view->Close(ProgressResult::kOk);
   EXPECT_TRUE(h.out.str().ends_with("\x1b[6A\r\x1b[J")) << "the block is erased";
 }
