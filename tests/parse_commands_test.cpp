@@ -110,10 +110,18 @@ TEST_F(ParseCommandTest, InspectDetectNamesTheFormat) {
   const std::string ws = NewWorkspace();
   Generate(home_ / "w3c.log", "w3c", 300, 4);
   const auto r = Velmora({"-w", ws, "inspect", "detect", home_ / "w3c.log"});
-  EXPECT_EQ(r.out, "{\"format\":\"W3C Extended\"}\n") << r.err;
+  EXPECT_EQ(r.out, "{\"format\":\"W3C Extended\",\"layout\":\"W3C Extended\"}\n") << r.err;
   std::ofstream(home_ / "junk.log") << "nothing\nthat\nlooks\nlike\na\nlog\n";
   EXPECT_EQ(Velmora({"-w", ws, "inspect", "detect", home_ / "junk.log"}).out,
-            "{\"format\":null}\n");
+            "{\"format\":null,\"layout\":null}\n");
+  // nginx's combined with the forwarded-for address appended, opening with a comment.
+  std::ofstream(home_ / "nginx.log")
+      << "# written by the proxy\n"
+         "10.0.0.1 - - [10/Oct/2020:13:55:36 +0000] \"GET /a HTTP/1.1\" 200 5 \"-\" \"curl/8\" "
+         "\"192.0.2.7\"\n";
+  EXPECT_EQ(Velmora({"-w", ws, "inspect", "detect", home_ / "nginx.log"}).out,
+            "{\"format\":\"%S %j %u [%d/%M/%Y:%h:%n:%o%w%j] \\\"%e%w%r%wHTTP%j\\\" %c %b "
+            "\\\"%f\\\" \\\"%B\\\"%W%j\",\"layout\":\"NCSA combined + 1 field\"}\n");
 }
 
 }  // namespace

@@ -11,6 +11,9 @@ struct FieldShape {
 };
 
 constexpr uint32_t kTextWidth = 2048;
+// The request and the referrer hold a query of up to 64 KiB besides their 2,048 characters
+// (which is all the record keeps of them): such a line is a request to count, not an error.
+constexpr uint32_t kUrlWidth = 2048 + 65536;
 constexpr uint32_t kNumberWidth = 9;
 
 // The field a token letter names, or nothing for a letter the language does not know.
@@ -29,11 +32,11 @@ std::optional<FieldShape> FieldForLetter(char letter) {
     case 'e':
       return FieldShape{K::kMethod, kTextWidth};
     case 'r':
-      return FieldShape{K::kUri, kTextWidth};
+      return FieldShape{K::kUri, kUrlWidth};
     case 'q':
-      return FieldShape{K::kQuery, kTextWidth};
+      return FieldShape{K::kQuery, kUrlWidth};
     case 'f':
-      return FieldShape{K::kReferrer, kTextWidth};
+      return FieldShape{K::kReferrer, kUrlWidth};
     case 'A':
     case 'B':
       return FieldShape{K::kUserAgent, kTextWidth};

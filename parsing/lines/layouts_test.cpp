@@ -1,0 +1,220 @@
+// Every layout detection knows by name, from sample lines written after each server's own
+// description of its log: detected without a format string, named, and parsed with no line lost
+// and the request's fields where the analysis looks for them. Then the near misses that must stay
+// undetected.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "parsing/formats/format_detection.h"
+#include "parsing/lines/custom_parser.h"
+#include "parsing/lines/recording_sink_for_tests.h"
+#include "parsing/readers/string_log_reader_for_tests.h"
+
+namespace velmora {
+namespace {
+
+using testing::RecordingSink;
+using testing::StringLogReader;
+
+// The fields of the first request, as the analysis receives them.
+struct Request {
+  std::string host, method, stem, query;
+  int32_t status = 0;
+  int32_t bytes = 0;
+  std::string referrer, agent;
+  std::string when;  // "2024-04-14 09:30:12", as logged
+};
+
+std::string When(const CalendarTime& t) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return text;
+}
+
+// Sound NCSA common lines, so that a few odd ones stay within detection's tolerance.
+std::string CommonLines(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += "192.0.2.1 - - [01/Aug/1995:00:01:" + std::to_string(10 + i) +
+            " -0400] \"GET /images/logo" + std::to_string(i) + ".gif HTTP/1.0\" 200 1839\n";
+  }
+  return text;
+}
+
+struct LayoutCase {
+  const char* layout;
+  std::string log;
+  size_t requests;  // every request line of the log
+  Request first;
+};
+
+const LayoutCase kLayouts[] = {
+    {"NCSA combined + 1 field",
+     "203.0.113.9 - - [12/Mar/2024:08:15:02 +0100] \"GET /shop/cart?id=7 HTTP/2.0\" 200 1534 "
+     "\"https://example.org/shop/\" \"Mozilla/5.0 (X11; Linux x86_64)\" \"198.51.100.23\"\n"
+     "203.0.113.9 - - [12/Mar/2024:08:15:03 +0100] \"GET /favicon.ico HTTP/2.0\" 404 0 \"-\" "
+     "\"Mozilla/5.0 (X11; Linux x86_64)\" \"-\"\n",
+     2,
+     {"203.0.113.9", "GET", "/shop/cart", "id=7", 200, 1534, "https://example.org/shop/",
+      "Mozilla/5.0 (X11; Linux x86_64)", "2024-03-12 08:15:02"}},
+    {"NCSA combined + 3 fields",
+     "198.51.100.8 - - [12/Mar/2024:08:16:00 +0000] \"POST /api/v1/orders HTTP/1.1\" 201 88 "
+     "\"-\" \"okhttp/4.12.0\" 0.012 0.010 \"shop.example.org\"\n",
+     1,
+     {"198.51.100.8", "POST", "/api/v1/orders", "", 201, 88, "-", "okhttp/4.12.0",
+      "2024-03-12 08:16:00"}},
+    {"NCSA common + 1 field",
+     "198.51.100.4 - alice [01/Jan/2025:00:00:09 +0000] \"POST /login HTTP/1.1\" 302 0 0.004\n",
+     1,
+     {"198.51.100.4", "POST", "/login", "", 302, 0, "", "", "2025-01-01 00:00:09"}},
+    {"virtual-host combined",
+     "www.example.com:443 192.0.2.44 - - [05/Jun/2023:17:20:11 +0200] \"GET /index.html "
+     "HTTP/1.1\" 200 5120 \"-\" \"Wget/1.21\"\n",
+     1,
+     {"192.0.2.44", "GET", "/index.html", "", 200, 5120, "-", "Wget/1.21", "2023-06-05 17:20:11"}},
+    {"virtual-host combined + 1 field",
+     "www.example.com 192.0.2.44 - - [05/Jun/2023:17:20:11 +0200] \"GET /a.html HTTP/1.1\" 200 "
+     "51 \"-\" \"Wget/1.21\" 1234\n",
+     1,
+     {"192.0.2.44", "GET", "/a.html", "", 200, 51, "-", "Wget/1.21", "2023-06-05 17:20:11"}},
+    {"virtual-host common",
+     "shop.example.net 192.0.2.45 - - [05/Jun/2023:17:20:12 +0200] \"HEAD /robots.txt HTTP/1.0\" "
+     "200 0\n",
+     1,
+     {"192.0.2.45", "HEAD", "/robots.txt", "", 200, 0, "", "", "2023-06-05 17:20:12"}},
+    // Comments and blank lines pass; an HTTP/0.9 request, user names with blanks and an
+    // empty request are taken in the layout of the lines around them.
+    {"NCSA common",
+     "# access log of www, rotated daily\n" + CommonLines(14) + "   \n" +
+         "192.0.2.2 - - [01/Aug/1995:00:00:07 -0400] \"GET /ksc.html\" 200 7280\n" +
+         CommonLines(14) + "\t\n# end\n" +
+         "192.0.2.3 - John Begood [01/Aug/1995:00:00:08 -0400] \"GET /history/ HTTP/1.0\" 200 "
+         "1024\n" +
+         "192.0.2.4 - - [01/Aug/1995:00:00:09 -0400] \"-\" 400 0\n" +
+         "192.0.2.5 - Mary Q. Public [01/Aug/1995:00:00:10 -0400] \"GET /ksc.html\" 200 7280\n",
+     32,
+     {"192.0.2.1", "GET", "/images/logo0.gif", "", 200, 1839, "", "", "1995-08-01 00:01:10"}},
+    {"Amazon S3 access log",
+     "a1b2c3d4e5f60718293a4b5c6d7e8f90a1b2c3d4e5f60718293a4b5c6d7e8f90 media-bucket "
+     "[14/Apr/2024:09:30:12 +0000] 198.51.100.77 arn:aws:iam::111122223333:user/alice "
+     "7F2A9C1E0B3D4E5F REST.GET.OBJECT photos/cat.jpg \"GET "
+     "/media-bucket/photos/cat.jpg?x-id=GetObject HTTP/1.1\" 200 - 48213 48213 23 21 "
+     "\"https://www.example.org/gallery\" \"Mozilla/5.0 (Macintosh)\" - Zm9vYmFyYmF6aG9zdGlk "
+     "SigV4 TLS_AES_128_GCM_SHA256 AuthHeader media-bucket.s3.eu-west-1.amazonaws.com TLSv1.3 - "
+     "Yes\n"
+     "a1b2c3d4e5f60718293a4b5c6d7e8f90a1b2c3d4e5f60718293a4b5c6d7e8f90 media-bucket "
+     "[14/Apr/2024:09:31:40 +0000] 198.51.100.78 - 0B3D4E5F7F2A9C1E REST.HEAD.OBJECT missing.txt "
+     "\"HEAD /media-bucket/missing.txt HTTP/1.1\" 404 NoSuchKey - - 4 - \"-\" \"aws-cli/2.15.0\" "
+     "-\n",
+     2,
+     {"198.51.100.77", "GET", "/media-bucket/photos/cat.jpg", "x-id=GetObject", 200, 48213,
+      "https://www.example.org/gallery", "Mozilla/5.0 (Macintosh)", "2024-04-14 09:30:12"}},
+    {"AWS classic load balancer",
+     "2024-04-14T09:30:12.512345Z web-lb 203.0.113.50:51514 10.0.1.12:8080 0.000051 0.004211 "
+     "0.000032 200 200 0 1311 \"GET https://www.example.org:443/docs/?page=2 HTTP/1.1\" "
+     "\"Mozilla/5.0 (Windows NT 10.0)\" ECDHE-RSA-AES128-GCM-SHA256 TLSv1.2\n"
+     "2024-04-14T09:30:13.000001Z web-lb 203.0.113.51:51515 - -1 -1 -1 504 0 0 0 \"GET "
+     "http://www.example.org:80/slow HTTP/1.1\" \"curl/8.5.0\" - -\n",
+     2,
+     {"203.0.113.50", "GET", "https://www.example.org:443/docs/", "page=2", 200, 1311, "",
+      "Mozilla/5.0 (Windows NT 10.0)", "2024-04-14 09:30:12"}},
+    {"AWS application load balancer",
+     "https 2024-04-14T09:30:13.000123Z app/web-alb/4f2d9c0e1b7a6d5c 203.0.113.51:40022 "
+     "10.0.2.7:80 0.001 0.013 0.000 404 404 512 2048 \"GET https://api.example.org:443/v1/items "
+     "HTTP/1.1\" \"okhttp/4.12.0\" ECDHE-RSA-AES128-GCM-SHA256 TLSv1.2 "
+     "arn:aws:elasticloadbalancing:eu-west-1:111122223333:targetgroup/api/6d0ecf831eec9f09 "
+     "\"Root=1-66ab12cd-0123456789abcdef01234567\" \"api.example.org\" \"-\" 0 "
+     "2024-04-14T09:30:12.986000Z \"forward\" \"-\" \"-\" \"10.0.2.7:80\" \"404\" \"-\" \"-\"\n",
+     1,
+     {"203.0.113.51", "GET", "https://api.example.org:443/v1/items", "", 404, 2048, "",
+      "okhttp/4.12.0", "2024-04-14 09:30:13"}},
+    {"Squid native",
+     "1713087012.345    120 192.0.2.61 TCP_MISS/200 10876 GET http://www.example.com/news/ - "
+     "HIER_DIRECT/198.51.100.14 text/html\n"
+     "1713087013.001      0 192.0.2.62 TCP_DENIED/403 3922 CONNECT mail.example.net:443 - "
+     "HIER_NONE/- text/html\n",
+     2,
+     {"192.0.2.61", "GET", "http://www.example.com/news/", "", 200, 10876, "", "",
+      "2024-04-14 09:30:12"}},
+    {"IIS native, month first",
+     "192.0.2.90, -, 4/14/2024, 9:30:12, W3SVC1, WEB01, 10.0.0.5, 15, 412, 5120, 200, 0, GET, "
+     "/default.htm, -,\n",
+     1,
+     {"192.0.2.90", "GET", "/default.htm", "-", 200, 5120, "", "", "2024-04-14 09:30:12"}},
+};
+
+TEST(LayoutsTest, DetectedNamedAndParsedWithNoLineLost) {
+  for (const LayoutCase& c : kLayouts) {
+    SCOPED_TRACE(c.layout);
+    StringLogReader detect_reader(c.log);
+    const Result<DetectedLayout> detected = DetectLogLayout(detect_reader, "");
+    ASSERT_TRUE(detected.ok());
+    ASSERT_TRUE(detected->format.has_value());
+    EXPECT_EQ(detected->layout, c.layout);
+
+    StringLogReader reader(c.log);
+    RecordingSink sink;
+    ASSERT_TRUE(ParseCustom(reader, *detected->format, ParseOptions{}, sink));
+    EXPECT_EQ(sink.total_errors, 0);
+    ASSERT_EQ(sink.records.size(), c.requests) << sink.log;
+    const testing::SeenRecord& got = sink.records.front();
+    const Request& want = c.first;
+    EXPECT_EQ(got.client_host, want.host);
+    EXPECT_EQ(got.method, want.method);
+    EXPECT_EQ(got.uri_stem, want.stem);
+    EXPECT_EQ(got.query, want.query);
+    EXPECT_EQ(got.status, want.status);
+    EXPECT_EQ(got.bytes_sent, want.bytes);
+    EXPECT_EQ(got.referrer, want.referrer);
+    EXPECT_EQ(got.user_agent, want.agent);
+    EXPECT_EQ(When(got.calendar_time), want.when);
+  }
+}
+
+TEST(LayoutsTest, NearMissesStayUndetected) {
+  const struct {
+    const char* name;
+    std::string log;
+  } cases[] = {
+      {"two lines of prose", "The quick brown fox jumps over the lazy dog.\nIt was not amused.\n"},
+      {"a CSV of something else", "\"name\",\"age\",\"city\"\n\"Ada\",\"36\",\"London\"\n"},
+      {"JSON lines without a request",
+       "{\"level\":\"info\",\"ts\":1713087012.5,\"msg\":\"server started\"}\n"
+       "{\"level\":\"warn\",\"ts\":1713087013.5,\"msg\":\"disk nearly full\"}\n"},
+      {"comments alone", "# nothing\n# but comments\n"},
+      {"common lines with a word glued to the bytes",
+       "192.0.2.1 - - [01/Aug/1995:00:00:01 -0400] \"GET / HTTP/1.0\" 200 1839x\n"},
+  };
+  for (const auto& c : cases) {
+    StringLogReader reader(c.log);
+    EXPECT_EQ(DetectFormat(reader, ""), std::nullopt) << c.name;
+  }
+}
+
+// A line longer than the line buffer is one line and one error, and the parse log says so once;
+// a request whose query is 64 KiB long is a request like any other.
+TEST(LayoutsTest, LongLinesAreOneLineAndLongQueriesAreKept) {
+  const std::string long_query =
+      "192.0.2.1 - - [01/Aug/1995:00:00:01 -0400] \"GET /search?q=" + std::string(65536, 'a') +
+      " HTTP/1.0\" 200 5\n";
+  const std::string overlong = std::string(kMaxLineLength + 10, 'x') + "\n";
+  StringLogReader reader(CommonLines(3) + long_query + overlong + overlong + CommonLines(2));
+  RecordingSink sink;
+  ASSERT_TRUE(ParseCustom(reader, LogFormat::Custom(FormatCandidates()[0]), ParseOptions{}, sink));
+  EXPECT_EQ(sink.total_lines, 8);
+  EXPECT_EQ(sink.total_errors, 2);
+  ASSERT_EQ(sink.records.size(), 6u);
+  EXPECT_EQ(sink.records[3].uri_stem, "/search");
+  EXPECT_EQ(sink.records[3].query.size(), kLogTextCapacity);
+  size_t said = 0;
+  for (size_t at = sink.log.find("characters"); at != std::string::npos;
+       at = sink.log.find("characters", at + 1)) {
+    ++said;
+  }
+  EXPECT_EQ(said, 1u) << sink.log;
+}
+
+}  // namespace
+}  // namespace velmora
