@@ -75,6 +75,10 @@ constexpr std::array<FormatCandidate, kFormatCandidateCount> kCandidates = {{
     // 29: Squid native: Unix time with milliseconds, elapsed ms, client, cache result/status,
     // bytes, method, URL, user, hierarchy/peer, content type.
     {"%U.%j%w%T %S %j/%c %b %e %r %j %j %j", "Squid native"},
+    // 30-32: layouts with parsers of their own (named_layouts.h).
+    {"%{gcs}", "Google Cloud Storage usage (CSV)"},
+    {"%{caddy}", "Caddy JSON"},
+    {"%{traefik}", "Traefik JSON"},
 }};
 
 constexpr std::array<std::string_view, kFormatCandidateCount> kFormats = [] {

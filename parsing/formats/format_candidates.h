@@ -10,7 +10,7 @@
 
 namespace velmora {
 
-inline constexpr int kFormatCandidateCount = 29;
+inline constexpr int kFormatCandidateCount = 32;
 
 struct FormatCandidate {
   std::string_view format;

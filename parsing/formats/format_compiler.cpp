@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "parsing/formats/named_layouts.h"
+
 namespace velmora {
 namespace {
 
@@ -104,9 +106,15 @@ TerminatorSet TerminatorsAt(std::string_view format, size_t next) {
 
 }  // namespace
 
+bool CompiledFormat::IsHeaderLine(std::string_view line) const {
+  return named_ != nullptr && !named_->header.empty() && line.starts_with(named_->header);
+}
+
 CompiledFormat CompiledFormat::Compile(std::string_view format) {
   CompiledFormat out;
   out.text_ = std::string(format);
+  out.named_ = FindNamedLayout(format);
+  if (out.named_ != nullptr) return out;  // no tokens: MatchLine hands lines to its parser
 
   // Appends one literal character, growing the current literal run when the last token is one.
   auto add_literal = [&out](char c) {

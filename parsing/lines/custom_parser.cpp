@@ -82,7 +82,7 @@ bool ParseCustom(LogReader& reader, const LogFormat& format, const ParseOptions&
       TimeFromCalendar(*record);
       const bool analysed = CompleteRecord(options, *record);
       sink.ProcessRecord(*record, analysed);
-    } else if (IsCommentOrBlankLine(text)) {
+    } else if (IsCommentOrBlankLine(text) || compiled.IsHeaderLine(text)) {
       continue;  // not a request, and no error either
     } else if (errors.CountError(lines)) {
       sink.WriteLog(kTooManyErrorsWarning);

@@ -143,6 +143,71 @@ const LayoutCase kLayouts[] = {
      "/default.htm, -,\n",
      1,
      {"192.0.2.90", "GET", "/default.htm", "-", 200, 5120, "", "", "2024-04-14 09:30:12"}},
+    {"Amazon CloudFront (W3C Extended)",
+     "#Version: 1.0\n"
+     "#Fields: date time x-edge-location sc-bytes c-ip cs-method cs(Host) cs-uri-stem sc-status "
+     "cs(Referer) cs(User-Agent) cs-uri-query cs(Cookie) x-edge-result-type x-edge-request-id "
+     "x-host-header cs-protocol cs-bytes time-taken x-forwarded-for ssl-protocol ssl-cipher "
+     "x-edge-response-result-type cs-protocol-version fle-status fle-encrypted-fields c-port "
+     "time-to-first-byte x-edge-detailed-result-type sc-content-type sc-content-len "
+     "sc-range-start sc-range-end\n"
+     "2024-04-14\t09:30:12\tFRA56-P7\t2390\t192.0.2.100\tGET\td111111abcdef8.cloudfront.net\t"
+     "/assets/app.js\t200\thttps://www.example.org/\tMozilla/5.0%20(X11;%20Linux%20x86_64)\tv=3\t"
+     "-\tHit\tq1Zl0aB2cD3eF4gH5iJ6kL7mN8oP9qR0sT1uV2wX3yZ4==\twww.example.org\thttps\t142\t0.002\t"
+     "-\tTLSv1.3\tTLS_AES_128_GCM_SHA256\tHit\tHTTP/2.0\t-\t-\t52011\t0.002\tHit\t"
+     "application/javascript\t2231\t-\t-\n"
+     "2024-04-14\t09:30:14\tFRA56-P7\t512\t192.0.2.101\tGET\td111111abcdef8.cloudfront.net\t"
+     "/missing\t404\t-\tcurl/"
+     "8.5.0\t-\t-\tError\tZz9Yy8Xx7Ww6Vv5Uu4Tt3Ss2Rr1Qq0Pp==\twww.example.org\t"
+     "https\t98\t0.001\t-\tTLSv1.3\tTLS_AES_128_GCM_SHA256\tError\tHTTP/1.1\t-\t-\t40110\t0.001\t"
+     "Error\ttext/html\t312\t-\t-\n",
+     2,
+     {"192.0.2.100", "GET", "/assets/app.js", "v=3", 200, 2390, "https://www.example.org/",
+      "Mozilla/5.0 (X11; Linux x86_64)", "2024-04-14 09:30:12"}},
+    {"Google Cloud Storage usage (CSV)",
+     "\"time_micros\",\"c_ip\",\"c_ip_type\",\"c_ip_region\",\"cs_method\",\"cs_uri\","
+     "\"sc_status\",\"cs_bytes\",\"sc_bytes\",\"time_taken_micros\",\"cs_host\",\"cs_referer\","
+     "\"cs_user_agent\",\"s_request_id\",\"cs_operation\",\"cs_bucket\",\"cs_object\"\n"
+     "\"1713087012512000\",\"192.0.2.80\",\"1\",\"\",\"GET\","
+     "\"/download/storage/v1/b/media/o/report.pdf?alt=media\",\"200\",\"0\",\"48213\",\"31000\","
+     "\"storage.googleapis.com\",\"\",\"curl/8.5.0,gzip(gfe)\",\"AEnB2Uo0123456789\","
+     "\"GET_Object\",\"media\",\"report.pdf\"\n"
+     "\"1713087013000000\",\"2001:db8::7\",\"2\",\"\",\"PUT\",\"/upload/storage/v1/b/media/o\","
+     "\"200\",\"1048576\",\"412\",\"912000\",\"storage.googleapis.com\",\"\",\"say \"\"hi\"\"\","
+     "\"AEnB2Uo9876543210\",\"PUT_Object\",\"media\",\"big.bin\"\n",
+     2,
+     {"192.0.2.80", "GET", "/download/storage/v1/b/media/o/report.pdf", "alt=media", 200, 48213, "",
+      "curl/8.5.0,gzip(gfe)", "2024-04-14 09:30:12"}},
+    {"Caddy JSON",
+     "{\"level\":\"info\",\"ts\":1713087012.5241024,\"logger\":\"http.log.access.log0\","
+     "\"msg\":\"handled request\",\"request\":{\"remote_ip\":\"10.0.0.2\",\"remote_port\":"
+     "\"41342\",\"client_ip\":\"192.0.2.71\",\"proto\":\"HTTP/2.0\",\"method\":\"GET\",\"host\":"
+     "\"www.example.org\",\"uri\":\"/blog/post?id=12\",\"headers\":{\"User-Agent\":"
+     "[\"Mozilla/5.0 (Android 14)\"],\"Referer\":[\"https://search.example.net/?q=caddy\"],"
+     "\"Accept\":[\"*/*\"]}},\"bytes_read\":0,\"user_id\":\"\",\"duration\":0.0123,\"size\":5120,"
+     "\"status\":200,\"resp_headers\":{\"Content-Type\":[\"text/html; charset=utf-8\"]}}\n"
+     "{\"level\":\"error\",\"ts\":1713087013.1,\"logger\":\"http.log.access.log0\",\"msg\":"
+     "\"handled request\",\"request\":{\"remote_ip\":\"192.0.2.72\",\"method\":\"POST\",\"uri\":"
+     "\"/api\",\"headers\":{}},\"size\":0,\"status\":502,\"duration\":1.5}\n",
+     2,
+     {"192.0.2.71", "GET", "/blog/post", "id=12", 200, 5120, "https://search.example.net/?q=caddy",
+      "Mozilla/5.0 (Android 14)", "2024-04-14 09:30:12"}},
+    {"Traefik JSON",
+     "{\"ClientAddr\":\"192.0.2.72:51234\",\"ClientHost\":\"192.0.2.72\",\"ClientPort\":\"51234\","
+     "\"ClientUsername\":\"-\",\"DownstreamContentSize\":734,\"DownstreamStatus\":200,"
+     "\"Duration\":2512345,\"OriginContentSize\":734,\"OriginDuration\":2400000,\"OriginStatus\":"
+     "200,\"Overhead\":112345,\"RequestAddr\":\"app.example.org\",\"RequestContentSize\":0,"
+     "\"RequestCount\":42,\"RequestHost\":\"app.example.org\",\"RequestMethod\":\"GET\","
+     "\"RequestPath\":\"/status?verbose=1\",\"RequestPort\":\"-\",\"RequestProtocol\":"
+     "\"HTTP/1.1\",\"RequestScheme\":\"https\",\"RetryAttempts\":0,\"RouterName\":\"app@docker\","
+     "\"StartUTC\":\"2024-04-14T09:30:12.123456789Z\",\"entryPointName\":\"websecure\","
+     "\"level\":\"info\",\"msg\":\"\",\"request_User-Agent\":\"curl/8.5.0\",\"time\":"
+     "\"2024-04-14T09:30:12Z\"}\n"
+     "{\"ClientAddr\":\"[2001:db8::9]:40000\",\"DownstreamStatus\":404,\"RequestMethod\":\"HEAD\","
+     "\"RequestPath\":\"/nope\",\"StartUTC\":\"2024-04-14T09:30:13Z\"}\n",
+     2,
+     {"192.0.2.72", "GET", "/status", "verbose=1", 200, 734, "", "curl/8.5.0",
+      "2024-04-14 09:30:12"}},
 };
 
 TEST(LayoutsTest, DetectedNamedAndParsedWithNoLineLost) {

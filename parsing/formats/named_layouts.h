@@ -1,0 +1,40 @@
+// Layouts that no pattern of the format language describes, read by parsers of their own: the
+// JSON access logs of Caddy and Traefik (one object a line) and the CSV usage logs of Google
+// Cloud Storage. Each is named by a format string of the form "%{name}", so that it is stored,
+// detected, shown and matched like any other format: the compiler turns that string into a
+// reference to the layout, and the matcher hands the line to the layout's parser.
+//
+// A parser takes one line and fills the record as the matcher would, copying every text (JSON
+// and CSV texts are unescaped); it answers false for any line that is not one request of its
+// layout, and never reads outside the line.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "parsing/records/log_record.h"
+
+namespace velmora {
+
+using LayoutLineParser = bool (*)(std::string_view line, LogRecord& record);
+
+struct NamedLayout {
+  std::string_view format;  // "%{caddy}"
+  LayoutLineParser parse;
+  // The start of the layout's header line (CSV column names), which is no request and no error;
+  // empty when the layout has none.
+  std::string_view header;
+};
+
+// The layout a format string names, or null when it is an ordinary format.
+const NamedLayout* FindNamedLayout(std::string_view format);
+
+// The parsers, for their tests and fuzz target.
+bool ParseCaddyJsonLine(std::string_view line, LogRecord& record);
+bool ParseTraefikJsonLine(std::string_view line, LogRecord& record);
+bool ParseGcsUsageLine(std::string_view line, LogRecord& record);
+
+// Stores a request target as the matcher's %r does: the stem, and the query after the first "?".
+void SetRequestTarget(LogRecord& record, std::string_view target);
+
+}  // namespace velmora
