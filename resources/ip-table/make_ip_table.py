@@ -24,6 +24,7 @@ needs: the metadata map, the search tree with 24-, 28- or 32-bit records, and th
 import argparse
 import gzip
 import hashlib
+import ipaddress
 import struct
 import sys
 
@@ -187,9 +188,40 @@ class Reader:
             stack.append((self.record(node, 0), network, depth + 1))
 
 
-def joined_ranges(networks):
+    def ipv6_networks(self):
+        """Yields (network, prefix length, country code) for every leaf of an IPv6 tree, IPv4
+        addresses (::/96 and ::ffff:0:0/96) left out: the IPv4 table answers those."""
+        if self.meta.get("ip_version") != 6:
+            raise MmdbError("not an IPv6 database")
+        stack = [(0, 0, 0)]
+        while stack:
+            node, network, depth = stack.pop()
+            if node == self.node_count:
+                continue
+            if node > self.node_count:
+                code = self.value(node).get("country_code")
+                if (isinstance(code, str) and len(code) == 2 and code.isascii()
+                        and network >> 32 not in (0, 0xFFFF)):
+                    yield network, depth, code.upper()
+                continue
+            if depth == 128:
+                raise MmdbError("search tree deeper than 128 bits")
+            bit = 1 << (127 - depth)
+            stack.append((self.record(node, 1), network | bit, depth + 1))
+            stack.append((self.record(node, 0), network, depth + 1))
+
+
+def ipv6_records(networks):
+    """IPv6 records: first and last address of each joined range and its code (34 bytes), in
+    address order; a lookup finds the last range starting at or below the address."""
+    ranges = joined_ranges(networks, bits=128)
+    return b"".join(first.to_bytes(16, "big") + last.to_bytes(16, "big") + code.encode("ascii")
+                    for first, last, code in ranges)
+
+
+def joined_ranges(networks, bits=32):
     """Sorted, non-overlapping [first, last] ranges with their code, neighbours of one code joined."""
-    ranges = sorted((net, net + (1 << (32 - length)) - 1, code) for net, length, code in networks)
+    ranges = sorted((net, net + (1 << (bits - length)) - 1, code) for net, length, code in networks)
     joined = []
     for first, last, code in ranges:
         if joined and joined[-1][1] >= first:
@@ -244,9 +276,28 @@ SPOT_CHECKS = ["8.8.8.8", "193.0.6.139", "212.58.244.1", "127.0.0.1", "10.1.2.3"
                "192.168.1.1"]
 
 
+SPOT_CHECKS_6 = ["2001:4860:4860::8888", "2a00:1450:4001:82a::200e", "2001:67c:2e8:22::c100:68b",
+                 "2a02:26f0:fe::5c7a:6b3", "240e::1", "::1", "fe80::1", "2001:db8::1"]
+
+
+def check6(path, packed):
+    raw = gzip.decompress(packed)
+    ranges = [(int.from_bytes(raw[at:at + 16], "big"), int.from_bytes(raw[at + 16:at + 32], "big"),
+               raw[at + 32:at + 34].decode("ascii")) for at in range(0, len(raw) - 33, 34)]
+    print(f"{len(ranges)} ranges, {len(raw)} bytes unpacked, {len(packed)} packed, "
+          f"{len({code for _, _, code in ranges})} codes")
+    for text in SPOT_CHECKS_6:
+        address = int(ipaddress.IPv6Address(text))
+        found = [code for first, last, code in ranges if first <= address <= last]
+        print(f"{text:28} {found[0] if found else 'Unknown'}")
+
+
 def check(path):
     with open(path, "rb") as f:
         packed = f.read()
+    if path.endswith("ip6_table.gz"):
+        check6(path, packed)
+        return
     records = unpack_records(packed)
     lengths = sorted({length for _, length, _ in records})
     codes = sorted({code.decode("ascii") for _, _, code in records})
@@ -260,6 +311,8 @@ def check(path):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--check", action="store_true", help="print spot checks of a packed table")
+    parser.add_argument("--ipv6", action="store_true",
+                        help="pack the IPv6 ranges of an IPv6 database (ip6_table.gz)")
     parser.add_argument("paths", nargs="+")
     args = parser.parse_args()
     if args.check:
@@ -270,6 +323,14 @@ def main():
     with open(args.paths[0], "rb") as f:
         buf = f.read()
     reader = Reader(buf)
+    if args.ipv6:
+        records = ipv6_records(reader.ipv6_networks())
+        packed = gzip.compress(records, 9, mtime=0)
+        with open(args.paths[1], "wb") as f:
+            f.write(packed)
+        print(f"input {args.paths[0]} sha256 {hashlib.sha256(buf).hexdigest()}")
+        print(f"{len(records) // 34} ranges, {len(records)} bytes unpacked, {len(packed)} packed")
+        return 0
     records = build_records(reader.ipv4_networks())
     # No time stamp in the header, so the same records always pack to the same bytes.
     packed = gzip.compress(records, 9, mtime=0)
