@@ -170,43 +170,32 @@ class Reader:
         return self.cache[pointer]
 
     def ipv4_networks(self):
-        """Yields (network, prefix length, country code) for every leaf with data."""
-        stack = [(self.ipv4_root(), 0, 0)]
-        while stack:
-            node, network, depth = stack.pop()
-            if node == self.node_count:  # empty leaf
-                continue
-            if node > self.node_count:
-                code = self.value(node).get("country_code")
-                if isinstance(code, str) and len(code) == 2 and code.isascii():
-                    yield network, depth, code.upper()
-                continue
-            if depth == 32:
-                raise MmdbError("search tree deeper than 32 bits under IPv4")
-            bit = 1 << (31 - depth)
-            stack.append((self.record(node, 1), network | bit, depth + 1))
-            stack.append((self.record(node, 0), network, depth + 1))
-
+        """Yields (network, prefix length, country code) for every IPv4 leaf with data."""
+        return self.networks(self.ipv4_root(), 32, lambda network: True)
 
     def ipv6_networks(self):
         """Yields (network, prefix length, country code) for every leaf of an IPv6 tree, IPv4
         addresses (::/96 and ::ffff:0:0/96) left out: the IPv4 table answers those."""
         if self.meta.get("ip_version") != 6:
             raise MmdbError("not an IPv6 database")
-        stack = [(0, 0, 0)]
+        return self.networks(0, 128, lambda network: network >> 32 not in (0, 0xFFFF))
+
+    def networks(self, root, bits, keep):
+        """Walks the tree from `root` over `bits` address bits; yields the leaves with a country
+        code whose network `keep` accepts."""
+        stack = [(root, 0, 0)]
         while stack:
             node, network, depth = stack.pop()
-            if node == self.node_count:
+            if node == self.node_count:  # empty leaf
                 continue
             if node > self.node_count:
                 code = self.value(node).get("country_code")
-                if (isinstance(code, str) and len(code) == 2 and code.isascii()
-                        and network >> 32 not in (0, 0xFFFF)):
+                if isinstance(code, str) and len(code) == 2 and code.isascii() and keep(network):
                     yield network, depth, code.upper()
                 continue
-            if depth == 128:
-                raise MmdbError("search tree deeper than 128 bits")
-            bit = 1 << (127 - depth)
+            if depth == bits:
+                raise MmdbError(f"search tree deeper than {bits} bits")
+            bit = 1 << (bits - 1 - depth)
             stack.append((self.record(node, 1), network | bit, depth + 1))
             stack.append((self.record(node, 0), network, depth + 1))
 
@@ -324,21 +313,16 @@ def main():
         buf = f.read()
     reader = Reader(buf)
     if args.ipv6:
-        records = ipv6_records(reader.ipv6_networks())
-        packed = gzip.compress(records, 9, mtime=0)
-        with open(args.paths[1], "wb") as f:
-            f.write(packed)
-        print(f"input {args.paths[0]} sha256 {hashlib.sha256(buf).hexdigest()}")
-        print(f"{len(records) // 34} ranges, {len(records)} bytes unpacked, {len(packed)} packed")
-        return 0
-    records = build_records(reader.ipv4_networks())
+        records, size, kind = ipv6_records(reader.ipv6_networks()), 34, "ranges"
+    else:
+        records, size, kind = build_records(reader.ipv4_networks()), 7, "records"
     # No time stamp in the header, so the same records always pack to the same bytes.
     packed = gzip.compress(records, 9, mtime=0)
     with open(args.paths[1], "wb") as f:
         f.write(packed)
     print(f"input {args.paths[0]} sha256 {hashlib.sha256(buf).hexdigest()}")
     print(f"database {reader.meta.get('database_type')}, built {reader.meta.get('build_epoch')}")
-    print(f"{len(records) // 7} records, {len(records)} bytes unpacked, {len(packed)} packed")
+    print(f"{len(records) // size} {kind}, {len(records)} bytes unpacked, {len(packed)} packed")
     return 0
 
 
