@@ -1,5 +1,5 @@
-// The parsers of the layouts that no format pattern describes (Caddy and Traefik JSON, Cloud
-// Storage CSV), each given the whole input as one line. A record they fill keeps its texts within
+// The parsers of the named layouts (Caddy and Traefik JSON, Cloud Storage CSV, the AWS load
+// balancers), each given the whole input as one line. A record they fill keeps its texts within
 // their capacity, and the same line read twice into a reused record gives the same fields.
 #include <cstddef>
 #include <cstdint>
@@ -40,5 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(velmora::ParseCaddyJsonLine, line);
   Check(velmora::ParseTraefikJsonLine, line);
   Check(velmora::ParseGcsUsageLine, line);
+  Check(velmora::ParseClassicLoadBalancerLine, line);
+  Check(velmora::ParseApplicationLoadBalancerLine, line);
   return 0;
 }

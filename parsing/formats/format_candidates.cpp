@@ -65,13 +65,10 @@ constexpr std::array<FormatCandidate, kFormatCandidateCount> kCandidates = {{
     {"%j %j [%d/%M/%Y:%h:%n:%o%w%j] %S %j %j %j %j \"%e%w%r%wHTTP%j\" %c %j %b %j %T %j \"%f\" "
      "\"%B\" %j",
      "Amazon S3 access log"},
-    // 27-28: Elastic Load Balancing, classic and application (the latter opens with the request
-    // type): UTC time, balancer, client:port, target:port, three processing times, the balancer's
-    // and the target's status, bytes received and sent, request, user agent, then TLS and more.
-    {"%Y-%m-%dT%h:%n:%o.%jZ %j %S:%j %j %j %j %j %c %j %j %b \"%e%w%r%wHTTP%j\" \"%B\" %j",
-     "AWS classic load balancer"},
-    {"%j %Y-%m-%dT%h:%n:%o.%jZ %j %S:%j %j %j %j %j %c %j %j %b \"%e%w%r%wHTTP%j\" \"%B\" %j",
-     "AWS application load balancer"},
+    // 27-28: Elastic Load Balancing, classic and application (named_layouts.h): a pattern, and
+    // of the whole URL each request names only the path.
+    {"%{aws-elb}", "AWS classic load balancer"},
+    {"%{aws-alb}", "AWS application load balancer"},
     // 29: Squid native: Unix time with milliseconds, elapsed ms, client, cache result/status,
     // bytes, method, URL, user, hierarchy/peer, content type.
     {"%U.%j%w%T %S %j/%c %b %e %r %j %j %j", "Squid native"},

@@ -1,8 +1,10 @@
-// Layouts that no pattern of the format language describes, read by parsers of their own: the
-// JSON access logs of Caddy and Traefik (one object a line) and the CSV usage logs of Google
-// Cloud Storage. Each is named by a format string of the form "%{name}", so that it is stored,
-// detected, shown and matched like any other format: the compiler turns that string into a
-// reference to the layout, and the matcher hands the line to the layout's parser.
+// Layouts read by parsers of their own: the JSON access logs of Caddy and Traefik (one object a
+// line) and the CSV usage logs of Google Cloud Storage, which no pattern of the format language
+// describes, and the AWS load balancer logs, whose pattern is plain but whose requests name the
+// whole URL ("GET https://www.example.org:443/docs/ HTTP/1.1"), of which the path is kept. Each
+// is named by a format string of the form "%{name}", so that it is stored, detected, shown and
+// matched like any other format: the compiler turns that string into a reference to the
+// layout, and the matcher hands the line to the layout's parser.
 //
 // A parser takes one line and fills the record as the matcher would, copying every text (JSON
 // and CSV texts are unescaped); it answers false for any line that is not one request of its
@@ -33,6 +35,8 @@ const NamedLayout* FindNamedLayout(std::string_view format);
 bool ParseCaddyJsonLine(std::string_view line, LogRecord& record);
 bool ParseTraefikJsonLine(std::string_view line, LogRecord& record);
 bool ParseGcsUsageLine(std::string_view line, LogRecord& record);
+bool ParseClassicLoadBalancerLine(std::string_view line, LogRecord& record);
+bool ParseApplicationLoadBalancerLine(std::string_view line, LogRecord& record);
 
 // Stores a request target as the matcher's %r does: the stem, and the query after the first "?".
 void SetRequestTarget(LogRecord& record, std::string_view target);

@@ -125,8 +125,8 @@ const LayoutCase kLayouts[] = {
      "2024-04-14T09:30:13.000001Z web-lb 203.0.113.51:51515 - -1 -1 -1 504 0 0 0 \"GET "
      "http://www.example.org:80/slow HTTP/1.1\" \"curl/8.5.0\" - -\n",
      2,
-     {"203.0.113.50", "GET", "https://www.example.org:443/docs/", "page=2", 200, 1311, "",
-      "Mozilla/5.0 (Windows NT 10.0)", "2024-04-14 09:30:12"}},
+     {"203.0.113.50", "GET", "/docs/", "page=2", 200, 1311, "", "Mozilla/5.0 (Windows NT 10.0)",
+      "2024-04-14 09:30:12"}},
     {"AWS application load balancer",
      "https 2024-04-14T09:30:13.000123Z app/web-alb/4f2d9c0e1b7a6d5c 203.0.113.51:40022 "
      "10.0.2.7:80 0.001 0.013 0.000 404 404 512 2048 \"GET https://api.example.org:443/v1/items "
@@ -135,8 +135,8 @@ const LayoutCase kLayouts[] = {
      "\"Root=1-66ab12cd-0123456789abcdef01234567\" \"api.example.org\" \"-\" 0 "
      "2024-04-14T09:30:12.986000Z \"forward\" \"-\" \"-\" \"10.0.2.7:80\" \"404\" \"-\" \"-\"\n",
      1,
-     {"203.0.113.51", "GET", "https://api.example.org:443/v1/items", "", 404, 2048, "",
-      "okhttp/4.12.0", "2024-04-14 09:30:13"}},
+     {"203.0.113.51", "GET", "/v1/items", "", 404, 2048, "", "okhttp/4.12.0",
+      "2024-04-14 09:30:13"}},
     {"Squid native",
      "1713087012.345    120 192.0.2.61 TCP_MISS/200 10876 GET http://www.example.com/news/ - "
      "HIER_DIRECT/198.51.100.14 text/html\n"
