@@ -90,17 +90,6 @@ struct JsonLayoutKeys {
   KeyPath time, time_fallback;
 };
 
-// "address:port" to the address, taking the brackets off an IPv6 one.
-std::string_view WithoutPort(std::string_view address) {
-  const size_t colon = address.rfind(':');
-  if (colon == std::string_view::npos) return address;
-  address = address.substr(0, colon);
-  if (address.size() >= 2 && address.front() == '[' && address.back() == ']') {
-    address = address.substr(1, address.size() - 2);
-  }
-  return address;
-}
-
 bool ParseJsonLayout(std::string_view line, LogRecord& record, const JsonLayoutKeys& keys) {
   const std::optional<Json> json = ParseObject(line);
   if (!json) return false;
@@ -110,7 +99,7 @@ bool ParseJsonLayout(std::string_view line, LogRecord& record, const JsonLayoutK
   record.method.assign(method);
   SetRequestTarget(record, target);
   std::string_view client = HeaderValue(Find(*json, keys.client));
-  if (client.empty()) client = WithoutPort(HeaderValue(Find(*json, keys.client_fallback)));
+  if (client.empty()) client = AddressWithoutPort(HeaderValue(Find(*json, keys.client_fallback)));
   record.client_host.assign(client);
   record.protocol_version.assign(HeaderValue(Find(*json, keys.protocol)));
   record.host_header.assign(HeaderValue(Find(*json, keys.host)));

@@ -38,6 +38,10 @@ bool ParseGcsUsageLine(std::string_view line, LogRecord& record);
 bool ParseClassicLoadBalancerLine(std::string_view line, LogRecord& record);
 bool ParseApplicationLoadBalancerLine(std::string_view line, LogRecord& record);
 
+// "address:port" to the address, taking the brackets off an IPv6 one ("[2001:db8::1]:443"). An
+// unbracketed IPv6 address must come with its port, the last group being taken for it.
+std::string_view AddressWithoutPort(std::string_view address);
+
 // Stores a request target as the matcher's %r does: the stem, and the query after the first "?".
 void SetRequestTarget(LogRecord& record, std::string_view target);
 

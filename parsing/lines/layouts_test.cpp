@@ -122,7 +122,7 @@ const LayoutCase kLayouts[] = {
      "2024-04-14T09:30:12.512345Z web-lb 203.0.113.50:51514 10.0.1.12:8080 0.000051 0.004211 "
      "0.000032 200 200 0 1311 \"GET https://www.example.org:443/docs/?page=2 HTTP/1.1\" "
      "\"Mozilla/5.0 (Windows NT 10.0)\" ECDHE-RSA-AES128-GCM-SHA256 TLSv1.2\n"
-     "2024-04-14T09:30:13.000001Z web-lb 203.0.113.51:51515 - -1 -1 -1 504 0 0 0 \"GET "
+     "2024-04-14T09:30:13.000001Z web-lb [2001:db8::5]:51515 - -1 -1 -1 504 0 0 0 \"GET "
      "http://www.example.org:80/slow HTTP/1.1\" \"curl/8.5.0\" - -\n",
      2,
      {"203.0.113.50", "GET", "/docs/", "page=2", 200, 1311, "", "Mozilla/5.0 (Windows NT 10.0)",
