@@ -155,10 +155,65 @@ TEST_F(ParseCommandTest, InspectDetectNamesTheFormat) {
   const std::string ws = NewWorkspace();
   Generate(home_ / "w3c.log", "w3c", 300, 4);
   const auto r = Velmora({"-w", ws, "inspect", "detect", home_ / "w3c.log"});
-  EXPECT_EQ(r.out, "{\"format\":\"W3C Extended\"}\n") << r.err;
+  EXPECT_EQ(r.out, "{\"format\":\"W3C Extended\",\"layout\":\"W3C Extended\"}\n") << r.err;
   std::ofstream(home_ / "junk.log") << "nothing\nthat\nlooks\nlike\na\nlog\n";
   EXPECT_EQ(Velmora({"-w", ws, "inspect", "detect", home_ / "junk.log"}).out,
-            "{\"format\":null}\n");
+            "{\"format\":null,\"layout\":null}\n");
+  // nginx's combined with the forwarded-for address appended, opening with a comment.
+  std::ofstream(home_ / "nginx.log")
+      << "# written by the proxy\n"
+         "10.0.0.1 - - [10/Oct/2020:13:55:36 +0000] \"GET /a HTTP/1.1\" 200 5 \"-\" \"curl/8\" "
+         "\"192.0.2.7\"\n";
+  EXPECT_EQ(Velmora({"-w", ws, "inspect", "detect", home_ / "nginx.log"}).out,
+            "{\"format\":\"%S %j %u [%d/%M/%Y:%h:%n:%o%w%j] \\\"%e%w%r%wHTTP%j\\\" %c %b "
+            "\\\"%f\\\" \\\"%B\\\"%W%j\",\"layout\":\"NCSA combined + 1 field\"}\n");
+}
+
+// Four layouts from four servers in one folder, none named by a format string: each is detected
+// (the next file is tried against the last one's format first) and read to its end, every line
+// a request.
+TEST_F(ParseCommandTest, ParsesNginxVirtualHostCloudFrontAndCaddyLogsWithoutAFormat) {
+  const std::string ws = NewWorkspace();
+  Generate(home_ / "combined.log", "combined", 1500, 5);
+  const std::string combined = ReadFile(home_ / "combined.log");
+  std::string nginx;
+  std::string vhost;
+  int lines = 0;
+  for (size_t at = 0, end; (end = combined.find('\n', at)) != std::string::npos; at = end + 1) {
+    const std::string line = combined.substr(at, end - at);
+    nginx += line + " \"198.51.100." + std::to_string(++lines % 250) + "\" 0.004\n";
+    vhost += "www.example.com:443 " + line + "\n";
+  }
+  std::string cloudfront =
+      "#Version: 1.0\n#Fields: date time x-edge-location sc-bytes c-ip cs-method cs(Host) "
+      "cs-uri-stem sc-status cs(Referer) cs(User-Agent) cs-uri-query\n";
+  std::string caddy;
+  for (int i = 0; i < 300; ++i) {
+    const std::string n = std::to_string(i);
+    cloudfront += "2026-11-02\t10:00:" + std::to_string(i % 60) + "\tFRA56-P7\t512\t192.0.2." +
+                  std::to_string(1 + i % 200) + "\tGET\td1.cloudfront.net\t/p" + n +
+                  ".html\t200\t-\tMozilla/5.0%20(X11)\t-\n";
+    caddy += "{\"ts\":" + std::to_string(1793613600 + i) +
+             ".25,\"request\":{\"client_ip\":\"192.0.2.9\",\"method\":\"GET\",\"uri\":\"/b/" + n +
+             "\",\"headers\":{\"User-Agent\":[\"curl/8.5.0\"]}},\"size\":51,\"status\":200}\n";
+  }
+  std::ofstream(ws + "logs/a-nginx.log") << nginx;
+  std::ofstream(ws + "logs/b-vhost.log") << vhost;
+  std::ofstream(ws + "logs/c-cloudfront.log") << cloudfront;
+  std::ofstream(ws + "logs/d-caddy.log") << caddy;
+
+  const auto r = Velmora({"-w", ws, "parse"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("new: 4, parsed: 4"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Lines processed: " + std::to_string(2 * lines + 302 + 300) + ", errors: 0"),
+            std::string::npos)
+      << r.out;
+  const std::string log = ReadFile(ws + "parsing.log");
+  for (const std::string format :
+       {"\"%B\"%W%j\r\nLines Processed: 1500\r\nErrors: 0", "%v %S", "W3C Extended",
+        "%{caddy}\r\nLines Processed: 300\r\nErrors: 0"}) {
+    EXPECT_NE(log.find(format), std::string::npos) << format << " in\n" << log;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "analysis/countries/country_inspect.h"
 
+#include <optional>
 #include <string>
+
+#include "analysis/countries/ipv6_country_table.h"
 
 namespace velmora {
 
@@ -32,8 +35,12 @@ Result<uint32_t> ParseIpv4Address(std::string_view text) {
 
 Result<CountryAnswer> InspectIpAddress(const CountryTable& table, std::string_view text) {
   Result<uint32_t> address = ParseIpv4Address(text);
-  if (!address.ok()) return address.error();
-  return CountryAnswerOf(table.CountryOfAddress(*address));
+  if (address.ok()) return CountryAnswerOf(table.CountryOfAddress(*address));
+  if (const std::optional<uint16_t> country =
+          CountryOfIpv6Client(text, table, SharedIpv6CountryTable())) {
+    return CountryAnswerOf(*country);
+  }
+  return Error{0, "\"" + std::string(text) + "\" is not an IPv4 or IPv6 address"};
 }
 
 CountryAnswer InspectHostName(const CountryTable& table, std::string_view host) {

@@ -23,7 +23,7 @@ CountryAnswer CountryAnswerOf(uint16_t index);
 // three digits, each 0 to 255. Anything else is refused with a message naming the text.
 Result<uint32_t> ParseIpv4Address(std::string_view text);
 
-// The country of an address typed as text.
+// The country of an address typed as text: IPv4, or IPv6 (with the program's IPv6 table).
 Result<CountryAnswer> InspectIpAddress(const CountryTable& table, std::string_view text);
 
 // The country a client logged under this host name gets.

@@ -11,4 +11,8 @@ namespace velmora {
 // process.
 std::span<const unsigned char> PackedCountryTable();
 
+// The IPv6 table, from resources/ip-table/ip6_table.gz: a gzip stream of 34-byte ranges (layout in
+// ipv6_country_table.h).
+std::span<const unsigned char> PackedCountryTable6();
+
 }  // namespace velmora

@@ -37,10 +37,12 @@ constexpr uint32_t MaskOf(int prefix_length) {
   return prefix_length == 0 ? 0 : ~uint32_t{0} << (32 - prefix_length);
 }
 
+}  // namespace
+
 // Unpacks as much of `packed` (a gzip stream) as decodes into `out`; returns the bytes produced.
 // Stops quietly at the end of the stream, a damaged block, truncated input or a full area:
 // whatever came out before stays usable.
-size_t Unpack(std::span<const unsigned char> packed, unsigned char* out, size_t capacity) {
+size_t UnpackGzip(std::span<const unsigned char> packed, unsigned char* out, size_t capacity) {
   if (packed.empty() || capacity == 0) return 0;
   auto state = std::make_unique<inflate_state>();
   isal_inflate_init(state.get());
@@ -59,8 +61,6 @@ size_t Unpack(std::span<const unsigned char> packed, unsigned char* out, size_t 
   return std::min<size_t>(state->total_out, capacity);
 }
 
-}  // namespace
-
 CountryTable::CountryTable() { start_.fill(-1); }
 
 Result<CountryTable> CountryTable::Create(std::span<const unsigned char> packed) {
@@ -68,7 +68,7 @@ Result<CountryTable> CountryTable::Create(std::span<const unsigned char> packed)
   if (!area.ok()) return Error{area.error().code, kCannotInitializeApplication};
   CountryTable table;
   table.area_ = std::move(*area);
-  table.Prepare(Unpack(packed, table.area_.data(), table.area_.size()));
+  table.Prepare(UnpackGzip(packed, table.area_.data(), table.area_.size()));
   // Sealing only guards against stray writes; a table that cannot be sealed still answers.
   (void)table.area_.Seal();
   return table;

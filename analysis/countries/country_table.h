@@ -88,6 +88,10 @@ class CountryTable {
   std::vector<uint32_t> lengths_by_16_;
 };
 
+// Unpacks as much of `packed` (a gzip stream) as decodes into the `capacity` bytes at `out` and
+// returns the bytes produced; a damaged or truncated stream gives what came out before the damage.
+size_t UnpackGzip(std::span<const unsigned char> packed, unsigned char* out, size_t capacity);
+
 // The program's own table, built from the embedded stream on first use and kept until exit
 // (thread-safe). The front end calls it first and ends the program with the error's message
 // when it failed.

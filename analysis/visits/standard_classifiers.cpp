@@ -2,6 +2,7 @@
 
 #include "analysis/agents/spider_table.h"
 #include "analysis/agents/user_agent.h"
+#include "analysis/countries/ipv6_country_table.h"
 #include "analysis/referrers/referrer_store.h"
 
 namespace velmora {
@@ -23,7 +24,14 @@ void StandardClassifiers::AnalyseReferrer(WorkspaceDatabase& db, int32_t referre
 }
 
 uint16_t StandardClassifiers::CountryOfClient(bool named, uint32_t address, std::string_view host) {
-  if (named) return countries_->CountryOfHostName(host);
+  if (named) {
+    // A client logged by an IPv6 address has no numeric IPv4 form: its text is looked up.
+    if (const std::optional<uint16_t> country =
+            CountryOfIpv6Client(host, *countries_, SharedIpv6CountryTable())) {
+      return *country;
+    }
+    return countries_->CountryOfHostName(host);
+  }
   CountrySlot& slot = country_memo_[(address * 0x9E3779B1u) >> 16];
   if (!slot.used || slot.address != address) {
     slot = {address, countries_->CountryOfAddress(address), true};

@@ -33,5 +33,19 @@ TEST(StandardClassifiersTest, TheAddressMemoAnswersAsTheTableHitOrEvicted) {
   }
 }
 
+// A client logged by name is looked up by its text: an IPv6 address in the IPv6 table (or, mapped,
+// in the IPv4 one), any other name by its last label.
+TEST(StandardClassifiersTest, NamedClientsByIpv6AddressOrLastLabel) {
+  Result<CountryTable> table =
+      CountryTable::Create(Pack(RecordBytes({{0x08080800, 24, "DE"}})));  // 8.8.8.0/24
+  ASSERT_TRUE(table.ok());
+  StandardClassifiers classifiers(*table);
+  const auto index = [](const char* code) { return CountryIndexOfCode(CountryCodeValue(code)); };
+  EXPECT_EQ(classifiers.CountryOfClient(true, 0xFFFFFFFF, "2001:4860:4860::8888"), index("US"));
+  EXPECT_EQ(classifiers.CountryOfClient(true, 0xFFFFFFFF, "::ffff:8.8.8.8"), index("DE"));
+  EXPECT_EQ(classifiers.CountryOfClient(true, 0xFFFFFFFF, "fe80::1%eth0"), kUnknownCountry);
+  EXPECT_EQ(classifiers.CountryOfClient(true, 0xFFFFFFFF, "proxy.example.de"), index("DE"));
+}
+
 }  // namespace
 }  // namespace velmora

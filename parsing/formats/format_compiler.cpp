@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "parsing/formats/named_layouts.h"
+
 namespace velmora {
 namespace {
 
@@ -12,6 +14,9 @@ struct FieldShape {
 };
 
 constexpr uint32_t kTextWidth = 2048;
+// The request and the referrer hold a query of up to 64 KiB besides their 2,048 characters
+// (which is all the record keeps of them): such a line is a request to count, not an error.
+constexpr uint32_t kUrlWidth = 2048 + 65536;
 constexpr uint32_t kNumberWidth = 9;
 
 // The field a token letter names, or nothing for a letter the language does not know.
@@ -30,11 +35,11 @@ std::optional<FieldShape> FieldForLetter(char letter) {
     case 'e':
       return FieldShape{K::kMethod, kTextWidth};
     case 'r':
-      return FieldShape{K::kUri, kTextWidth};
+      return FieldShape{K::kUri, kUrlWidth};
     case 'q':
-      return FieldShape{K::kQuery, kTextWidth};
+      return FieldShape{K::kQuery, kUrlWidth};
     case 'f':
-      return FieldShape{K::kReferrer, kTextWidth};
+      return FieldShape{K::kReferrer, kUrlWidth};
     case 'A':
     case 'B':
       return FieldShape{K::kUserAgent, kTextWidth};
@@ -102,9 +107,15 @@ TerminatorSet TerminatorsAt(std::string_view format, size_t next) {
 
 }  // namespace
 
+bool CompiledFormat::IsHeaderLine(std::string_view line) const {
+  return named_ != nullptr && !named_->header.empty() && line.starts_with(named_->header);
+}
+
 CompiledFormat CompiledFormat::Compile(std::string_view format) {
   CompiledFormat out;
   out.text_ = std::string(format);
+  out.named_ = FindNamedLayout(format);
+  if (out.named_ != nullptr) return out;  // no tokens: MatchLine hands lines to its parser
 
   // Appends one literal character, growing the current literal run when the last token is one.
   auto add_literal = [&out](char c) {

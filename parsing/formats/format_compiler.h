@@ -4,7 +4,8 @@
 // are then matched against the tokens (format_matcher.h) without looking at the text again.
 //
 // Every string is a valid format: unknown "%x" pairs compile to nothing, a "%" at the very end
-// ends the format, a backslash at the very end is a literal backslash.
+// ends the format, a backslash at the very end is a literal backslash. A whole format of the form
+// "%{name}" that names a layout of named_layouts.h compiles to that layout instead of tokens.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,8 @@
 #include <vector>
 
 namespace velmora {
+
+struct NamedLayout;
 
 // The characters that end a field: 256 bits, one per byte value.
 class TerminatorSet {
@@ -103,9 +106,14 @@ class CompiledFormat {
   // The first `count` tokens, then a field that takes whatever the line holds after them: a line
   // matches it when it matches the format that far (used to find where a line stops matching).
   CompiledFormat FirstTokensThenRest(size_t count) const;
+  // The layout a "%{name}" format names (named_layouts.h), or null for a pattern.
+  const NamedLayout* named() const { return named_; }
+  // True for the header line of a named layout that has one: no request, and no error.
+  bool IsHeaderLine(std::string_view line) const;
 
  private:
   std::string text_;
+  const NamedLayout* named_ = nullptr;
   std::string literals_;
   std::vector<FormatToken> tokens_;
 };

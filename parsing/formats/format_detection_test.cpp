@@ -50,8 +50,9 @@ TEST(FormatDetectionTest, SampleDecidesTheFormat) {
       "192.168.114.201, -, 20/03/2001, 7:55:20, W3SVC2, SERVER, 172.21.13.45, 4502, 163, 3223, "
       "200, 0, GET, /DeptLogo.gif, -,\n";
   const std::string stored = "%S %j %u [%d/%M/%Y:%h:%n:%o%w%j] \"%r\" %c %b \"%f\" \"%B\"";
-  // The 100,000-character line reads as seven lines, the zero-byte line as one empty line: 8
-  // failures among 68 lines exceed the tolerance of 8 only by the rule "at most n / 8".
+  // The 100,000-character line reads as one line that fails every format; the zero-byte line
+  // reads as an empty line, which counts against none. With seven bad lines more, 8 failures
+  // among 63 lines exceed the tolerance of 63 / 8 = 7.
   const std::string hostile = std::string(100000, 'x') + "\n" + std::string("\0\0\0\n", 4);
   const struct {
     const char* name;
@@ -83,7 +84,8 @@ TEST(FormatDetectionTest, SampleDecidesTheFormat) {
       {"tab-separated", "24/05/02 20:18:01\thost\tsvc\tx\tuser\tGET\t/p\t-\tx\tUA\t200\t12\t7\n",
        "", Candidate(21)},
       {"hostile lines within the tolerance", hostile + CombinedLog(60), "", Candidate(7)},
-      {"hostile lines past the tolerance", hostile + CombinedLog(55), "", std::nullopt},
+      {"hostile lines past the tolerance", hostile + BadLines(7) + CombinedLog(55), "",
+       std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(Detect(c.bytes, c.stored), c.expected) << c.name;
 }

@@ -132,8 +132,8 @@ size_t MatchDottedAddress(std::string_view line, size_t pos, const FormatToken& 
 
 }  // namespace
 
-bool MatchLine(std::string_view line, LogRecord& record, const CompiledFormat& format,
-               MatchedTexts how) {
+bool MatchPattern(std::string_view line, LogRecord& record, const CompiledFormat& format,
+                  MatchedTexts how) {
   using K = FormatTokenKind;
   size_t pos = 0;
   bool hour_read = false;  // %a applies to an hour read earlier in this line only

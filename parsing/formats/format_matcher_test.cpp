@@ -97,6 +97,14 @@ TEST(MatcherTest, WholeLineAgainstWholeFormat) {
       {"AmPmRefusesHour13", "%h:%n %aM", "13:05 PM", false},
       {"AmPmRefusesHour0", "%h:%n %aM", "00:05 AM", false},
       {"AmPmNeedsOneCharacter", "%h %aM", "10 M", false},
+      // The fields appended to a layout: none, or any after blanks.
+      {"AppendedFieldsNone", "%c %b%W%j", "200 5", true},
+      {"AppendedFieldsAfterBlank", "%c %b%W%j", "200 5 \"x y\" 0.1", true},
+      {"AppendedFieldsBytesStillNumbers", "%c %b%W%j", "200 5x 0.1", false},
+      // A request and a referrer carry a 64 KiB query besides their 2,048 characters.
+      {"RequestWith64KiBQuery", "\"%r\"", "\"/a?" + std::string(65536, 'q') + "\"", true},
+      {"RequestPastItsWidth", "\"%r\"", "\"/a?" + std::string(65536 + 2048, 'q') + "\"", false},
+      {"ReferrerWith64KiBQuery", "\"%f\"", "\"/a?" + std::string(65536, 'q') + "\"", true},
       // Hostile lines.
       {"NulInsideText", "%S %c", "a\0b 200"s, true},
       {"LongLineAgainstCandidate", "%S %j %u [%d/%M/%Y:%h:%n:%o%w%j]", std::string(100000, 'x'),

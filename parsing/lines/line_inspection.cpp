@@ -26,4 +26,9 @@ Result<std::optional<LogFormat>> DetectFileFormat(std::string_view path,
   return DetectLogFormat(*reader, stored_format);
 }
 
+Result<DetectedLayout> DetectFileLayout(std::string_view path, std::string_view stored_format) {
+  const std::unique_ptr<LogReader> reader = OpenLogReader(path);
+  return DetectLogLayout(*reader, stored_format);
+}
+
 }  // namespace velmora

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/result.h"
+#include "parsing/formats/format_detection.h"
 #include "parsing/formats/log_format.h"
 #include "parsing/records/log_record.h"
 #include "parsing/records/record_completion.h"
@@ -28,5 +29,7 @@ LineInspection InspectLine(std::string_view line, std::string_view format_string
 // cannot be read gives the reader's reason as the error (DetectLogFormat).
 Result<std::optional<LogFormat>> DetectFileFormat(std::string_view path,
                                                   std::string_view stored_format);
+// The same, with the name of the layout found.
+Result<DetectedLayout> DetectFileLayout(std::string_view path, std::string_view stored_format);
 
 }  // namespace velmora

@@ -18,6 +18,7 @@ struct SeenRecord {
   std::string uri_stem;
   std::string query;
   std::string user_agent;
+  std::string referrer;
   int32_t status = 0;
   int32_t bytes_sent = 0;
   int32_t bytes_received = 0;
@@ -38,8 +39,8 @@ class RecordingSink : public ParseSink {
     records.push_back(SeenRecord{analysed, std::string(r.client_host.view()),
                                  std::string(r.method.view()), std::string(r.uri_stem.view()),
                                  std::string(r.query.view()), std::string(r.user_agent.view()),
-                                 r.status, r.bytes_sent, r.bytes_received, r.calendar_time,
-                                 r.time});
+                                 std::string(r.referrer.view()), r.status, r.bytes_sent,
+                                 r.bytes_received, r.calendar_time, r.time});
   }
 
   std::string log;

@@ -44,7 +44,36 @@ struct W3cFileState {
   std::vector<W3cSlot> columns;
   std::string default_date;
   std::string default_time;
+  // CloudFront writes the user agent URL-encoded ("Mozilla/5.0%20(X11;...)") so that it stays one
+  // word; its columns are known by the edge location it names.
+  bool agent_url_encoded = false;
 };
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// "%" and two hexadecimal digits become that byte; anything else stays as written.
+void DecodePercentEscapes(LogText& text) {
+  const std::string_view encoded = text.view();
+  if (encoded.find('%') == std::string_view::npos) return;
+  std::string decoded;
+  decoded.reserve(encoded.size());
+  for (size_t i = 0; i < encoded.size(); ++i) {
+    if (encoded[i] == '%' && i + 2 < encoded.size() && HexDigit(encoded[i + 1]) >= 0 &&
+        HexDigit(encoded[i + 2]) >= 0) {
+      decoded.push_back(
+          static_cast<char>(HexDigit(encoded[i + 1]) * 16 + HexDigit(encoded[i + 2])));
+      i += 2;
+    } else {
+      decoded.push_back(encoded[i]);
+    }
+  }
+  text.assign(decoded);
+}
 
 // A date or time word as far as it is kept.
 std::string_view DateTimeWord(std::string_view word) { return word.substr(0, kDateTimeWordLength); }
@@ -65,6 +94,7 @@ void ApplyDirective(std::string_view line, W3cFileState& state) {
     });
   } else if (AfterDirective(line, "#Fields:", rest)) {
     state.columns.clear();
+    state.agent_url_encoded = rest.find("x-edge-location") != std::string_view::npos;
     for (const W3cColumn column : ResolveW3cColumns(rest)) {
       state.columns.push_back({column, W3cTextMember(column), W3cNumberMember(column)});
     }
@@ -128,6 +158,7 @@ bool ParseW3C(LogReader& reader, const ParseOptions& options, ParseSink& sink) {
       sink.SetFileProgress(reader.FileProgress());
       if (!sink.KeepGoing()) return false;
     }
+    if (line->truncated()) continue;  // its later columns are lost; W3C counts no errors
     const std::string_view text = Trim(line->view());
     if (text.empty()) {
       if (++empty_lines > kW3cMaxEmptyLines) break;
@@ -147,6 +178,7 @@ bool ParseW3C(LogReader& reader, const ParseOptions& options, ParseSink& sink) {
       sink.WriteLog(error);
       return false;
     }
+    if (state->agent_url_encoded) DecodePercentEscapes(record->user_agent);
     const bool analysed = CompleteRecord(options, *record);
     sink.ProcessRecord(*record, analysed);
   }

@@ -24,6 +24,7 @@ needs: the metadata map, the search tree with 24-, 28- or 32-bit records, and th
 import argparse
 import gzip
 import hashlib
+import ipaddress
 import struct
 import sys
 
@@ -169,27 +170,47 @@ class Reader:
         return self.cache[pointer]
 
     def ipv4_networks(self):
-        """Yields (network, prefix length, country code) for every leaf with data."""
-        stack = [(self.ipv4_root(), 0, 0)]
+        """Yields (network, prefix length, country code) for every IPv4 leaf with data."""
+        return self.networks(self.ipv4_root(), 32, lambda network: True)
+
+    def ipv6_networks(self):
+        """Yields (network, prefix length, country code) for every leaf of an IPv6 tree, IPv4
+        addresses (::/96 and ::ffff:0:0/96) left out: the IPv4 table answers those."""
+        if self.meta.get("ip_version") != 6:
+            raise MmdbError("not an IPv6 database")
+        return self.networks(0, 128, lambda network: network >> 32 not in (0, 0xFFFF))
+
+    def networks(self, root, bits, keep):
+        """Walks the tree from `root` over `bits` address bits; yields the leaves with a country
+        code whose network `keep` accepts."""
+        stack = [(root, 0, 0)]
         while stack:
             node, network, depth = stack.pop()
             if node == self.node_count:  # empty leaf
                 continue
             if node > self.node_count:
                 code = self.value(node).get("country_code")
-                if isinstance(code, str) and len(code) == 2 and code.isascii():
+                if isinstance(code, str) and len(code) == 2 and code.isascii() and keep(network):
                     yield network, depth, code.upper()
                 continue
-            if depth == 32:
-                raise MmdbError("search tree deeper than 32 bits under IPv4")
-            bit = 1 << (31 - depth)
+            if depth == bits:
+                raise MmdbError(f"search tree deeper than {bits} bits")
+            bit = 1 << (bits - 1 - depth)
             stack.append((self.record(node, 1), network | bit, depth + 1))
             stack.append((self.record(node, 0), network, depth + 1))
 
 
-def joined_ranges(networks):
+def ipv6_records(networks):
+    """IPv6 records: first and last address of each joined range and its code (34 bytes), in
+    address order; a lookup finds the last range starting at or below the address."""
+    ranges = joined_ranges(networks, bits=128)
+    return b"".join(first.to_bytes(16, "big") + last.to_bytes(16, "big") + code.encode("ascii")
+                    for first, last, code in ranges)
+
+
+def joined_ranges(networks, bits=32):
     """Sorted, non-overlapping [first, last] ranges with their code, neighbours of one code joined."""
-    ranges = sorted((net, net + (1 << (32 - length)) - 1, code) for net, length, code in networks)
+    ranges = sorted((net, net + (1 << (bits - length)) - 1, code) for net, length, code in networks)
     joined = []
     for first, last, code in ranges:
         if joined and joined[-1][1] >= first:
@@ -244,9 +265,28 @@ SPOT_CHECKS = ["8.8.8.8", "193.0.6.139", "212.58.244.1", "127.0.0.1", "10.1.2.3"
                "192.168.1.1"]
 
 
+SPOT_CHECKS_6 = ["2001:4860:4860::8888", "2a00:1450:4001:82a::200e", "2001:67c:2e8:22::c100:68b",
+                 "2a02:26f0:fe::5c7a:6b3", "240e::1", "::1", "fe80::1", "2001:db8::1"]
+
+
+def check6(path, packed):
+    raw = gzip.decompress(packed)
+    ranges = [(int.from_bytes(raw[at:at + 16], "big"), int.from_bytes(raw[at + 16:at + 32], "big"),
+               raw[at + 32:at + 34].decode("ascii")) for at in range(0, len(raw) - 33, 34)]
+    print(f"{len(ranges)} ranges, {len(raw)} bytes unpacked, {len(packed)} packed, "
+          f"{len({code for _, _, code in ranges})} codes")
+    for text in SPOT_CHECKS_6:
+        address = int(ipaddress.IPv6Address(text))
+        found = [code for first, last, code in ranges if first <= address <= last]
+        print(f"{text:28} {found[0] if found else 'Unknown'}")
+
+
 def check(path):
     with open(path, "rb") as f:
         packed = f.read()
+    if path.endswith("ip6_table.gz"):
+        check6(path, packed)
+        return
     records = unpack_records(packed)
     lengths = sorted({length for _, length, _ in records})
     codes = sorted({code.decode("ascii") for _, _, code in records})
@@ -260,6 +300,8 @@ def check(path):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--check", action="store_true", help="print spot checks of a packed table")
+    parser.add_argument("--ipv6", action="store_true",
+                        help="pack the IPv6 ranges of an IPv6 database (ip6_table.gz)")
     parser.add_argument("paths", nargs="+")
     args = parser.parse_args()
     if args.check:
@@ -270,14 +312,17 @@ def main():
     with open(args.paths[0], "rb") as f:
         buf = f.read()
     reader = Reader(buf)
-    records = build_records(reader.ipv4_networks())
+    if args.ipv6:
+        records, size, kind = ipv6_records(reader.ipv6_networks()), 34, "ranges"
+    else:
+        records, size, kind = build_records(reader.ipv4_networks()), 7, "records"
     # No time stamp in the header, so the same records always pack to the same bytes.
     packed = gzip.compress(records, 9, mtime=0)
     with open(args.paths[1], "wb") as f:
         f.write(packed)
     print(f"input {args.paths[0]} sha256 {hashlib.sha256(buf).hexdigest()}")
     print(f"database {reader.meta.get('database_type')}, built {reader.meta.get('build_epoch')}")
-    print(f"{len(records) // 7} records, {len(records)} bytes unpacked, {len(packed)} packed")
+    print(f"{len(records) // size} {kind}, {len(records)} bytes unpacked, {len(packed)} packed")
     return 0
 
 

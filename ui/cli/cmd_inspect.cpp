@@ -127,12 +127,13 @@ int RunInspectDetect(CliContext& context, const InspectOptions& o) {
   const std::optional<InspectionSetup> setup = Setup(context, session, false, rc);
   if (!setup) return rc;
   const std::string stored = o.format_given ? o.format_string : setup->stored_format;
-  const Result<std::optional<LogFormat>> detected = DetectFileFormat(o.text, stored);
+  const Result<DetectedLayout> detected = DetectFileLayout(o.text, stored);
   if (!detected.ok()) return Fail(o.text + ": " + detected.error().message);
-  const std::optional<LogFormat>& format = detected.value();
+  const std::optional<LogFormat>& format = detected->format;
   nlohmann::json out;
   out["format"] =
       format ? nlohmann::json(std::string(format->DisplayText())) : nlohmann::json(nullptr);
+  out["layout"] = format ? nlohmann::json(detected->layout) : nlohmann::json(nullptr);
   std::printf("%s\n", JsonLine(out).c_str());
   return kExitOk;
 }
