@@ -50,6 +50,15 @@ Result<ImportResult> ImportLocal(Session& session, std::string_view path,
     return opened.error();
   Workspace& workspace = session.workspace();
   WorkspaceSettings settings = workspace.settings();
+  if (request.by_retrieval_method &&
+      settings.block.retrieve_method != RetrieveMethod::kLocalDirectory) {
+    return Error{0,
+                 std::string("this workspace gets its logs ") +
+                     (settings.block.retrieve_method == RetrieveMethod::kFtp ? "by FTP"
+                                                                             : "through Fetchlet") +
+                     ", which this version cannot do yet; 'velmora import --from DIR' brings "
+                     "files from a folder, or 'velmora settings set retrieve-method local'"};
+  }
   ImportResult result;
   result.folder = request.from.value_or(settings.last_import_folder);
   std::error_code ec;

@@ -28,6 +28,8 @@ struct ImportRequest {
   std::optional<bool> rename;       // unset: the workspace's choice
   std::optional<bool> remove_source;
   std::optional<bool> parse;
+  // Retrieve: only when the workspace's retrieval method is the local folder.
+  bool by_retrieval_method = false;
 };
 
 // Asked when the request names no files and not --all: the list with the new files ticked; the

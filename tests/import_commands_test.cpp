@@ -1,9 +1,12 @@
 // Importing log files from the command line: a folder of mixed plain, gzip and bzip2 logs stored
 // as configured and parsed, nothing new the second time, renaming by the first entry, a source
 // too short to be a log, and a disk that fills up leaving no partial file.
+#include <signal.h>
 #include <sys/mount.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "tests/cli_fixture.h"
 
@@ -64,6 +67,12 @@ TEST_F(ImportCommandsTest, AMixedFolderIsStoredParsedAndThenHasNothingNew) {
   EXPECT_NE(Velmora({"-w", folder, "import", "--all"}).out.find("No new log files"),
             std::string::npos);
 
+  EXPECT_NE(Velmora({"-w", folder, "retrieve", "--all"}).out.find("No new log files"),
+            std::string::npos);
+  ASSERT_EQ(Velmora({"-w", folder, "settings", "set", "retrieve-method", "ftp"}).status, 0);
+  const auto ftp = Velmora({"-w", folder, "retrieve", "--all"});
+  EXPECT_EQ(ftp.status, 1);
+  EXPECT_NE(ftp.err.find("gets its logs by FTP"), std::string::npos) << ftp.err;
   const auto none = Velmora({"-w", folder, "import", "--from", src});
   EXPECT_EQ(none.status, 0);
   EXPECT_EQ(Velmora({"-w", folder, "import", "--from", src, "nope.log"}).status, 2);
@@ -85,6 +94,29 @@ TEST_F(ImportCommandsTest, RenamesByFirstEntryAndNeverRemovesWhatWasNotStored) {
       << r.out;
   EXPECT_TRUE(fs::exists(src + "/tiny.log"));
   EXPECT_FALSE(fs::exists(src + "/ex021205.log"));
+}
+
+TEST_F(ImportCommandsTest, AKilledImportLeavesNoPartialFile) {
+  const std::string folder = NewWorkspace();
+  ASSERT_EQ(Velmora({"-w", folder, "settings", "set", "local-compression", "0"}).status, 0);
+  const std::string src = home_ / "src";
+  fs::create_directories(src);
+  Generate(src + "/access.log", 150000, 4, "");  // bzip2 takes its time over this
+  auto import = StartVelmora({"-w", folder, "import", "--from", src, "--all"});
+  const auto start = std::chrono::steady_clock::now();
+  while (!(fs::exists(folder + "logs/.incoming") && !Files(folder + "logs/.incoming").empty()) &&
+         std::chrono::steady_clock::now() - start < std::chrono::seconds(60)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  ASSERT_TRUE(import->Running()) << "the import ended before it could be killed";
+  kill(import->pid(), SIGKILL);
+  import->Wait();
+  EXPECT_TRUE(Files(folder + "logs").empty()) << "no half-written log where parse runs read";
+
+  const auto again = Velmora({"-w", folder, "import", "--from", src, "--all", "--parse"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("Lines processed: 150000, errors: 0"), std::string::npos) << again.out;
+  EXPECT_EQ(Files(folder + "logs"), (std::vector<std::string>{"access.log.bz2"}));
 }
 
 TEST_F(ImportCommandsTest, AFullDiskLeavesNoPartialFile) {

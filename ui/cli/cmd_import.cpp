@@ -31,7 +31,7 @@ std::optional<bool> Choice(bool yes, bool no) {
   return std::nullopt;
 }
 
-int RunImport(CliContext& context, const ImportOptions& o) {
+int RunImport(CliContext& context, const ImportOptions& o, bool by_method) {
   if ((o.rename && o.no_rename) || (o.remove_source && o.keep_source) || (o.parse && o.no_parse)) {
     return UsageError("give each choice one way only (--rename or --no-rename, ...)");
   }
@@ -43,6 +43,7 @@ int RunImport(CliContext& context, const ImportOptions& o) {
   request.rename = Choice(o.rename, o.no_rename);
   request.remove_source = Choice(o.remove_source, o.keep_source);
   request.parse = Choice(o.parse, o.no_parse);
+  request.by_retrieval_method = by_method;
 
   const bool terminal = StderrIsTerminal();
   InterruptWatch interrupt;
@@ -98,7 +99,7 @@ void RegisterImportCommands(CommandTable& table) {
   auto o = std::make_shared<ImportOptions>();
   CLI::App* import =
       table.Add("import", "bring log files from a local folder into the workspace's logs/",
-                [o](CliContext& c) { return RunImport(c, *o); });
+                [o](CliContext& c) { return RunImport(c, *o, false); });
   AddImportOptions(import, *o);
   import->add_flag("--remove-source", o->remove_source, "delete each source file once stored");
   import->add_flag("--keep-source", o->keep_source, "keep the source files");
@@ -112,7 +113,7 @@ void RegisterImportCommands(CommandTable& table) {
   auto r = std::make_shared<ImportOptions>();
   CLI::App* retrieve = table.Add(
       "retrieve", "get new log files by the workspace's retrieval method (now: a local folder)",
-      [r](CliContext& c) { return RunImport(c, *r); });
+      [r](CliContext& c) { return RunImport(c, *r, true); });
   AddImportOptions(retrieve, *r);
   retrieve->footer(
       "\nExamples:\n  velmora retrieve --all --parse\n  velmora retrieve --from /srv/logs --all");
