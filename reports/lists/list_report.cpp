@@ -9,6 +9,7 @@
 #include "analysis/agents/spider_table.h"
 #include "analysis/countries/country_list.h"
 #include "analysis/referrers/search_engine_table.h"
+#include "core/percent_decoding.h"
 
 namespace velmora {
 namespace {
@@ -249,7 +250,7 @@ ReportModel MakeListReport(WorkspaceDatabase& db, const ReportDef& report, const
   std::vector<std::string> labels;
   std::vector<double> chart_values;
   for (const Item& item : items) {
-    labels.push_back(item.name);
+    labels.push_back(DecodePercentForDisplay(item.name));
     chart_values.push_back(static_cast<double>(item.values[sort]));
   }
   model.chart = ListChart(report.title, DateRangeCaption(options.sort), labels, chart_values);
@@ -259,7 +260,8 @@ ReportModel MakeListReport(WorkspaceDatabase& db, const ReportDef& report, const
                           : items.size();
   for (size_t i = 0; i < kept; ++i) {
     ReportRow row;
-    row.cells.push_back(items[i].name);
+    // People read paths and referrers decoded; the tables keep them as logged.
+    row.cells.push_back(DecodePercentForDisplay(items[i].name));
     row.values.push_back(std::nullopt);
     for (int64_t value : items[i].values) {
       row.cells.push_back(ValueText(member.kind, value));

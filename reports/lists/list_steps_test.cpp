@@ -272,13 +272,13 @@ TEST_F(ListStepsTest, RelevancyNeedsMoreThanFourReferrals) {
 
 TEST_F(ListStepsTest, AnItemSeenOnlyBeforeTheCustomPeriodIsNoRow) {
   db_.resources().FindOrAdd("/old.html");
-  db_.resources().FindOrAdd("/new.html");
+  db_.resources().FindOrAdd("/new%20caf%c3%a9.html");
   Add({.pages = {0}}, kToday - 200 * kTicksPerDay);
   Add({.pages = {1}});
   const ReportDef& pages = *FindReport("pagesreq");
   const ReportModel model = MakeListReport(db_, pages, *FindListMember(pages), *Build("pages"), {});
   ASSERT_EQ(model.rows.size(), 1u);
-  EXPECT_EQ(model.rows[0].cells[0], "/new.html");
+  EXPECT_EQ(model.rows[0].cells[0], "/new caf\xc3\xa9.html");  // shown decoded
   // A per-engine child reads as its family.
   const ReportDef& google_words = *FindReport("ref_swords_1");
   EXPECT_EQ(google_words.engine_filter, 2u);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/countries/country_list.h"
+#include "core/percent_decoding.h"
 #include "reports/frame/visit_walk.h"
 #include "reports/traffic/traffic_formats.h"
 
@@ -480,8 +481,8 @@ ReportModel MakeTodaysVisits(WorkspaceDatabase& db, const ReportDef& report,
                 static_cast<double>(s.last_request_time.value()));
         text(HostText(s.visitor_address));
         text(std::string(CountryName(d.country & 0xFFFF)));
-        text(std::string(db.referer_strings().Get(s.referrer)));
-        text(PathText(db, d.page_path));
+        text(DecodePercentForDisplay(db.referer_strings().Get(s.referrer)));
+        text(DecodePercentForDisplay(PathText(db, d.page_path)));
         number_cell(StoredListCount(db.downloads(), d.downloads));
         number_cell(StoredListCount(db.images(), d.images));
         number_cell(StoredListCount(db.errors(), d.errors));
