@@ -117,6 +117,9 @@ TEST_F(ImportCommandsTest, AKilledImportLeavesNoPartialFile) {
   ASSERT_EQ(again.status, 0) << again.err;
   EXPECT_NE(again.out.find("Lines processed: 150000, errors: 0"), std::string::npos) << again.out;
   EXPECT_EQ(Files(folder + "logs"), (std::vector<std::string>{"access.log.bz2"}));
+  const auto unpacked = testing::RunProgram("/bin/bzcat", {folder + "logs/access.log.bz2"});
+  EXPECT_EQ(unpacked.status, 0);
+  EXPECT_EQ(Lines(unpacked.out).size(), 150000u);
 }
 
 TEST_F(ImportCommandsTest, AFullDiskLeavesNoPartialFile) {
