@@ -3,6 +3,7 @@
 #include "app/report_operation.h"
 #include "core/workspace_layout.h"
 #include "platform/desktop.h"
+#include "reports/export/chart_cache.h"
 #include "reports/frame/report_catalogue.h"
 
 namespace velmora {
@@ -38,7 +39,10 @@ Result<ExportResult> ExportReports(Session& session, std::string_view path,
   const int32_t limit =
       request.limit.value_or(all ? block.combined_export_limit : block.export_limit);
 
-  PageWriter writer(page, ScreenWidth(session) * 3 / 4, charts);
+  PageWriter writer(
+      page, ScreenWidth(session) * 3 / 4,
+      charts ? CachingChartWriter(WorkspacePath(workspace.folder(), kReportsFolder), charts)
+             : charts);
   ExportResult result;
   result.page = page;
   bool head_written = false;

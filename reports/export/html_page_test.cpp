@@ -8,6 +8,7 @@
 #include <fstream>
 #include <regex>
 
+#include "reports/export/chart_cache.h"
 #include "reports/export/export_icons.h"
 #include "reports/export/page_writer.h"
 #include "tests/support/temp_dir.h"
@@ -188,6 +189,50 @@ TEST(ExportIcons, DecodeToTheDescribedPictures) {
       "0 1 1 (255, 255, 255) True\n1 12 16 (255, 255, 255) True\n2 12 16 (255, 255, 255) True\n"
       "3 12 16 (255, 255, 255) True\n4 12 16 (255, 255, 255) True\n5 24 16 (255, 255, 255) True\n"
       "6 24 16 (255, 255, 255) True\n7 24 16 (255, 255, 255) True\n");
+}
+
+}  // namespace
+}  // namespace velmora
+
+namespace velmora {
+namespace {
+
+TEST(ChartCache, DrawsEachPictureOnceAndCopiesItAfterwards) {
+  velmora::testing::TempDir dir;
+  int drawn = 0;
+  ChartWriter draw = [&](const ChartData& chart, const std::string& path, int width) {
+    ++drawn;
+    return static_cast<bool>(std::ofstream(path) << chart.title << width);
+  };
+  const ChartWriter cached = CachingChartWriter(dir / "cache", draw);
+  ChartData chart{kChartBar, "Pages", {{"/a", 3, {1, 2, 3}, 0}}, true};
+  ASSERT_TRUE(cached(chart, dir / "one.png", 768));
+  ASSERT_TRUE(cached(chart, dir / "two.png", 768));
+  EXPECT_EQ(drawn, 1);
+  std::ifstream copy(dir / "two.png");
+  std::string text;
+  copy >> text;
+  EXPECT_EQ(text, "Pages768");
+  // Anything the picture is drawn from makes another picture.
+  const uint64_t base = ChartDigest(chart, 768);
+  EXPECT_NE(ChartDigest(chart, 600), base);
+  ChartData other = chart;
+  other.items[0].value = 4;
+  EXPECT_NE(ChartDigest(other, 768), base);
+  other = chart;
+  other.items[0].label = "/b";
+  EXPECT_NE(ChartDigest(other, 768), base);
+  ASSERT_TRUE(cached(other, dir / "three.png", 768));
+  EXPECT_EQ(drawn, 2);
+  // A picture that cannot be drawn into the cache is drawn where it is wanted.
+  int direct = 0;
+  const ChartWriter no_cache = CachingChartWriter(
+      "/proc/no-such-folder", [&](const ChartData&, const std::string& path, int) {
+        ++direct;
+        return path.rfind("/proc", 0) != 0 && static_cast<bool>(std::ofstream(path) << "x");
+      });
+  EXPECT_TRUE(no_cache(chart, dir / "four.png", 768));
+  EXPECT_EQ(direct, 2);
 }
 
 }  // namespace

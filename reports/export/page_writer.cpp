@@ -1,6 +1,8 @@
 #include "reports/export/page_writer.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "reports/export/export_icons.h"
 
@@ -13,13 +15,29 @@ std::string StemOf(const std::string& path) { return fs::path(path).stem().strin
 
 }  // namespace
 
-PageWriter::PageWriter(std::string page_path, int chart_width, ChartWriter chart_writer)
+PageWriter::PageWriter(std::string page_path, int chart_width, ChartWriter chart_writer,
+                       size_t chart_threads)
     : page_path_(std::move(page_path)),
       chart_width_(chart_width),
-      chart_writer_(std::move(chart_writer)) {
+      chart_writer_(std::move(chart_writer)),
+      chart_threads_(chart_threads != 0
+                         ? chart_threads
+                         : std::max<size_t>(1, std::thread::hardware_concurrency())) {
   const fs::path page(page_path_);
   files_folder_ = (page.parent_path() / (page.stem().string() + ".files")).string();
   files_prefix_ = StemOf(page_path_) + ".files/";
+}
+
+PageWriter::~PageWriter() {
+  while (!charts_.empty()) WaitForOldestChart();
+}
+
+bool PageWriter::WaitForOldestChart() {
+  PendingChart oldest = std::move(charts_.front());
+  charts_.pop_front();
+  const bool written = oldest.written.get();
+  if (!written && failed_chart_.empty()) failed_chart_ = oldest.name;
+  return written;
 }
 
 Status PageWriter::Failed(const std::string& detail) {
@@ -58,9 +76,13 @@ Status PageWriter::Add(const ReportModel& model, std::optional<int32_t> limit) {
   layout.limit = limit;
   if (model.chart && !model.chart->items.empty() && chart_writer_) {
     const std::string name = model.id + "_graph.png";
-    if (!chart_writer_(*model.chart, files_folder_ + "/" + name, chart_width_)) {
-      return Failed("cannot write the chart " + name);
-    }
+    while (charts_.size() >= chart_threads_) WaitForOldestChart();
+    if (!failed_chart_.empty()) return Failed("cannot write the chart " + failed_chart_);
+    charts_.push_back({name, std::async(std::launch::async,
+                                        [writer = chart_writer_, chart = *model.chart,
+                                         path = files_folder_ + "/" + name, width = chart_width_] {
+                                          return writer(chart, path, width);
+                                        })});
     layout.chart = name;
   }
   out_ << ReportBody(model, layout);
@@ -68,6 +90,8 @@ Status PageWriter::Add(const ReportModel& model, std::optional<int32_t> limit) {
 }
 
 Status PageWriter::Finish() {
+  while (!charts_.empty()) WaitForOldestChart();
+  if (!failed_chart_.empty()) return Failed("cannot write the chart " + failed_chart_);
   out_ << PageFooter();
   out_.close();
   return out_ ? Status{} : Failed("cannot write " + page_path_);
