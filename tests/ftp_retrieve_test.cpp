@@ -1,0 +1,116 @@
+// Retrieving by FTP from a real server on this machine: new files are fetched, stored and parsed,
+// a second run finds nothing new, files leave the server only once stored, and a refused login,
+// a forbidden folder or a folder of directories each say so. The password never shows.
+#include <filesystem>
+#include <fstream>
+
+#include "tests/cli_fixture.h"
+#include "tests/support/ftp_server.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FtpRetrieveTest : public CliTest {
+ protected:
+  void SetUp() override {
+    fs::create_directories(root_ / "logs/old");
+    fs::create_directories(root_ / "dirsonly/a.log");
+    server_ = std::make_unique<testing::FtpTestServer>(root_.str());
+    ASSERT_NE(server_->port(), 0) << server_->why_not();
+  }
+  void Generate(const std::string& path, int lines, int seed) {
+    ASSERT_EQ(
+        testing::RunProgram(LOGGEN_BIN, {"--format", "combined", "--lines", std::to_string(lines),
+                                         "--seed", std::to_string(seed), "-o", path})
+            .status,
+        0);
+  }
+  std::string FtpWorkspace(const std::string& login, const std::string& password,
+                           const std::string& log_path) {
+    const std::string folder = NewWorkspace();
+    const std::vector<std::pair<std::string, std::string>> settings = {
+        {"retrieve-method", "ftp"},
+        {"ftp-server", "127.0.0.1"},
+        {"ftp-port", std::to_string(server_->port())},
+        {"ftp-log-path", log_path},
+        {"ftp-login", login},
+        {"ftp-password", password}};
+    for (const auto& [key, value] : settings) {
+      EXPECT_EQ(Velmora({"-w", folder, "settings", "set", key, value}).status, 0) << key;
+    }
+    return folder;
+  }
+  std::vector<std::string> Files(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) {
+      if (e.is_regular_file()) names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  testing::TempDir root_;
+  std::unique_ptr<testing::FtpTestServer> server_;
+};
+
+TEST_F(FtpRetrieveTest, FetchesStoresParsesAndThenFindsNothingNew) {
+  Generate(root_ / "logs/site-1.log", 1000, 1);
+  Generate(root_ / "logs/site-2.log", 500, 2);
+  const std::string folder = FtpWorkspace("alice", "secret", "/logs/");
+
+  const auto first = Velmora({"-w", folder, "retrieve", "--all", "--parse"});
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_NE(first.out.find("Imported 2 of 2 log file(s)"), std::string::npos) << first.out;
+  EXPECT_NE(first.out.find("Lines processed: 1500, errors: 0"), std::string::npos) << first.out;
+  EXPECT_EQ(Files(folder + "logs"), (std::vector<std::string>{"site-1.log.gz", "site-2.log.gz"}));
+  EXPECT_EQ(Files(root_ / "logs").size(), 2u) << "files stay on the server unless asked";
+
+  const auto second = Velmora({"-w", folder, "retrieve", "--all"});
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_NE(second.out.find("There are no new log files"), std::string::npos) << second.out;
+
+  Generate(root_ / "logs/site-3.log", 300, 3);
+  const auto third = Velmora({"-w", folder, "retrieve", "--all", "--remove-from-server"});
+  ASSERT_EQ(third.status, 0) << third.err;
+  EXPECT_NE(third.out.find("Imported 1 of 1"), std::string::npos) << third.out;
+  EXPECT_NE(third.out.find("Lines processed: 300"), std::string::npos) << "--parse was kept";
+  EXPECT_EQ(Files(root_ / "logs"), (std::vector<std::string>{"site-1.log", "site-2.log"}));
+  EXPECT_TRUE(fs::exists(folder + "logs/site-3.log.gz"));
+
+  const auto shown = Velmora({"-w", folder, "settings", "show"});
+  const auto got = Velmora({"-w", folder, "settings", "get", "ftp-password"});
+  EXPECT_EQ(got.out, "(set)\n");
+  for (const auto* r : {&first, &second, &third, &shown, &got}) {
+    EXPECT_EQ((r->out + r->err).find("secret"), std::string::npos) << r->out << r->err;
+  }
+}
+
+TEST_F(FtpRetrieveTest, SaysWhyNothingCameAndNeverRemovesWhatWasNotStored) {
+  std::ofstream(root_ / "logs/tiny.log") << "12345";
+  struct Case {
+    const char* name;
+    std::string login, password, log_path;
+    int status;
+    const char* says;
+  } cases[] = {
+      {"wrong password", "alice", "wrong", "/logs/", 1,
+       "The request to connect and log on to an FTP server could"},
+      {"no such folder", "", "", "/nope/", 1, "Access is forbidden or authorization required"},
+      {"directories only", "", "", "/dirsonly/", 0, "There are no new log files"},
+      {"too short to store", "alice", "secret", "/logs/", 0,
+       "tiny.log: skipped, it holds fewer than 10 bytes"},
+  };
+  for (const Case& c : cases) {
+    const std::string folder = FtpWorkspace(c.login, c.password, c.log_path);
+    const auto r = Velmora({"-w", folder, "retrieve", "--all", "--remove-from-server"});
+    EXPECT_EQ(r.status, c.status) << c.name << r.err;
+    EXPECT_NE((r.out + r.err).find(c.says), std::string::npos) << c.name << r.out << r.err;
+    EXPECT_TRUE(fs::exists(root_ / "logs/tiny.log")) << c.name;
+    fs::remove_all(home_ / "ws");
+  }
+}
+
+}  // namespace
+}  // namespace velmora
