@@ -51,7 +51,7 @@ class InternetClientTest : public ::testing::Test {
 
 TEST_F(InternetClientTest, ConnectsOrSaysWhyNot) {
   testing::TempDir unused;
-  testing::FtpTestServer silent(unused.str(), true);
+  testing::FtpTestServer silent(unused.str(), testing::FtpServerKind::kSilent);
   ASSERT_NE(silent.port(), 0) << silent.why_not();
   struct Case {
     const char* name;

@@ -1,8 +1,13 @@
 // Retrieving by FTP from a real server on this machine: new files are fetched, stored and parsed,
 // a second run finds nothing new, files leave the server only once stored, and a refused login,
-// a forbidden folder or a folder of directories each say so. The password never shows.
+// a forbidden folder or a folder of directories each say so, and Ctrl+C in the middle of a
+// download stores and removes nothing. The password never shows.
+#include <signal.h>
+
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "tests/cli_fixture.h"
 #include "tests/support/ftp_server.h"
@@ -28,12 +33,12 @@ class FtpRetrieveTest : public CliTest {
         0);
   }
   std::string FtpWorkspace(const std::string& login, const std::string& password,
-                           const std::string& log_path) {
+                           const std::string& log_path, int port = 0) {
     const std::string folder = NewWorkspace();
     const std::vector<std::pair<std::string, std::string>> settings = {
         {"retrieve-method", "ftp"},
         {"ftp-server", "127.0.0.1"},
-        {"ftp-port", std::to_string(server_->port())},
+        {"ftp-port", std::to_string(port ? port : server_->port())},
         {"ftp-log-path", log_path},
         {"ftp-login", login},
         {"ftp-password", password}};
@@ -110,6 +115,27 @@ TEST_F(FtpRetrieveTest, SaysWhyNothingCameAndNeverRemovesWhatWasNotStored) {
     EXPECT_TRUE(fs::exists(root_ / "logs/tiny.log")) << c.name;
     fs::remove_all(home_ / "ws");
   }
+}
+
+TEST_F(FtpRetrieveTest, CtrlCInTheMiddleOfADownloadStoresAndRemovesNothing) {
+  testing::TempDir slow_root;
+  fs::create_directories(slow_root / "logs");
+  Generate(slow_root / "logs/big.log", 20000, 4);  // some seconds at the slow server's pace
+  Generate(slow_root / "logs/later.log", 100, 5);
+  testing::FtpTestServer slow(slow_root.str(), testing::FtpServerKind::kSlow);
+  ASSERT_NE(slow.port(), 0) << slow.why_not();
+  const std::string folder = FtpWorkspace("alice", "secret", "/logs/", slow.port());
+
+  auto retrieve = StartVelmora({"-w", folder, "retrieve", "--all", "--remove-from-server"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  ASSERT_TRUE(retrieve->Running())
+      << "the download ended before it could be cancelled: " << retrieve->Wait().err;
+  kill(retrieve->pid(), SIGINT);
+  const auto r = retrieve->Wait();
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find("cancelled"), std::string::npos) << r.err;
+  EXPECT_TRUE(Files(folder + "logs").empty()) << "neither the partial file nor the next one";
+  EXPECT_EQ(Files(slow_root / "logs"), (std::vector<std::string>{"big.log", "later.log"}));
 }
 
 }  // namespace
