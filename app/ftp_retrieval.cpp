@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "retrieval/internet_client.h"
 #include "retrieval/log_store.h"
+#include "workspace/preferences.h"
 
 namespace velmora {
 namespace {
@@ -26,6 +27,19 @@ bool AcceptableName(std::string_view name) {
     const auto u = static_cast<unsigned char>(c);
     return u < 0x20 || u == 0x7f;
   });
+}
+
+// A dead server must not hang a retrieval, yet a slow link may need longer than the defaults:
+// the user's preferences may set either limit, within reason.
+InternetTimeouts TimeoutsFrom(const Preferences& preferences) {
+  InternetTimeouts timeouts;
+  const auto take = [&](std::string_view name, int& seconds) {
+    const std::optional<int64_t> value = preferences.GetNumber(kAppSection, name);
+    if (value && *value >= 1 && *value <= 3600) seconds = static_cast<int>(*value);
+  };
+  take(kFtpConnectTimeoutName, timeouts.connect_seconds);
+  take(kFtpStallTimeoutName, timeouts.stall_seconds);
+  return timeouts;
 }
 
 uint32_t WithBit(uint32_t bits, uint32_t bit, std::optional<bool> value) {
@@ -71,7 +85,7 @@ Result<ImportResult> RetrieveFtp(Session& session, std::string_view path,
   ImportResult result;
   result.folder = block.ftp_server + block.ftp_log_path;
 
-  InternetClient client;
+  InternetClient client(TimeoutsFrom(session.preferences()));
   std::string status = "Connecting to host...";
   if (!progress(status, "")) {
     result.cancelled = true;

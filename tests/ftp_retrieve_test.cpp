@@ -138,5 +138,20 @@ TEST_F(FtpRetrieveTest, CtrlCInTheMiddleOfADownloadStoresAndRemovesNothing) {
   EXPECT_EQ(Files(slow_root / "logs"), (std::vector<std::string>{"big.log", "later.log"}));
 }
 
+TEST_F(FtpRetrieveTest, AServerThatStopsAnsweringTimesOutAsThePreferencesSay) {
+  testing::TempDir unused;
+  testing::FtpTestServer silent(unused.str(), testing::FtpServerKind::kSilent);
+  ASSERT_NE(silent.port(), 0) << silent.why_not();
+  const std::string folder = FtpWorkspace("", "", "/logs/", silent.port());
+  fs::create_directories(home_ / "config/velmora");
+  std::ofstream(home_ / "config/velmora/preferences.ini")
+      << "[Velmora]\nFtpConnectTimeout=2\nFtpStallTimeout=2\n";
+  const auto start = std::chrono::steady_clock::now();
+  const auto r = Velmora({"-w", folder, "retrieve", "--all"});
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("The request has timed out."), std::string::npos) << r.err;
+}
+
 }  // namespace
 }  // namespace velmora
