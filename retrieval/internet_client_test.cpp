@@ -85,6 +85,13 @@ TEST_F(InternetClientTest, ConnectsOrSaysWhyNot) {
             0u);
   EXPECT_EQ(InternetErrorText(kInternetTimeout), "The request has timed out.");
   EXPECT_EQ(InternetErrorText(4711), "Unknown error");
+  EXPECT_EQ(InternetErrorText(12007), "The server name could not be resolved.");
+  EXPECT_EQ(InternetErrorText(12029), "The attempt to connect to the server failed.");
+  int described = 0;
+  for (int code = 12000; code <= 12160; ++code) {
+    described += InternetErrorText(code) != "Unknown error";
+  }
+  EXPECT_EQ(described, 59);
 }
 
 TEST_F(InternetClientTest, ListsPlainFilesOnly) {
