@@ -66,6 +66,9 @@ TEST_F(InternetClientTest, ConnectsOrSaysWhyNot) {
       {"anonymous", "127.0.0.1", server_->port(), true, "", "", kInternetOk},
       {"wrong password", "127.0.0.1", server_->port(), true, "alice", "nope",
        kInternetLoginRefused},
+      // The password must never cross in clear when TLS was asked for.
+      {"TLS asked, server has none", "ftps://127.0.0.1", server_->port(), true, "alice", "secret",
+       kInternetExtendedError},
       {"nobody listens", "127.0.0.1", 1, true, "alice", "secret", kInternetCannotConnect},
       {"server stopped answering", "127.0.0.1", silent.port(), true, "", "", kInternetTimeout},
   };
