@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "app/database_operations.h"
+#include "app/ftp_retrieval.h"
 #include "core/workspace_layout.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
@@ -50,14 +51,15 @@ Result<ImportResult> ImportLocal(Session& session, std::string_view path,
     return opened.error();
   Workspace& workspace = session.workspace();
   WorkspaceSettings settings = workspace.settings();
+  if (request.by_retrieval_method && settings.block.retrieve_method == RetrieveMethod::kFtp) {
+    return RetrieveFtp(session, path, request, chooser, progress);
+  }
   if (request.by_retrieval_method &&
       settings.block.retrieve_method != RetrieveMethod::kLocalDirectory) {
     return Error{0,
-                 std::string("this workspace gets its logs ") +
-                     (settings.block.retrieve_method == RetrieveMethod::kFtp ? "by FTP"
-                                                                             : "through Fetchlet") +
-                     ", which this version cannot do yet; 'velmora import --from DIR' brings "
-                     "files from a folder, or 'velmora settings set retrieve-method local'"};
+                 "this workspace gets its logs through Fetchlet, which this version cannot do "
+                 "yet; 'velmora import --from DIR' brings files from a folder, or 'velmora "
+                 "settings set retrieve-method local'"};
   }
   ImportResult result;
   result.folder = request.from.value_or(settings.last_import_folder);
@@ -94,7 +96,8 @@ Result<ImportResult> ImportLocal(Session& session, std::string_view path,
       if (c.is_new) chosen.push_back(c.name);
     }
   } else if (!candidates.empty() && chooser) {
-    std::optional<std::vector<std::string>> picked = chooser(result.folder, candidates);
+    std::optional<std::vector<std::string>> picked =
+        chooser("Import Local Log Files from " + result.folder, candidates);
     if (!picked) {
       result.cancelled = true;
       return result;

@@ -27,15 +27,16 @@ struct ImportRequest {
   bool all_new = false;             // every new file of the folder
   std::optional<bool> rename;       // unset: the workspace's choice
   std::optional<bool> remove_source;
+  std::optional<bool> remove_from_server;
   std::optional<bool> parse;
-  // Retrieve: only when the workspace's retrieval method is the local folder.
+  // Retrieve: from the local folder or the FTP server, as the workspace says.
   bool by_retrieval_method = false;
 };
 
-// Asked when the request names no files and not --all: the list with the new files ticked; the
-// answer is the names to import, or none to cancel.
+// Asked when the request names no files and not --all: the list, headed by a title, with the new
+// files ticked; the answer is the names to import, or none to cancel.
 using ImportChooser = std::function<std::optional<std::vector<std::string>>(
-    const std::string& folder, const std::vector<LogCandidate>& candidates)>;
+    const std::string& title, const std::vector<LogCandidate>& candidates)>;
 // "Reading file %d of %d" and the detail; false stops before the next file.
 using ImportProgress = std::function<bool(const std::string& status, const std::string& detail)>;
 
@@ -52,7 +53,8 @@ struct ImportResult {
 };
 
 // A request that names files the folder does not hold fails with kBadRequest and the choices; a
-// folder without logs, or no choice, imports nothing ("No new log files in this folder").
+// folder without logs, or no choice, imports nothing ("No new log files in this folder"). A
+// retrieval by a workspace that uses FTP goes to RetrieveFtp.
 Result<ImportResult> ImportLocal(Session& session, std::string_view path,
                                  const ImportRequest& request, const ImportChooser& chooser,
                                  const ImportProgress& progress);

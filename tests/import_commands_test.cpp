@@ -69,10 +69,10 @@ TEST_F(ImportCommandsTest, AMixedFolderIsStoredParsedAndThenHasNothingNew) {
 
   EXPECT_NE(Velmora({"-w", folder, "retrieve", "--all"}).out.find("No new log files"),
             std::string::npos);
-  ASSERT_EQ(Velmora({"-w", folder, "settings", "set", "retrieve-method", "ftp"}).status, 0);
-  const auto ftp = Velmora({"-w", folder, "retrieve", "--all"});
-  EXPECT_EQ(ftp.status, 1);
-  EXPECT_NE(ftp.err.find("gets its logs by FTP"), std::string::npos) << ftp.err;
+  ASSERT_EQ(Velmora({"-w", folder, "settings", "set", "retrieve-method", "fetchlet"}).status, 0);
+  const auto fetchlet = Velmora({"-w", folder, "retrieve", "--all"});
+  EXPECT_EQ(fetchlet.status, 1);
+  EXPECT_NE(fetchlet.err.find("gets its logs through Fetchlet"), std::string::npos) << fetchlet.err;
   const auto none = Velmora({"-w", folder, "import", "--from", src});
   EXPECT_EQ(none.status, 0);
   EXPECT_EQ(Velmora({"-w", folder, "import", "--from", src, "nope.log"}).status, 2);

@@ -22,6 +22,7 @@ struct ImportOptions {
   bool all = false;
   bool rename = false, no_rename = false;
   bool remove_source = false, keep_source = false;
+  bool remove_from_server = false, keep_on_server = false;
   bool parse = false, no_parse = false;
 };
 
@@ -32,7 +33,8 @@ std::optional<bool> Choice(bool yes, bool no) {
 }
 
 int RunImport(CliContext& context, const ImportOptions& o, bool by_method) {
-  if ((o.rename && o.no_rename) || (o.remove_source && o.keep_source) || (o.parse && o.no_parse)) {
+  if ((o.rename && o.no_rename) || (o.remove_source && o.keep_source) || (o.parse && o.no_parse) ||
+      (o.remove_from_server && o.keep_on_server)) {
     return UsageError("give each choice one way only (--rename or --no-rename, ...)");
   }
   if (o.all && !o.files.empty()) return UsageError("give FILE names or --all, not both");
@@ -42,6 +44,7 @@ int RunImport(CliContext& context, const ImportOptions& o, bool by_method) {
   request.all_new = o.all;
   request.rename = Choice(o.rename, o.no_rename);
   request.remove_source = Choice(o.remove_source, o.keep_source);
+  request.remove_from_server = Choice(o.remove_from_server, o.keep_on_server);
   request.parse = Choice(o.parse, o.no_parse);
   request.by_retrieval_method = by_method;
 
@@ -53,8 +56,8 @@ int RunImport(CliContext& context, const ImportOptions& o, bool by_method) {
   };
   ImportChooser chooser;
   if (StdinIsTerminal() && terminal) {
-    chooser = [](const std::string& folder, const std::vector<LogCandidate>& candidates) {
-      return ChooseOnTerminal(folder, candidates);
+    chooser = [](const std::string& title, const std::vector<LogCandidate>& candidates) {
+      return ChooseOnTerminal(title, candidates);
     };
   }
   Result<ImportResult> result = [&] {
@@ -112,11 +115,18 @@ void RegisterImportCommands(CommandTable& table) {
 
   auto r = std::make_shared<ImportOptions>();
   CLI::App* retrieve = table.Add(
-      "retrieve", "get new log files by the workspace's retrieval method (now: a local folder)",
+      "retrieve", "get new log files by the workspace's retrieval method (local folder or FTP)",
       [r](CliContext& c) { return RunImport(c, *r, true); });
   AddImportOptions(retrieve, *r);
+  retrieve->add_flag("--remove-from-server", r->remove_from_server,
+                     "FTP: delete each file on the server once stored");
+  retrieve->add_flag("--keep-on-server", r->keep_on_server, "FTP: leave the files on the server");
   retrieve->footer(
-      "\nExamples:\n  velmora retrieve --all --parse\n  velmora retrieve --from /srv/logs --all");
+      "\nBy FTP the settings ftp-server (ftps://NAME for TLS), ftp-port, ftp-log-path, "
+      "passive-ftp,\n"
+      "ftp-login and ftp-password say where; FILES are then names in the server's log folder.\n\n"
+      "Examples:\n  velmora retrieve --all --parse\n  velmora retrieve --from /srv/logs --all\n"
+      "  velmora retrieve --all --remove-from-server --parse");
 }
 
 }  // namespace velmora::cli

@@ -82,10 +82,18 @@ struct SettingsOptions {
   std::string file;
 };
 
+// Passwords are only ever said to be there or not: a screen or a terminal log is no place for them.
+std::string PasswordShown(const std::string& password) {
+  return password.empty() ? "(not set)" : "(set)";
+}
+
 int RunSettingsShow(CliContext& context) {
   CliSession session(context);
   if (int rc = session.OpenCurrent(); rc != kExitOk) return rc;
-  std::fputs(SettingsToJsonText(session.workspace().settings()).c_str(), stdout);
+  WorkspaceSettings shown = session.workspace().settings();
+  shown.block.ftp_password = PasswordShown(shown.block.ftp_password);
+  shown.block.http_password = PasswordShown(shown.block.http_password);
+  std::fputs(SettingsToJsonText(shown).c_str(), stdout);
   return kExitOk;
 }
 
@@ -95,8 +103,11 @@ int RunSettingsGet(CliContext& context, const SettingsOptions& options) {
   }
   CliSession session(context);
   if (int rc = session.OpenCurrent(); rc != kExitOk) return rc;
-  const Result<std::string> value = GetSetting(session.workspace().settings(), options.key);
+  Result<std::string> value = GetSetting(session.workspace().settings(), options.key);
   if (!value.ok()) return Fail(value.error().message);
+  if (options.key == "ftp-password" || options.key == "http-password") {
+    value = PasswordShown(value.value());
+  }
   std::printf("%s\n", value.value().c_str());
   return kExitOk;
 }

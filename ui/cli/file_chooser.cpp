@@ -68,11 +68,11 @@ std::vector<std::string> ChooserState::Chosen() const {
 }
 
 std::optional<std::vector<std::string>> ChooseOnTerminal(
-    const std::string& folder, const std::vector<LogCandidate>& candidates) {
+    const std::string& title, const std::vector<LogCandidate>& candidates) {
   RawKeys keys;
   if (!keys.active()) return std::nullopt;
   ChooserState state(candidates);
-  std::fprintf(stderr, "Import Local Log Files from %s\n", folder.c_str());
+  std::fprintf(stderr, "%s\n", title.c_str());
   std::fprintf(stderr, "space tick, a all, n none, i invert, Enter import, Esc cancel\n");
   size_t drawn = 0;
   for (;;) {

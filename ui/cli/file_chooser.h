@@ -29,8 +29,9 @@ class ChooserState {
   size_t cursor_ = 0;
 };
 
-// Runs the chooser on the terminal (stdin and stderr); none when cancelled or no terminal.
+// Runs the chooser, headed by `title`, on the terminal (stdin and stderr); none when cancelled or
+// no terminal.
 std::optional<std::vector<std::string>> ChooseOnTerminal(
-    const std::string& folder, const std::vector<LogCandidate>& candidates);
+    const std::string& title, const std::vector<LogCandidate>& candidates);
 
 }  // namespace velmora::cli
