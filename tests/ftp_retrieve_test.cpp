@@ -87,9 +87,17 @@ TEST_F(FtpRetrieveTest, FetchesStoresParsesAndThenFindsNothingNew) {
   const auto shown = Velmora({"-w", folder, "settings", "show"});
   const auto got = Velmora({"-w", folder, "settings", "get", "ftp-password"});
   EXPECT_EQ(got.out, "(set)\n");
-  for (const auto* r : {&first, &second, &third, &shown, &got}) {
+  const auto exported = Velmora({"-w", folder, "settings", "export"});
+  EXPECT_NE(exported.out.find("\"ftp-password\": \"(set)\""), std::string::npos) << exported.out;
+  for (const auto* r : {&first, &second, &third, &shown, &got, &exported}) {
     EXPECT_EQ((r->out + r->err).find("secret"), std::string::npos) << r->out << r->err;
   }
+  // The screen's text imported back keeps the password; a file carries it, for its owner only.
+  ASSERT_EQ(Velmora({"-w", folder, "settings", "import", "-"}, exported.out).status, 0);
+  const std::string file = home_ / "settings.json";
+  ASSERT_EQ(Velmora({"-w", folder, "settings", "export", file}).status, 0);
+  EXPECT_NE(ReadFile(file).find("\"ftp-password\": \"secret\""), std::string::npos);
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::group_read, fs::perms::none);
 }
 
 TEST_F(FtpRetrieveTest, SaysWhyNothingCameAndNeverRemovesWhatWasNotStored) {

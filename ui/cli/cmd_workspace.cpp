@@ -1,5 +1,6 @@
 // Workspace commands: new, settings, tip, recent.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -131,15 +132,24 @@ int RunSettingsSet(CliContext& context, const SettingsOptions& options) {
 int RunSettingsExport(CliContext& context, const SettingsOptions& options) {
   CliSession session(context);
   if (int rc = session.OpenCurrent(); rc != kExitOk) return rc;
-  const std::string text = SettingsToJsonText(session.workspace().settings());
   if (options.file.empty() || options.file == "-") {
-    std::fputs(text.c_str(), stdout);
+    // What reaches a terminal or a pipe shows whether a password is set, never the password;
+    // an import of this text keeps the passwords the workspace has.
+    WorkspaceSettings shown = session.workspace().settings();
+    shown.block.ftp_password = PasswordShown(shown.block.ftp_password);
+    shown.block.http_password = PasswordShown(shown.block.http_password);
+    std::fputs(SettingsToJsonText(shown).c_str(), stdout);
     return kExitOk;
   }
   std::ofstream out(options.file, std::ios::binary);
-  out << text;
+  out << SettingsToJsonText(session.workspace().settings());
   out.close();
   if (!out) return Fail("cannot write " + options.file + "; check the folder and its permissions");
+  // The file carries the passwords, to move them with the rest: only its owner may read it.
+  std::error_code ignored;
+  std::filesystem::permissions(
+      options.file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+      std::filesystem::perm_options::replace, ignored);
   std::fprintf(stderr, "Settings written to %s\n", options.file.c_str());
   return kExitOk;
 }
@@ -153,6 +163,12 @@ int RunSettingsImport(CliContext& context, const SettingsOptions& options) {
   WorkspaceSettings changed = session.workspace().settings();
   if (Status s = ImportSettingsJsonText(changed, text); !s.ok()) {
     return Fail(options.file + ": " + s.error().message + " (nothing was changed)");
+  }
+  // A text exported to the screen says "(set)" or "(not set)" for a password: keep the real one.
+  const SettingsBlock& before = session.workspace().settings().block;
+  for (auto [field, old] : {std::pair{&changed.block.ftp_password, &before.ftp_password},
+                            std::pair{&changed.block.http_password, &before.http_password}}) {
+    if (*field == PasswordShown("") || *field == PasswordShown("x")) *field = *old;
   }
   if (Status s = ValidateRulesAndFilters(changed); !s.ok()) {
     return Fail(options.file + ": " + s.error().message + " (nothing was changed)");
