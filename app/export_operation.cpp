@@ -65,7 +65,14 @@ Result<ExportResult> ExportReports(Session& session, std::string_view path,
       }
       head_written = true;
     }
-    if (Status added = writer.Add(*model, limit); !added.ok()) return added.error();
+    // The limit is on entries: the ranked lists and the visit list. The summary, the days, hours
+    // and months keep every row, or a combined page would lose the summary's last sections and
+    // all but the oldest days.
+    const bool entries = report->kind == ReportKind::kCachedList || report->id == "todays_visitors";
+    if (Status added = writer.Add(*model, entries ? std::optional(limit) : std::nullopt);
+        !added.ok()) {
+      return added.error();
+    }
     ++result.reports;
   }
   if (!head_written) return result;  // cancelled before the first report

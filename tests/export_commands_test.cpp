@@ -62,6 +62,19 @@ TEST_F(ExportCommandsTest, APageBringsItsIconsAndIsValidMarkup) {
   const auto tidy = testing::RunProgram("/usr/bin/tidy", {"-q", "-e", page}, Environment());
   EXPECT_LT(tidy.status, 2) << tidy.err;
 
+  // The limit is on the entries of lists; the summary and the days keep every row.
+  ASSERT_EQ(
+      Velmora({"-w", folder_, "export", "all", "--limit", "1", "-o", home_ / "l/a.htm"}).status, 0);
+  const std::string limited = ReadFile(home_ / "l/a.htm");
+  EXPECT_NE(limited.find("In.&nbsp;Traffic&nbsp;(Spider)/Total"), std::string::npos);
+  const size_t pages = limited.find("<H2>Requested Pages</H2>");
+  const std::string pages_body = limited.substr(pages, limited.find("<H2>", pages + 4) - pages);
+  int rows = 0;
+  for (size_t at = pages_body.find("<TR>"); at != std::string::npos;
+       at = pages_body.find("<TR>", at + 1))
+    ++rows;
+  EXPECT_EQ(rows - 2, 1);  // less the frame and the header rows
+
   const auto single = Velmora({"-w", folder_, "export", "pagesreq", "-o", home_ / "one/p.htm"});
   ASSERT_EQ(single.status, 0) << single.err;
   EXPECT_TRUE(fs::exists(home_ / "one/p.files/1.gif"));
