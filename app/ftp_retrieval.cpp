@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/database_operations.h"
+#include "app/retrieval_steps.h"
+#include "core/ascii.h"
 #include "core/workspace_layout.h"
 #include "platform/clock.h"
 #include "retrieval/internet_client.h"
@@ -12,12 +13,6 @@
 
 namespace velmora {
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return out;
-}
 
 // A listed name only ever names a file in the log folder: anything that could climb out of it
 // or confuse a terminal is not offered.
@@ -42,11 +37,6 @@ InternetTimeouts TimeoutsFrom(const Preferences& preferences) {
   return timeouts;
 }
 
-uint32_t WithBit(uint32_t bits, uint32_t bit, std::optional<bool> value) {
-  if (!value) return bits;
-  return *value ? (bits | bit) : (bits & ~bit);
-}
-
 }  // namespace
 
 std::vector<LogCandidate> FtpCandidates(std::string_view listing, const std::string& logs_folder) {
@@ -66,12 +56,12 @@ std::vector<LogCandidate> FtpCandidates(std::string_view listing, const std::str
                     [&](const LogCandidate& c) { return c.name == name; })) {
       continue;
     }
-    std::string base = Lower(name);
+    std::string base = AsciiLowered(name);
     if (const size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) base.resize(dot);
     candidates.push_back({std::string(name), StoredFilesNamed(logs_folder, base).empty()});
   }
   std::sort(candidates.begin(), candidates.end(), [](const LogCandidate& a, const LogCandidate& b) {
-    return Lower(a.name) > Lower(b.name);
+    return AsciiLowered(a.name) > AsciiLowered(b.name);
   });
   return candidates;
 }
@@ -123,35 +113,21 @@ Result<ImportResult> RetrieveFtp(Session& session, std::string_view path,
   const std::string logs = WorkspacePath(workspace.folder(), kLogsFolder);
   const std::vector<LogCandidate> candidates = FtpCandidates(listing, logs);
   result.listed = static_cast<int>(candidates.size());
-  std::vector<std::string> chosen;
-  if (!request.files.empty()) {
-    for (const std::string& file : request.files) {
-      if (std::none_of(candidates.begin(), candidates.end(),
-                       [&](const LogCandidate& c) { return c.name == file; })) {
-        return Error{0, "'" + file + "' is not a file in " + result.folder, ErrorKind::kBadRequest};
-      }
-      chosen.push_back(file);
-    }
-  } else if (request.all_new) {
-    for (const LogCandidate& c : candidates) {
-      if (c.is_new) chosen.push_back(c.name);
-    }
-  } else if (!candidates.empty() && chooser) {
-    std::optional<std::vector<std::string>> picked = chooser("Files on server", candidates);
-    if (!picked) {
-      result.cancelled = true;
-      return result;
-    }
-    chosen = std::move(*picked);
-  }
+  Result<FileChoice> choice = ChooseFiles(
+      request.files, request.all_new, candidates, chooser, "Files on server",
+      [&](const std::string& name) {
+        return Error{0, "'" + name + "' is not a file in " + result.folder, ErrorKind::kBadRequest};
+      });
+  if (!choice.ok()) return choice.error();
+  result.cancelled = choice->cancelled;
+  const std::vector<std::string>& chosen = choice->names;
   if (chosen.empty()) {
-    if (std::none_of(candidates.begin(), candidates.end(),
-                     [](const LogCandidate& c) { return c.is_new; })) {
+    if (!result.cancelled && std::none_of(candidates.begin(), candidates.end(),
+                                          [](const LogCandidate& c) { return c.is_new; })) {
       result.notes.push_back("There are no new log files");
     }
     return result;
   }
-  std::sort(chosen.begin(), chosen.end());
 
   const uint32_t old_options = block.retrieval_options;
   uint32_t& options = settings.block.retrieval_options;
@@ -161,18 +137,10 @@ Result<ImportResult> RetrieveFtp(Session& session, std::string_view path,
   const bool rename = (options & kRetrieveRename) != 0;
 
   std::unique_ptr<StoreFiles> files = DiskStoreFiles();
-  WorkspaceDatabase& db = *workspace.database();
-  StoreContext context;
-  context.settings = {logs, static_cast<StoreCompression>(block.local_compression),
-                      static_cast<LogFormatMode>(block.log_format_mode), block.custom_format};
-  context.prompter = &session.prompter();
-  context.files = files.get();
-  context.is_parsed = [&](std::string_view name) { return db.IsLogParsed(name).value_or(false); };
-  context.now = [] { return UtcNowTicks(); };
+  StoreContext context = StoreContextFor(session, logs, *files);
   context.detail = [&](const std::string& text) { progress(status, text); };
   YesToAll yes_to_all = 0;
   bool replaced_parsed = false;
-  const std::string kinds = std::string(CompressionName(context.settings.compression));
   for (size_t i = 0; i < chosen.size(); ++i) {
     status = "Reading file " + std::to_string(i + 1) + " of " + std::to_string(chosen.size());
     if (!progress(status, "")) {
@@ -196,34 +164,15 @@ Result<ImportResult> RetrieveFtp(Session& session, std::string_view path,
       result.notes.push_back(chosen[i] + ": not retrieved (" + InternetErrorText(code) + ")");
       continue;
     }
-    progress(status,
-             "Saving file " + chosen[i] + " (R:" + (rename ? "Yes" : "No") + " C:" + kinds + ")");
+    progress(status, SavingDetail(chosen[i], rename, context.settings.compression));
     const StoreResult stored = StoreLog(context, chosen[i], data, rename, yes_to_all);
     replaced_parsed |= stored.replaced_parsed;
-    switch (stored.outcome) {
-      case StoreOutcome::kStored:
-        ++result.stored;
-        if (options & kRetrieveRemoveFromServer) {
-          progress(status, "Removing source file...");
-          if (int removed = client.DeleteFtp(remote); removed != kInternetOk) {
-            session.prompter().ShowError(kAppCaption, InternetErrorText(removed));
-            result.notes.push_back(chosen[i] + ": stays on the server");
-          }
-        }
-        break;
-      case StoreOutcome::kTooShort:
-        ++result.skipped;
-        result.notes.push_back(chosen[i] + ": skipped, it holds fewer than 10 bytes");
-        break;
-      case StoreOutcome::kKept:
-        ++result.kept;
-        result.notes.push_back(chosen[i] + ": kept the stored file of that name");
-        break;
-      case StoreOutcome::kFailed:
-        ++result.failed;
-        session.prompter().ShowError(kAppCaption, "Failed to save log file. Unexpected error");
-        result.notes.push_back(chosen[i] + ": not stored (" + stored.error + ")");
-        break;
+    if (AccountFor(stored, chosen[i], session, result) && (options & kRetrieveRemoveFromServer)) {
+      progress(status, "Removing source file...");
+      if (int removed = client.DeleteFtp(remote); removed != kInternetOk) {
+        session.prompter().ShowError(kAppCaption, InternetErrorText(removed));
+        result.notes.push_back(chosen[i] + ": stays on the server");
+      }
     }
   }
   client.CloseFtp();
@@ -231,11 +180,7 @@ Result<ImportResult> RetrieveFtp(Session& session, std::string_view path,
     if (Status saved = workspace.ChangeSettings(settings); !saved.ok()) return saved.error();
   }
   result.parse = (options & kRetrieveParse) != 0 && result.stored > 0 && !result.cancelled;
-  if (replaced_parsed) {
-    if (Status removed = RemoveAllParsedData(session, path); !removed.ok()) {
-      result.notes.push_back("the parsed data of the replaced file stays until 'velmora reset'");
-    }
-  }
+  if (replaced_parsed) OfferRemoveAll(session, path, result);
   return result;
 }
 

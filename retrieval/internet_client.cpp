@@ -7,6 +7,8 @@
 #include <string_view>
 #include <utility>
 
+#include "core/ascii.h"
+
 namespace velmora {
 
 struct InternetClient::Handle {
@@ -93,7 +95,7 @@ std::string MlsdFileName(std::string_view line) {
   const size_t space = line.find(' ');
   if (space == std::string_view::npos) return {};
   std::string facts(line.substr(0, space));
-  for (char& c : facts) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  AsciiLowerInPlace(facts);
   if (("; " + facts).find(";type=file;") == std::string::npos &&
       (";" + facts).find(";type=file;") == std::string::npos) {
     return {};

@@ -11,12 +11,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return out;
-}
-
 bool EndsWith(std::string_view text, std::string_view tail) {
   return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
@@ -24,13 +18,13 @@ bool EndsWith(std::string_view text, std::string_view tail) {
 }  // namespace
 
 bool IsLogFileName(std::string_view name) {
-  const std::string lower = Lower(name);
+  const std::string lower = AsciiLowered(name);
   return lower.find("access") != std::string::npos || lower.find("log") != std::string::npos ||
          EndsWith(lower, ".gz") || EndsWith(lower, ".bz2");
 }
 
 std::string StoredBaseName(std::string_view name) {
-  std::string base = Lower(name);
+  std::string base = AsciiLowered(name);
   for (bool cut = true; cut;) {
     cut = false;
     for (std::string_view tail : {".log", ".gz", ".bz2"}) {
@@ -74,7 +68,7 @@ std::vector<LogCandidate> ListLogFolder(const std::string& folder, const std::st
     if (!it->is_regular_file(ec)) continue;
     const std::string name = it->path().filename().string();
     if (!IsLogFileName(name)) continue;
-    LogCandidate candidate{Lower(name), true};
+    LogCandidate candidate{AsciiLowered(name), true};
     const std::string stem = fs::path(candidate.name).stem().string();
     candidate.is_new = StoredFilesNamed(logs_folder, stem).empty();
     list.push_back(std::move(candidate));
