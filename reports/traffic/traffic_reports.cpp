@@ -240,6 +240,12 @@ const TimeMeasure* FindDaily(std::string_view id) {
   return nullptr;
 }
 
+// The daily report whose measure a "_dw" or "_hd" report distributes; null for any other id.
+const TimeMeasure* DistributionParent(std::string_view id) {
+  if (!id.ends_with("_dw") && !id.ends_with("_hd")) return nullptr;
+  return FindDaily(id.substr(0, id.size() - 3));
+}
+
 ReportModel Base(const ReportDef& report, std::string key_caption) {
   ReportModel model;
   model.id = report.id;
@@ -439,12 +445,9 @@ std::optional<ReportModel> MakeTimeReport(const ReportDef& report, const HourlyT
                                           const ReportPeriods& periods) {
   if (const TimeMeasure* daily = FindDaily(report.id))
     return Daily(report, *daily, totals, periods);
-  for (std::string_view suffix : {"_dw", "_hd"}) {
-    if (!report.id.ends_with(suffix)) continue;
-    const TimeMeasure* parent =
-        FindDaily(std::string_view(report.id).substr(0, report.id.size() - 3));
-    if (parent == nullptr) return std::nullopt;
-    return Distribution(report, parent->columns[0].second, totals, periods, suffix == "_dw");
+  if (const TimeMeasure* parent = DistributionParent(report.id)) {
+    return Distribution(report, parent->columns[0].second, totals, periods,
+                        report.id.ends_with("_dw"));
   }
   return std::nullopt;
 }
@@ -512,7 +515,9 @@ std::optional<ReportModel> MakeTrafficReport(WorkspaceDatabase& db, Prompter& pr
     return Monthly(report, monthly, *months);
   }
   const bool summary = report.id == "traffic";
-  if (!summary && !MakeTimeReport(report, HourlyTotals(), periods)) return std::nullopt;
+  if (!summary && FindDaily(report.id) == nullptr && DistributionParent(report.id) == nullptr) {
+    return std::nullopt;  // not a report of the hourly totals: nothing to load
+  }
   const auto totals = LoadHourlyTotals(db, prompter, periods, *request.filter, request.fingerprint);
   if (!totals) return std::nullopt;
   std::optional<ReportModel> model = summary ? MakeSummary(report, totals->totals, periods)
