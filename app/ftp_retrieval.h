@@ -11,11 +11,6 @@
 
 namespace velmora {
 
-// Values of the preferences' application section: seconds to wait for a connection, and for a
-// server that has stopped answering or sending (1 to 3600; 30 and 60 when not set).
-inline constexpr std::string_view kFtpConnectTimeoutName = "FtpConnectTimeout";
-inline constexpr std::string_view kFtpStallTimeoutName = "FtpStallTimeout";
-
 // The chooser's list from a server listing (one name per line, hostile names left out), by name
 // descending ignoring case; `logs_folder` tells which are new.
 std::vector<LogCandidate> FtpCandidates(std::string_view listing, const std::string& logs_folder);

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/fetchlet_retrieval.h"
 #include "app/ftp_retrieval.h"
 #include "app/retrieval_steps.h"
 #include "core/ascii.h"
@@ -48,12 +49,8 @@ Result<ImportResult> ImportLocal(Session& session, std::string_view path,
   if (request.by_retrieval_method && settings.block.retrieve_method == RetrieveMethod::kFtp) {
     return RetrieveFtp(session, path, request, chooser, progress);
   }
-  if (request.by_retrieval_method &&
-      settings.block.retrieve_method != RetrieveMethod::kLocalDirectory) {
-    return Error{0,
-                 "this workspace gets its logs through Fetchlet, which this version cannot do "
-                 "yet; 'velmora import --from DIR' brings files from a folder, or 'velmora "
-                 "settings set retrieve-method local'"};
+  if (request.by_retrieval_method && settings.block.retrieve_method == RetrieveMethod::kFetchlet) {
+    return RetrieveFetchlet(session, path, request, chooser, progress);
   }
   ImportResult result;
   result.folder = request.from.value_or(settings.last_import_folder);

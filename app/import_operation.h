@@ -29,7 +29,7 @@ struct ImportRequest {
   std::optional<bool> remove_source;
   std::optional<bool> remove_from_server;
   std::optional<bool> parse;
-  // Retrieve: from the local folder or the FTP server, as the workspace says.
+  // Retrieve: from the local folder, the FTP server or Fetchlet, as the workspace says.
   bool by_retrieval_method = false;
 };
 
@@ -54,7 +54,8 @@ struct ImportResult {
 
 // A request that names files the folder does not hold fails with kBadRequest and the choices; a
 // folder without logs, or no choice, imports nothing ("No new log files in this folder"). A
-// retrieval by a workspace that uses FTP goes to RetrieveFtp.
+// retrieval by a workspace that uses FTP goes to RetrieveFtp, by one that uses Fetchlet to
+// RetrieveFetchlet.
 Result<ImportResult> ImportLocal(Session& session, std::string_view path,
                                  const ImportRequest& request, const ImportChooser& chooser,
                                  const ImportProgress& progress);

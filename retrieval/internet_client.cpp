@@ -2,17 +2,21 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string_view>
 #include <utility>
 
 #include "core/ascii.h"
+#include "retrieval/fetchlet_protocol.h"
 
 namespace velmora {
 
 struct InternetClient::Handle {
   CURL* curl = nullptr;
+  CURL* http = nullptr;
+  curl_slist* http_headers = nullptr;
   char error[CURL_ERROR_SIZE] = {};
 };
 
@@ -90,6 +94,52 @@ size_t WriteBytes(char* data, size_t size, size_t count, void* user) {
 
 size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
 
+// An HTTP reply: its status and length are looked at once the headers are in, which is at the
+// first body bytes or, for a reply without a body, after the transfer.
+struct HttpSink {
+  CURL* curl = nullptr;
+  std::vector<uint8_t>* bytes = nullptr;
+  const InternetProgress* progress = nullptr;
+  bool headers_in = false;
+  long status = 0;
+  int64_t total = -1;
+  bool refused = false;
+  bool cancelled = false;
+
+  bool Report(int phase, int64_t so_far) {
+    if (progress && *progress && !(*progress)(phase, so_far, total)) {
+      cancelled = true;
+      return false;
+    }
+    return true;
+  }
+  bool HeadersIn() {
+    headers_in = true;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_off_t length = -1;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    total = length >= 0 ? static_cast<int64_t>(length) : -1;
+    if (status >= 300) {
+      refused = true;
+      return false;
+    }
+    return Report(1, 0) && Report(2, 0);
+  }
+};
+
+size_t WriteHttp(char* data, size_t size, size_t count, void* user) {
+  auto* sink = static_cast<HttpSink*>(user);
+  const size_t n = size * count;
+  if (!sink->headers_in && !sink->HeadersIn()) return 0;  // curl ends with CURLE_WRITE_ERROR
+  // Piece by piece, so that Cancel stops the transfer within kHttpPieceSize bytes.
+  for (size_t at = 0; at < n; at += kHttpPieceSize) {
+    const size_t piece = std::min(kHttpPieceSize, n - at);
+    sink->bytes->insert(sink->bytes->end(), data + at, data + at + piece);
+    if (!sink->Report(2, static_cast<int64_t>(sink->bytes->size()))) return 0;
+  }
+  return n;
+}
+
 // One MLSD line, "type=file;size=10;modify=...; name": the name of a plain file, or empty.
 std::string MlsdFileName(std::string_view line) {
   const size_t space = line.find(' ');
@@ -139,6 +189,7 @@ InternetClient::InternetClient(InternetTimeouts timeouts)
 }
 
 InternetClient::~InternetClient() {
+  CloseHttp();
   if (handle_->curl) curl_easy_cleanup(handle_->curl);
 }
 
@@ -274,6 +325,88 @@ int InternetClient::DeleteFtp(const std::string& path) {
   curl_easy_setopt(handle_->curl, CURLOPT_QUOTE, nullptr);
   curl_slist_free_all(commands);
   return code;
+}
+
+int InternetClient::ConnectHttp(const std::string& server, int port, const std::string& user,
+                                const std::string& password) {
+  if (http_connected_) return kInternetAlreadyConnected;
+  const HttpEndpoint endpoint = ParseServerName(server, port);
+  if (endpoint.host.empty()) return kInternetInvalidUrl;
+  handle_->http = curl_easy_init();
+  if (!handle_->http) return kInternetNoConnection;
+  http_tls_ = endpoint.tls;
+  http_base_ =
+      (endpoint.tls ? "https://" : "http://") + endpoint.host + ":" + std::to_string(endpoint.port);
+  http_user_ = user;
+  http_password_ = password;
+  handle_->http_headers = curl_slist_append(nullptr, "Pragma: no-cache");
+  handle_->http_headers = curl_slist_append(handle_->http_headers, "Cache-Control: no-cache");
+  http_connected_ = true;
+  return kInternetOk;
+}
+
+void InternetClient::CloseHttp() {
+  if (handle_->http) curl_easy_cleanup(handle_->http);
+  handle_->http = nullptr;
+  curl_slist_free_all(handle_->http_headers);
+  handle_->http_headers = nullptr;
+  http_connected_ = false;
+  http_password_.assign(http_password_.size(), '\0');
+  http_password_.clear();
+}
+
+int InternetClient::HttpGet(const std::string& target, std::vector<uint8_t>& data) {
+  data.clear();
+  http_status_ = 0;
+  if (!http_connected_) return kInternetNoConnection;
+  current_ = target;
+  CURL* curl = handle_->http;
+  const std::string url = http_base_ + (target.rfind('/', 0) == 0 ? "" : "/") + target;
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+  // The target goes as built: curl would otherwise fold "/./" and "/../" in the path.
+  curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L);
+  curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, handle_->http_headers);
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, std::string(kInternetAgent).c_str());
+  if (!http_user_.empty()) {
+    curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+    curl_easy_setopt(curl, CURLOPT_USERNAME, http_user_.c_str());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, http_password_.c_str());
+  }
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(timeouts_.connect_seconds));
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(timeouts_.stall_seconds));
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, handle_->error);
+  HttpSink sink;
+  sink.curl = curl;
+  sink.bytes = &data;
+  sink.progress = &progress_;
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteHttp);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+
+  if (!sink.Report(0, 0)) return kInternetCancelled;
+  handle_->error[0] = '\0';
+  const CURLcode code = curl_easy_perform(curl);
+  detail_ = handle_->error[0] ? handle_->error : curl_easy_strerror(code);
+  if (code == CURLE_OK) {
+    detail_.clear();
+    if (!sink.headers_in) sink.HeadersIn();  // a reply without a body
+  }
+  http_status_ = sink.status;
+  int result = MapCurl(code);
+  if (sink.refused) {
+    result =
+        (sink.status == 401 || sink.status == 403) ? kInternetAccessDenied : kInternetHttpStatus;
+    detail_ = "HTTP status " + std::to_string(sink.status);
+  } else if (sink.cancelled) {
+    result = kInternetCancelled;
+  }
+  if (result != kInternetOk) data.clear();
+  return result;
 }
 
 std::string InternetErrorText(int code) {

@@ -1,5 +1,5 @@
-// InternetClient: the FTP side of retrieval over libcurl. One client per retrieval run; it keeps
-// one curl handle so that listing, downloads and deletions reuse the same logged-in connection.
+// InternetClient: FTP and HTTP retrieval over libcurl. One client per retrieval run; it keeps one
+// curl handle per service so that listing, downloads and deletions reuse the same connection.
 //
 // Operations answer a result code rather than throwing, because the retrieval shows each failure
 // in a box and then decides per step whether to end or to go on with the next file. Curl's own
@@ -24,6 +24,7 @@ inline constexpr int kInternetHttpStatus = 1920;
 inline constexpr int kInternetNoConnection = 2250;
 // The numbers curl's failures become (described by ErrorText).
 inline constexpr int kInternetTimeout = 12002;
+inline constexpr int kInternetInvalidUrl = 12005;
 inline constexpr int kInternetNameNotResolved = 12007;
 inline constexpr int kInternetLoginRefused = 12014;
 inline constexpr int kInternetCannotConnect = 12029;
@@ -33,7 +34,8 @@ inline constexpr std::string_view kInternetAgent = "Velmora/1.2";
 // Sent as the password of an anonymous login, as the anonymous-FTP convention asks.
 inline constexpr std::string_view kAnonymousPassword = "velmora@example.com";
 
-// Phases of the progress callback: 0 connecting, 1 connected or file opened, 3 bytes read.
+// Phases of the progress callback: 0 connecting, 1 connected or file opened, 2 (HTTP) or 3 (FTP)
+// bytes read. `total` is -1 when the size is not known.
 using InternetProgress = std::function<bool(int phase, int64_t so_far, int64_t total)>;
 
 struct InternetTimeouts {
@@ -64,6 +66,22 @@ class InternetClient {
   int DownloadFtp(const std::string& path, std::vector<uint8_t>& data);
   int DeleteFtp(const std::string& path);
 
+  // `server` is the server name of the settings: "NAME[:PORT]", "http://..." or, for TLS on port
+  // 443 unless the name gives a port, "https://...". Nothing is sent until the first HttpGet; an
+  // empty user sends no credentials.
+  int ConnectHttp(const std::string& server, int port, const std::string& user,
+                  const std::string& password);
+  void CloseHttp();
+  bool http_tls() const { return http_tls_; }
+  // GET `target` (a path and query, already encoded) into `data`, read in pieces of
+  // kHttpPieceSize with the progress callback after each: 0, then 1 and 2 once the headers are
+  // in, then 2 per piece. A status of 300 or more gives kInternetAccessDenied for 401 and 403 and
+  // kInternetHttpStatus otherwise (http_status() tells which); a callback that answers false
+  // gives kInternetCancelled. `data` is only meaningful when 0 is returned.
+  int HttpGet(const std::string& target, std::vector<uint8_t>& data);
+  // The status of the last HTTP reply, 0 when none came.
+  long http_status() const { return http_status_; }
+
   // The current transfer's remote path, for progress texts.
   const std::string& current_object() const { return current_; }
   // Curl's own words for the last failure, for notes beside ErrorText.
@@ -84,7 +102,15 @@ class InternetClient {
   bool connected_ = false;
   std::string current_;
   std::string detail_;
+
+  std::string http_base_;  // "http[s]://host:port"
+  std::string http_user_, http_password_;
+  bool http_tls_ = false;
+  bool http_connected_ = false;
+  long http_status_ = 0;
 };
+
+inline constexpr size_t kHttpPieceSize = 256;
 
 // The description of a result code; "Unknown error" for codes without one.
 std::string InternetErrorText(int code);

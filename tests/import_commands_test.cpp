@@ -72,7 +72,7 @@ TEST_F(ImportCommandsTest, AMixedFolderIsStoredParsedAndThenHasNothingNew) {
   ASSERT_EQ(Velmora({"-w", folder, "settings", "set", "retrieve-method", "fetchlet"}).status, 0);
   const auto fetchlet = Velmora({"-w", folder, "retrieve", "--all"});
   EXPECT_EQ(fetchlet.status, 1);
-  EXPECT_NE(fetchlet.err.find("gets its logs through Fetchlet"), std::string::npos) << fetchlet.err;
+  EXPECT_NE(fetchlet.err.find("settings set http-server"), std::string::npos) << fetchlet.err;
   const auto none = Velmora({"-w", folder, "import", "--from", src});
   EXPECT_EQ(none.status, 0);
   EXPECT_EQ(Velmora({"-w", folder, "import", "--from", src, "nope.log"}).status, 2);

@@ -115,7 +115,8 @@ void RegisterImportCommands(CommandTable& table) {
 
   auto r = std::make_shared<ImportOptions>();
   CLI::App* retrieve = table.Add(
-      "retrieve", "get new log files by the workspace's retrieval method (local folder or FTP)",
+      "retrieve",
+      "get new log files by the workspace's retrieval method (local folder, FTP or Fetchlet)",
       [r](CliContext& c) { return RunImport(c, *r, true); });
   AddImportOptions(retrieve, *r);
   retrieve->add_flag("--remove-from-server", r->remove_from_server,
@@ -124,7 +125,10 @@ void RegisterImportCommands(CommandTable& table) {
   retrieve->footer(
       "\nBy FTP the settings ftp-server (ftps://NAME for TLS), ftp-port, ftp-log-path, "
       "passive-ftp,\n"
-      "ftp-login and ftp-password say where; FILES are then names in the server's log folder.\n\n"
+      "ftp-login and ftp-password say where; FILES are then names in the server's log folder.\n"
+      "By Fetchlet (the companion in contrib/fetchlet/) the settings http-server (NAME[:PORT],\n"
+      "https://NAME for TLS), fetchlet-path, http-log-path, http-files-to-keep, fetchlet-gzip,\n"
+      "http-user and http-password say where; FILES are then names in its list.\n\n"
       "Examples:\n  velmora retrieve --all --parse\n  velmora retrieve --from /srv/logs --all\n"
       "  velmora retrieve --all --remove-from-server --parse");
 }
