@@ -1,6 +1,7 @@
-// The HTTP side of the client against the Fetchlet companion on this machine: status codes become
-// result codes, bodies arrive in pieces of 256 bytes and a cancel stops within one, and the
-// companion refuses every way out of its folder, plainly written or encoded, also as a CGI script.
+// The HTTP side of the client against the Fetchlet companions on this machine, the Python one
+// and the PHP page: status codes become result codes, bodies arrive in pieces of 256 bytes and a
+// cancel stops within one, and each companion refuses every way out of its folder, plainly
+// written or encoded, the Python one also as a CGI script.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class HttpClientTest : public ::testing::Test {
+class HttpClientTest : public ::testing::TestWithParam<testing::FetchletPage> {
  protected:
   void SetUp() override {
     fs::create_directories(root_ / "logs/sub");
@@ -35,7 +36,8 @@ class HttpClientTest : public ::testing::Test {
     fs::last_write_time(root_ / "logs/a.log",
                         fs::last_write_time(root_ / "logs/big.log.gz") - std::chrono::hours(1));
     server_ = std::make_unique<testing::FetchletTestServer>(
-        root_.str(), std::vector<std::string>{"--user", "alice", "--password", "secret"});
+        root_.str(),
+        testing::FetchletOptions{.user = "alice", .password = "secret", .page = GetParam()});
     ASSERT_NE(server_->port(), 0) << server_->why_not();
   }
   std::string Body(const std::vector<uint8_t>& data) { return {data.begin(), data.end()}; }
@@ -45,7 +47,7 @@ class HttpClientTest : public ::testing::Test {
   std::unique_ptr<testing::FetchletTestServer> server_;
 };
 
-TEST_F(HttpClientTest, AnswersAndRefusalsBecomeResultCodes) {
+TEST_P(HttpClientTest, AnswersAndRefusalsBecomeResultCodes) {
   struct Case {
     const char* name;
     std::string user, password, target;
@@ -93,7 +95,7 @@ TEST_F(HttpClientTest, AnswersAndRefusalsBecomeResultCodes) {
   EXPECT_EQ(nobody.HttpGet("/fl", data), kInternetNoConnection);
 }
 
-TEST_F(HttpClientTest, ReadsInPiecesAndStopsWithinOneWhenCancelled) {
+TEST_P(HttpClientTest, ReadsInPiecesAndStopsWithinOneWhenCancelled) {
   InternetClient client;
   std::vector<int> phases;
   std::vector<int64_t> counts;
@@ -126,6 +128,27 @@ TEST_F(HttpClientTest, ReadsInPiecesAndStopsWithinOneWhenCancelled) {
       << "the client stays usable after a cancelled transfer";
 }
 
+TEST_P(HttpClientTest, PrunesToTheNewestOnlyWhenItsConfigurationAllows) {
+  testing::TempDir folder;
+  const auto now = fs::file_time_type::clock::now();
+  for (int i = 1; i <= 4; ++i) {
+    const std::string name = folder / ("site-" + std::to_string(i) + ".log");
+    std::ofstream(name) << "line\n";
+    fs::last_write_time(name, now - std::chrono::hours(i));
+  }
+  for (const bool allowed : {false, true}) {
+    testing::FetchletTestServer server(folder.str(), {.allow_prune = allowed, .page = GetParam()});
+    ASSERT_NE(server.port(), 0) << server.why_not();
+    InternetClient client;
+    ASSERT_EQ(client.ConnectHttp(server.address(), 80, "", ""), kInternetOk);
+    std::vector<uint8_t> data;
+    ASSERT_EQ(client.HttpGet(FetchletListRequest("/fl", 2, true, "/"), data), kInternetOk);
+    EXPECT_EQ(Body(data), allowed ? "OK\nsite-1.log\nsite-2.log\n"
+                                  : "OK\nsite-1.log\nsite-2.log\nsite-3.log\nsite-4.log\n");
+    EXPECT_EQ(fs::exists(folder / "site-4.log"), !allowed);
+  }
+}
+
 // Every way out of the folder, as a target sent raw: 403 from the server and from the CGI script.
 const char* const kWaysOut[] = {
     "/fl?get&../../etc/passwd&/logs",
@@ -146,7 +169,7 @@ const char* const kWaysOut[] = {
     "/fl?dir&30&1&/logs/out",
 };
 
-TEST_F(HttpClientTest, TheCompanionRefusesEveryWayOutOfItsFolder) {
+TEST_P(HttpClientTest, TheCompanionRefusesEveryWayOutOfItsFolder) {
   InternetClient client;
   ASSERT_EQ(client.ConnectHttp(server_->address(), 80, "alice", "secret"), kInternetOk);
   for (const char* target : kWaysOut) {
@@ -156,7 +179,8 @@ TEST_F(HttpClientTest, TheCompanionRefusesEveryWayOutOfItsFolder) {
   }
 }
 
-TEST_F(HttpClientTest, TheCompanionAsACgiScriptAnswersTheSame) {
+TEST_P(HttpClientTest, TheCompanionAsACgiScriptAnswersTheSame) {
+  if (GetParam() == testing::FetchletPage::kPhp) GTEST_SKIP() << "the web server runs PHP itself";
   testing::TempDir config;
   std::ofstream(config / "fetchlet.conf")
       << "[fetchlet]\nfolder = " << root_.str() << "\nuser = alice\npassword = secret\n";
@@ -181,6 +205,13 @@ TEST_F(HttpClientTest, TheCompanionAsACgiScriptAnswersTheSame) {
     EXPECT_NE(run(query, alice).out.find("Status: 403"), std::string::npos) << query;
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Companions, HttpClientTest,
+                         ::testing::Values(testing::FetchletPage::kPython,
+                                           testing::FetchletPage::kPhp),
+                         [](const auto& info) {
+                           return info.param == testing::FetchletPage::kPhp ? "Php" : "Python";
+                         });
 
 }  // namespace
 }  // namespace velmora

@@ -23,7 +23,7 @@ class FetchletRetrieveTest : public CliTest {
     fs::create_directories(root_ / "logs");
     fs::create_directories(root_ / "empty");
     server_ = std::make_unique<testing::FetchletTestServer>(
-        root_.str(), std::vector<std::string>{"--user", "alice", "--password", "secret"});
+        root_.str(), testing::FetchletOptions{.user = "alice", .password = "secret"});
     ASSERT_NE(server_->port(), 0) << server_->why_not();
   }
   void Generate(const std::string& path, int lines, int seed) {
@@ -101,8 +101,8 @@ TEST_F(FetchletRetrieveTest, FetchesStoresParsesAndThenFindsNothingNew) {
 
 TEST_F(FetchletRetrieveTest, SaysWhyNothingOrNotEverythingCame) {
   Generate(root_ / "logs/a.log", 50, 5);
-  testing::FetchletTestServer lower(root_.str(), {}, {.lower_case_ok = true});
-  testing::FetchletTestServer phantom(root_.str(), {}, {.phantom = "gone.log"});
+  testing::FetchletTestServer lower(root_.str(), {.lower_case_ok = true});
+  testing::FetchletTestServer phantom(root_.str(), {.phantom = "gone.log"});
   ASSERT_NE(lower.port() * phantom.port(), 0) << lower.why_not() << phantom.why_not();
   struct Case {
     const char* name;
@@ -146,7 +146,7 @@ TEST_F(FetchletRetrieveTest, CtrlCInTheMiddleOfADownloadStoresNothing) {
   Generate(slow_root / "logs/later.log", 100, 7);
   // Sent as it is, so that the size on the wire is the file's and the pace predictable.
   ASSERT_EQ(testing::RunProgram("/bin/gzip", {"-1", slow_root / "logs/big.log"}).status, 0);
-  testing::FetchletTestServer slow(slow_root.str(), {}, {.slow = true});
+  testing::FetchletTestServer slow(slow_root.str(), {.slow = true});
   ASSERT_NE(slow.port(), 0) << slow.why_not();
   const std::string folder = FetchletWorkspace(slow.address(), "", "", "/logs");
 
