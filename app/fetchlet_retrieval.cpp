@@ -77,12 +77,7 @@ Result<ImportResult> RetrieveFetchlet(Session& session, std::string_view path,
   const std::vector<ListedFile> files = ListedFiles(list.entries, logs);
   const std::vector<LogCandidate> candidates = CandidatesOf(files);
   result.listed = static_cast<int>(candidates.size());
-  Result<FileChoice> choice =
-      ChooseFiles(request.files, request.all_new, candidates, chooser, "Files on server",
-                  [&](const std::string& name) {
-                    return Error{0, "'" + name + "' is not in the list of " + result.folder,
-                                 ErrorKind::kBadRequest};
-                  });
+  Result<FileChoice> choice = ChooseServerFiles(request, candidates, chooser, result.folder);
   if (!choice.ok()) return choice.error();
   const std::vector<std::string>& chosen = choice->names;
   if (chosen.empty()) {

@@ -48,11 +48,7 @@ Result<ImportResult> RetrieveFtp(Session& session, std::string_view path,
   const std::string logs = WorkspacePath(workspace.folder(), kLogsFolder);
   const std::vector<LogCandidate> candidates = FtpCandidates(listing, logs);
   result.listed = static_cast<int>(candidates.size());
-  Result<FileChoice> choice = ChooseFiles(
-      request.files, request.all_new, candidates, chooser, "Files on server",
-      [&](const std::string& name) {
-        return Error{0, "'" + name + "' is not a file in " + result.folder, ErrorKind::kBadRequest};
-      });
+  Result<FileChoice> choice = ChooseServerFiles(request, candidates, chooser, result.folder);
   if (!choice.ok()) return choice.error();
   const std::vector<std::string>& chosen = choice->names;
   if (chosen.empty()) {

@@ -111,6 +111,16 @@ std::vector<LogCandidate> CandidatesOf(const std::vector<ListedFile>& files) {
   return candidates;
 }
 
+Result<FileChoice> ChooseServerFiles(const ImportRequest& request,
+                                     const std::vector<LogCandidate>& candidates,
+                                     const ImportChooser& chooser, const std::string& where) {
+  return ChooseFiles(
+      request.files, request.all_new, candidates, chooser, "Files on server",
+      [&](const std::string& name) {
+        return Error{0, "'" + name + "' is not in the list of " + where, ErrorKind::kBadRequest};
+      });
+}
+
 StoreContext StoreContextFor(Session& session, const std::string& logs_folder, StoreFiles& files) {
   const SettingsBlock& block = session.workspace().settings().block;
   WorkspaceDatabase& db = *session.workspace().database();

@@ -57,6 +57,12 @@ struct ListedFile {
 std::vector<ListedFile> ListedFiles(std::string_view listing, const std::string& logs_folder);
 std::vector<LogCandidate> CandidatesOf(const std::vector<ListedFile>& files);
 
+// The files to fetch from a server's list `where` (the chooser is titled "Files on server"); a
+// name given that the list lacks is a bad request.
+Result<FileChoice> ChooseServerFiles(const ImportRequest& request,
+                                     const std::vector<LogCandidate>& candidates,
+                                     const ImportChooser& chooser, const std::string& where);
+
 // StoreLog's context for the session's workspace, writing through `files` into `logs_folder`.
 StoreContext StoreContextFor(Session& session, const std::string& logs_folder, StoreFiles& files);
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -34,6 +35,22 @@ class CliTest : public ::testing::Test {
     const auto r = Velmora({"--yes", "new", name, "--path", home_ / "ws"});
     EXPECT_EQ(r.status, 0) << r.err;
     return home_ / "ws" + "/" + name + "/";
+  }
+  // A combined-format log of `lines` lines at `path`, the same for the same seed.
+  static void GenerateLog(const std::string& path, int lines, int seed) {
+    const auto r =
+        testing::RunProgram(LOGGEN_BIN, {"--format", "combined", "--lines", std::to_string(lines),
+                                         "--seed", std::to_string(seed), "-o", path});
+    ASSERT_EQ(r.status, 0) << r.err;
+  }
+  // The names of the plain files of `folder`, sorted.
+  static std::vector<std::string> Files(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+      if (e.is_regular_file()) names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
   }
   static std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

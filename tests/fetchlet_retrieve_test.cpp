@@ -26,13 +26,6 @@ class FetchletRetrieveTest : public CliTest {
         root_.str(), testing::FetchletOptions{.user = "alice", .password = "secret"});
     ASSERT_NE(server_->port(), 0) << server_->why_not();
   }
-  void Generate(const std::string& path, int lines, int seed) {
-    ASSERT_EQ(
-        testing::RunProgram(LOGGEN_BIN, {"--format", "combined", "--lines", std::to_string(lines),
-                                         "--seed", std::to_string(seed), "-o", path})
-            .status,
-        0);
-  }
   std::string FetchletWorkspace(const std::string& server, const std::string& user,
                                 const std::string& password, const std::string& log_path,
                                 const std::string& gzip = "1") {
@@ -50,14 +43,6 @@ class FetchletRetrieveTest : public CliTest {
     }
     return folder;
   }
-  std::vector<std::string> Files(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) {
-      if (e.is_regular_file()) names.push_back(e.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
   static size_t Count(const std::string& text, const std::string& what) {
     size_t n = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -69,10 +54,10 @@ class FetchletRetrieveTest : public CliTest {
 };
 
 TEST_F(FetchletRetrieveTest, FetchesStoresParsesAndThenFindsNothingNew) {
-  Generate(root_ / "logs/site-1.log", 1000, 1);
-  Generate(root_ / "logs/site-2.log", 500, 2);
+  GenerateLog(root_ / "logs/site-1.log", 1000, 1);
+  GenerateLog(root_ / "logs/site-2.log", 500, 2);
   ASSERT_EQ(testing::RunProgram("/bin/gzip", {root_ / "logs/site-2.log"}).status, 0);
-  Generate(root_ / "logs/my log #3 100%.log", 200, 3);  // sent whole only when escaped
+  GenerateLog(root_ / "logs/my log #3 100%.log", 200, 3);  // sent whole only when escaped
   const std::string folder = FetchletWorkspace(server_->address(), "alice", "secret", "/logs", "0");
 
   const auto first = Velmora({"-w", folder, "retrieve", "--all", "--parse"});
@@ -87,7 +72,7 @@ TEST_F(FetchletRetrieveTest, FetchesStoresParsesAndThenFindsNothingNew) {
   EXPECT_EQ(second.status, 0) << second.err;
   EXPECT_NE(second.out.find("There are no new log files"), std::string::npos) << second.out;
 
-  Generate(root_ / "logs/site-4.log", 300, 4);
+  GenerateLog(root_ / "logs/site-4.log", 300, 4);
   const auto third = Velmora({"-w", folder, "retrieve", "--all", "--rename"});
   ASSERT_EQ(third.status, 0) << third.err;
   EXPECT_NE(third.out.find("Imported 1 of 1"), std::string::npos) << third.out;
@@ -100,7 +85,7 @@ TEST_F(FetchletRetrieveTest, FetchesStoresParsesAndThenFindsNothingNew) {
 }
 
 TEST_F(FetchletRetrieveTest, SaysWhyNothingOrNotEverythingCame) {
-  Generate(root_ / "logs/a.log", 50, 5);
+  GenerateLog(root_ / "logs/a.log", 50, 5);
   testing::FetchletTestServer lower(root_.str(), {.lower_case_ok = true});
   testing::FetchletTestServer phantom(root_.str(), {.phantom = "gone.log"});
   ASSERT_NE(lower.port() * phantom.port(), 0) << lower.why_not() << phantom.why_not();
@@ -142,8 +127,8 @@ TEST_F(FetchletRetrieveTest, SaysWhyNothingOrNotEverythingCame) {
 TEST_F(FetchletRetrieveTest, CtrlCInTheMiddleOfADownloadStoresNothing) {
   testing::TempDir slow_root;
   fs::create_directories(slow_root / "logs");
-  Generate(slow_root / "logs/big.log", 20000, 6);  // some seconds at the slow server's pace
-  Generate(slow_root / "logs/later.log", 100, 7);
+  GenerateLog(slow_root / "logs/big.log", 20000, 6);  // some seconds at the slow server's pace
+  GenerateLog(slow_root / "logs/later.log", 100, 7);
   // Sent as it is, so that the size on the wire is the file's and the pace predictable.
   ASSERT_EQ(testing::RunProgram("/bin/gzip", {"-1", slow_root / "logs/big.log"}).status, 0);
   testing::FetchletTestServer slow(slow_root.str(), {.slow = true});

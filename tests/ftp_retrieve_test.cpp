@@ -25,13 +25,6 @@ class FtpRetrieveTest : public CliTest {
     server_ = std::make_unique<testing::FtpTestServer>(root_.str());
     ASSERT_NE(server_->port(), 0) << server_->why_not();
   }
-  void Generate(const std::string& path, int lines, int seed) {
-    ASSERT_EQ(
-        testing::RunProgram(LOGGEN_BIN, {"--format", "combined", "--lines", std::to_string(lines),
-                                         "--seed", std::to_string(seed), "-o", path})
-            .status,
-        0);
-  }
   std::string FtpWorkspace(const std::string& login, const std::string& password,
                            const std::string& log_path, int port = 0) {
     const std::string folder = NewWorkspace();
@@ -47,22 +40,14 @@ class FtpRetrieveTest : public CliTest {
     }
     return folder;
   }
-  std::vector<std::string> Files(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) {
-      if (e.is_regular_file()) names.push_back(e.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
 
   testing::TempDir root_;
   std::unique_ptr<testing::FtpTestServer> server_;
 };
 
 TEST_F(FtpRetrieveTest, FetchesStoresParsesAndThenFindsNothingNew) {
-  Generate(root_ / "logs/site-1.log", 1000, 1);
-  Generate(root_ / "logs/site-2.log", 500, 2);
+  GenerateLog(root_ / "logs/site-1.log", 1000, 1);
+  GenerateLog(root_ / "logs/site-2.log", 500, 2);
   const std::string folder = FtpWorkspace("alice", "secret", "/logs/");
 
   const auto first = Velmora({"-w", folder, "retrieve", "--all", "--parse"});
@@ -76,7 +61,7 @@ TEST_F(FtpRetrieveTest, FetchesStoresParsesAndThenFindsNothingNew) {
   EXPECT_EQ(second.status, 0) << second.err;
   EXPECT_NE(second.out.find("There are no new log files"), std::string::npos) << second.out;
 
-  Generate(root_ / "logs/site-3.log", 300, 3);
+  GenerateLog(root_ / "logs/site-3.log", 300, 3);
   const auto third = Velmora({"-w", folder, "retrieve", "--all", "--remove-from-server"});
   ASSERT_EQ(third.status, 0) << third.err;
   EXPECT_NE(third.out.find("Imported 1 of 1"), std::string::npos) << third.out;
@@ -128,8 +113,8 @@ TEST_F(FtpRetrieveTest, SaysWhyNothingCameAndNeverRemovesWhatWasNotStored) {
 TEST_F(FtpRetrieveTest, CtrlCInTheMiddleOfADownloadStoresAndRemovesNothing) {
   testing::TempDir slow_root;
   fs::create_directories(slow_root / "logs");
-  Generate(slow_root / "logs/big.log", 20000, 4);  // some seconds at the slow server's pace
-  Generate(slow_root / "logs/later.log", 100, 5);
+  GenerateLog(slow_root / "logs/big.log", 20000, 4);  // some seconds at the slow server's pace
+  GenerateLog(slow_root / "logs/later.log", 100, 5);
   testing::FtpTestServer slow(slow_root.str(), testing::FtpServerKind::kSlow);
   ASSERT_NE(slow.port(), 0) << slow.why_not();
   const std::string folder = FtpWorkspace("alice", "secret", "/logs/", slow.port());

@@ -27,14 +27,6 @@ class ImportCommandsTest : public CliTest {
     if (!compress.empty()) args.insert(args.end(), {"--compress", compress});
     ASSERT_EQ(testing::RunProgram(LOGGEN_BIN, args).status, 0);
   }
-  std::vector<std::string> Files(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) {
-      if (e.is_regular_file()) names.push_back(e.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
 
   std::string disk_ = home_ / "disk";
   bool mounted_ = false;

@@ -30,13 +30,6 @@ constexpr int kFiles = 3;
 
 class InterruptedRunTest : public CliTest {
  protected:
-  void Generate(const std::string& path, int lines, int seed) {
-    const auto r =
-        testing::RunProgram(LOGGEN_BIN, {"--format", "combined", "--lines", std::to_string(lines),
-                                         "--seed", std::to_string(seed), "-o", path});
-    ASSERT_EQ(r.status, 0) << r.err;
-  }
-
   // Starts `velmora -w ws parse` in the background with the fixture's environment.
   pid_t StartParse(const std::string& ws) {
     std::vector<std::string> strings;
@@ -96,7 +89,7 @@ class InterruptedRunTest : public CliTest {
 TEST_F(InterruptedRunTest, KilledRunsAreUndoneAndParsedAgainToTheSameTables) {
   fs::create_directories(home_.path() / "logs");
   for (int i = 0; i < kFiles; ++i) {
-    Generate(home_ / ("logs/access" + std::to_string(i) + ".log"), kLinesPerFile, 11 + i);
+    GenerateLog(home_ / ("logs/access" + std::to_string(i) + ".log"), kLinesPerFile, 11 + i);
   }
   const std::string reference = WorkspaceWithLogs("reference");
   const auto start = std::chrono::steady_clock::now();
@@ -130,7 +123,7 @@ TEST_F(InterruptedRunTest, KilledRunsAreUndoneAndParsedAgainToTheSameTables) {
 TEST_F(InterruptedRunTest, AKilledRunIsUndoneBeforeAnyCommandReadsIt) {
   const std::string ws = NewWorkspace();
   for (int i = 0; i < kFiles; ++i) {
-    Generate(ws + "logs/access" + std::to_string(i) + ".log", kLinesPerFile, 11 + i);
+    GenerateLog(ws + "logs/access" + std::to_string(i) + ".log", kLinesPerFile, 11 + i);
   }
   const pid_t pid = StartParse(ws);
   ASSERT_GT(pid, 0);
@@ -156,7 +149,7 @@ TEST_F(InterruptedRunTest, AKilledRunIsUndoneBeforeAnyCommandReadsIt) {
 
 TEST_F(InterruptedRunTest, APartialRunWithoutUndoCopyAsksAndNoParsesNothing) {
   const std::string ws = NewWorkspace();
-  Generate(ws + "logs/a.log", 2000, 5);
+  GenerateLog(ws + "logs/a.log", 2000, 5);
   std::ofstream(ws + "parse-run.active") << "999999999 not-this-boot\n";
 
   const auto declined = Velmora({"-w", ws, "parse"});
@@ -173,7 +166,7 @@ TEST_F(InterruptedRunTest, APartialRunWithoutUndoCopyAsksAndNoParsesNothing) {
 
 TEST_F(InterruptedRunTest, CleanRunLeavesNoMark) {
   const std::string ws = NewWorkspace();
-  Generate(ws + "logs/a.log", 2000, 5);
+  GenerateLog(ws + "logs/a.log", 2000, 5);
   const auto r = Velmora({"-w", ws, "parse"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_FALSE(fs::exists(ws + "parse-run.active"));
