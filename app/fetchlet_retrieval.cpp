@@ -95,6 +95,7 @@ Result<ImportResult> RetrieveFetchlet(Session& session, std::string_view path,
         const auto file = std::find_if(files.begin(), files.end(), [&](const ListedFile& f) {
           return f.candidate.name == name;
         });
+        if (file == files.end()) return FetchOutcomeOf(kInternetFileNotFound, name, client, result);
         const int fetched = client.HttpGet(
             FetchletGetRequest(block.fetchlet_path, file->entry, block.http_log_path), data);
         return FetchOutcomeOf(fetched, name, client, result);

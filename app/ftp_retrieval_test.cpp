@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -39,6 +41,21 @@ TEST(FtpCandidatesTest, KeepsPlainNamesOnlyAndTellsWhichAreNew) {
     }
     EXPECT_EQ(got, c.expected) << c.listing;
   }
+}
+
+TEST(FtpCandidatesTest, ALongHostileListStaysLinear) {
+  testing::TempDir logs;
+  for (int i = 0; i < 100; ++i) std::ofstream(logs / ("f" + std::to_string(i) + ".log.gz")) << "x";
+  std::string listing;
+  for (int i = 0; i < 50000; ++i) listing += "f" + std::to_string(i) + ".log\nF0.LOG\n";
+  const auto start = std::chrono::steady_clock::now();
+  const std::vector<LogCandidate> candidates = FtpCandidates(listing, logs.str());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  ASSERT_EQ(candidates.size(), 50001u);
+  EXPECT_EQ(std::count_if(candidates.begin(), candidates.end(),
+                          [](const LogCandidate& c) { return !c.is_new; }),
+            101)
+      << "f0.log to f99.log, and F0.LOG beside f0.log.gz";
 }
 
 TEST(RetrieveFtpTest, AFileGoneBeforeItsDownloadIsReportedAndTheRunGoesOn) {

@@ -1,6 +1,7 @@
 #include "app/retrieval_steps.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "app/database_operations.h"
 #include "core/ascii.h"
@@ -78,6 +79,9 @@ std::string TransferDetail(const std::string& object, int phase, int64_t so_far,
 
 std::vector<ListedFile> ListedFiles(std::string_view listing, const std::string& logs_folder) {
   std::vector<ListedFile> files;
+  // One pass over logs/ and a set of the names seen, so that a long hostile list stays linear.
+  const std::unordered_set<std::string> stored = StoredNames(logs_folder);
+  std::unordered_set<std::string_view> names;
   while (!listing.empty()) {
     const size_t end = listing.find_first_of("\r\n");
     std::string_view line = listing.substr(0, std::min<size_t>(end, 1024));
@@ -89,14 +93,10 @@ std::vector<ListedFile> ListedFiles(std::string_view listing, const std::string&
     const size_t slash = line.find_last_of("/\\");
     const std::string_view name = slash == std::string_view::npos ? line : line.substr(slash + 1);
     if (!AcceptableName(name)) continue;
-    if (std::any_of(files.begin(), files.end(),
-                    [&](const ListedFile& f) { return f.candidate.name == name; })) {
-      continue;
-    }
+    if (!names.insert(name).second) continue;
     std::string base = AsciiLowered(name);
     if (const size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) base.resize(dot);
-    files.push_back(
-        {{std::string(name), StoredFilesNamed(logs_folder, base).empty()}, std::string(line)});
+    files.push_back({{std::string(name), !stored.contains(base)}, std::string(line)});
   }
   std::sort(files.begin(), files.end(), [](const ListedFile& a, const ListedFile& b) {
     return AsciiLowered(a.candidate.name) > AsciiLowered(b.candidate.name);

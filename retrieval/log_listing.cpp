@@ -61,6 +61,20 @@ std::vector<std::string> StoredFilesNamed(const std::string& logs_folder,
   return found;
 }
 
+std::unordered_set<std::string> StoredNames(const std::string& logs_folder) {
+  std::unordered_set<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(logs_folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+    const std::string name = it->path().filename().string();
+    names.insert(name);
+    for (size_t dot = name.find('.'); dot != std::string::npos; dot = name.find('.', dot + 1)) {
+      if (dot > 0) names.insert(name.substr(0, dot));
+    }
+  }
+  return names;
+}
+
 std::vector<LogCandidate> ListLogFolder(const std::string& folder, const std::string& logs_folder) {
   std::vector<LogCandidate> list;
   std::error_code ec;

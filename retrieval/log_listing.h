@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "core/tick_time.h"
@@ -31,5 +32,8 @@ std::string TimeBaseName(const CalendarTime& t);
 // The files of `logs_folder` named `stored_name` or `stored_name` + "." + anything.
 std::vector<std::string> StoredFilesNamed(const std::string& logs_folder,
                                           std::string_view stored_name);
+// The same question for many names in one pass over the folder: a name has stored files when the
+// set holds it (every file's name, and each part of it that ends before a dot).
+std::unordered_set<std::string> StoredNames(const std::string& logs_folder);
 
 }  // namespace velmora
