@@ -8,13 +8,6 @@
 namespace velmora {
 namespace {
 
-std::string DayText(Ticks day) {
-  const CalendarTime t = TicksToCalendar(day);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.year, t.month, t.day);
-  return text;
-}
-
 std::string_view AlignText(CellAlign align) {
   switch (align) {
     case CellAlign::kLeft:
@@ -40,6 +33,13 @@ std::string_view CacheText(CacheUse use) {
 }
 
 }  // namespace
+
+std::string DayText(Ticks day) {
+  const CalendarTime t = TicksToCalendar(day);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.year, t.month, t.day);
+  return text;
+}
 
 std::string ColourText(Rgb colour) {
   char text[8];
