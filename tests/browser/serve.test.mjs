@@ -288,6 +288,45 @@ describe('velmora serve', () => {
     assert.equal(settings['filter-bar']['ip-filter'], '');
   });
 
+  it('adds, uses, edits and deletes a saved filter through its dialogs', async () => {
+    await andWaitForReport(page, () => treeRow(page, 'countries').click());
+    const [first, second] = (await shownRows(page)).map((r) => r[0]);
+    await andWaitForReport(page, () => page.selectOption('#filter-mode', '0'));
+    await page.click('#filter-add');
+    const properties = page.locator('dialog', { hasText: 'Filter properties' });
+    await properties.waitFor();
+    assert.equal(await page.inputValue('#filter-name'), 'New Filter (#1)');
+    assert.match(await properties.textContent(), /Click 'Add' to define a filter/);
+    await page.fill('#filter-name', 'Two countries');
+    for (const country of [first, second]) {
+      await properties.locator('button', { hasText: 'Add' }).click();
+      await page.locator('dialog', { hasText: 'Filter Condition' }).waitFor();
+      await page.selectOption('#condition-target', '9');
+      await page.fill('#condition-value', country);
+      await page.locator('dialog', { hasText: 'Filter Condition' }).locator('button', { hasText: 'OK' }).click();
+    }
+    await properties.locator('input[type=radio]').nth(1).check();
+    await shot(page, '06-filter-properties');
+    await andWaitForReport(page, () => properties.locator('.buttons button', { hasText: 'OK' }).click());
+    assert.deepEqual((await shownRows(page)).map((r) => r[0]).sort(), [first, second].sort(), 'either country');
+    assert.deepEqual(await shownRows(page), await cliRows(page, 'countries'));
+    const saved = JSON.parse(cli('settings', 'show'));
+    assert.equal(saved['filter-bar']['selected-filter'], 'Two countries');
+    assert.deepEqual(saved['report-filters'][0].conditions.map((c) => c.value), [first, second]);
+
+    await page.click('#filter-edit');
+    await properties.waitFor();
+    await properties.locator('tbody tr').first().click();
+    await properties.locator('button', { hasText: 'Del' }).click();
+    await andWaitForReport(page, () => properties.locator('.buttons button', { hasText: 'OK' }).click());
+    assert.deepEqual((await shownRows(page)).map((r) => r[0]), [second], 'the condition left');
+
+    await andWaitForReport(page, () => page.click('#filter-del'));
+    await chartLoaded(page);
+    assert.deepEqual(JSON.parse(cli('settings', 'show'))['report-filters'], []);
+    await andWaitForReport(page, () => page.selectOption('#filter-mode', '2'));
+  });
+
   it('makes a picked date "Today"', async () => {
     await andWaitForReport(page, () => treeRow(page, 'pagesreq').click());
     await andWaitForReport(page, () => page.fill('#day', '2026-11-05'));
