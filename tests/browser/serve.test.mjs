@@ -85,6 +85,11 @@ async function renders(page) {
   return Number(await page.$eval('#view', (v) => v.dataset.renders || 0));
 }
 
+// The rows of a long list beyond the first thousand are drawn on request.
+async function allRowsShown(page) {
+  if (await page.locator('#show-all').count() > 0) await andWaitForReport(page, () => page.click('#show-all'));
+}
+
 // Runs `act` and waits until the report view has been drawn once more.
 async function andWaitForReport(page, act) {
   const before = await renders(page);
@@ -218,6 +223,7 @@ describe('velmora serve', () => {
     }
     for (const { id } of catalogue) {
       await andWaitForReport(page, () => treeRow(page, id).click());
+      await allRowsShown(page);
       const charted = await chartLoaded(page);
       const expected = cliReport(id);
       assert.equal(await page.locator('#report-title').textContent(), expected.title, id);

@@ -76,7 +76,7 @@ void WebApi::OpenWorkspace(std::string_view path) {
 ApiReply WebApi::Json(nlohmann::json body, int status) {
   if (body.is_object()) body["messages"] = prompter_.Take();
   // Texts from logs may be any bytes; they are replaced, never a reason to fail the page.
-  return {status, "application/json",
+  return {status, std::string(kJsonType),
           body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)};
 }
 
@@ -138,13 +138,18 @@ Result<ReportModel> WebApi::Compute(std::string_view id, int32_t sort) {
   return model;
 }
 
-ApiReply WebApi::Report(std::string_view id, int32_t sort) {
+ApiReply WebApi::Report(std::string_view id, int32_t sort, int32_t rows) {
   std::lock_guard lock(mutex_);
   if (!open_) return Json({{"error", kNoWorkspaceLoaded}}, 409);
   if (sort < 0 || sort >= kDateRangeCount) return Json({{"error", "no such period"}}, 400);
+  if (rows < 0) return Json({{"error", "rows is 0 (all) or more"}}, 400);
   Result<ReportModel> model = Compute(id, sort);
   if (!model.ok()) return Failure(model.error());
-  return Json(ReportJson(*model));
+  const size_t total = model->rows.size();
+  if (rows > 0 && total > static_cast<size_t>(rows)) model->rows.resize(static_cast<size_t>(rows));
+  nlohmann::json report = ReportJson(*model);
+  report["total_rows"] = total;
+  return Json(std::move(report));
 }
 
 ApiReply WebApi::Chart(std::string_view id, int32_t sort, int32_t width) {

@@ -31,10 +31,11 @@ TEST(WebApiTest, AnswersEveryCallWithAStatusThePageActsOn) {
   const Call calls[] = {
       {"state", [](WebApi& a) { return a.State(); }, 200},
       {"tree", [](WebApi& a) { return a.Tree(); }, 200},
-      {"a report", [](WebApi& a) { return a.Report("pagesreq", 2); }, 200},
-      {"the summary", [](WebApi& a) { return a.Report("traffic", 0); }, 200},
-      {"an unknown report", [](WebApi& a) { return a.Report("nosuch", 2); }, 400},
-      {"a period out of range", [](WebApi& a) { return a.Report("pagesreq", 5); }, 400},
+      {"a report", [](WebApi& a) { return a.Report("pagesreq", 2, 1000); }, 200},
+      {"the summary", [](WebApi& a) { return a.Report("traffic", 0, 0); }, 200},
+      {"an unknown report", [](WebApi& a) { return a.Report("nosuch", 2, 0); }, 400},
+      {"a period out of range", [](WebApi& a) { return a.Report("pagesreq", 5, 0); }, 400},
+      {"a negative row count", [](WebApi& a) { return a.Report("pagesreq", 2, -1); }, 400},
       {"a chart of no rows", [](WebApi& a) { return a.Chart("pagesreq", 2, 768); }, 404},
       {"a chart too narrow", [](WebApi& a) { return a.Chart("pagesreq", 2, 1); }, 400},
       {"a day",
@@ -88,7 +89,7 @@ TEST(WebApiTest, AnswersEveryCallWithAStatusThePageActsOn) {
   for (const Call& c : calls) {
     const ApiReply reply = c.call(api);
     EXPECT_EQ(reply.status, c.status) << c.what << ": " << reply.body;
-    if (reply.content_type == "application/json") {
+    if (reply.content_type == kJsonType) {
       EXPECT_FALSE(json::parse(reply.body, nullptr, false).is_discarded()) << c.what;
     }
   }
@@ -104,7 +105,7 @@ TEST(WebApiTest, WithoutAWorkspaceSaysSo) {
   const json state = json::parse(api.State().body);
   EXPECT_EQ(state["title"], "[No Workspace Loaded] - Velmora");
   EXPECT_TRUE(state["workspace"].is_null());
-  EXPECT_EQ(api.Report("pagesreq", 2).status, 409);
+  EXPECT_EQ(api.Report("pagesreq", 2, 0).status, 409);
   EXPECT_EQ(api.Chart("pagesreq", 2, 768).status, 409);
   EXPECT_EQ(api.ChangeFilters(json::object()).status, 409);
 }

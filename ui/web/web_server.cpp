@@ -84,7 +84,8 @@ void AddRoutes(httplib::Server& server, WebApi& api) {
              [&api](const httplib::Request&, httplib::Response& r) { Send(r, api.Tree()); });
   server.Get(R"(/api/report/([A-Za-z0-9_]{1,64}))",
              [&api](const httplib::Request& request, httplib::Response& r) {
-               Send(r, api.Report(request.matches[1].str(), IntParam(request, "sort", 2)));
+               Send(r, api.Report(request.matches[1].str(), IntParam(request, "sort", 2),
+                                  IntParam(request, "rows", 0)));
              });
   server.Get(R"(/api/chart/([A-Za-z0-9_]{1,64})\.png)",
              [&api](const httplib::Request& request, httplib::Response& r) {

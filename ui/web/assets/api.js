@@ -31,7 +31,7 @@ async function call(method, path, body) {
 export const api = {
   state: () => call('GET', '/api/state'),
   tree: () => call('GET', '/api/tree'),
-  report: (id, sort) => call('GET', `/api/report/${encodeURIComponent(id)}?sort=${sort}`),
+  report: (id, sort, rows) => call('GET', `/api/report/${encodeURIComponent(id)}?sort=${sort}&rows=${rows}`),
   pickDay: (day) => call('POST', '/api/day', { day }),
   changeFilters: (change) => call('POST', '/api/filters', change),
   openRecent: (index) => call('POST', '/api/open-recent', { index }),

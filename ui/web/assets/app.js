@@ -10,6 +10,8 @@ import { FilterBar } from './filter_bar.js';
 import { about, cellMenu, message } from './dialogs.js';
 
 const READY = 'Ready';
+// Rows drawn at first; a longer list is finished on request ("Show all").
+const ROW_LIMIT = 1000;
 
 const app = {
   state: null,
@@ -20,6 +22,7 @@ const app = {
   sort: 2, // Week
   status: READY,
   requests: 0,
+  allRows: false, // the current report is shown with all its rows
   tipIndex: 0,
 };
 
@@ -27,6 +30,7 @@ const statusText = document.getElementById('status');
 const statusRight = document.getElementById('status-right');
 const view = new ReportView(document.getElementById('view'), {
   sortBy: (period) => { app.sort = period; showCurrent(); },
+  showAll: () => { app.allRows = true; showCurrent(); },
   cellMenu: openCellMenu,
   chartUrl: (id, sort, width) => api.chartUrl(id, sort, width, Date.now()),
 });
@@ -85,6 +89,7 @@ async function showReport(id, record) {
     app.position = app.history.length - 1;
   }
   app.current = id;
+  app.allRows = false;
   if (tree) tree.select(id);
   updateToolbar();
   await showCurrent();
@@ -96,15 +101,18 @@ async function showCurrent() {
   const serial = ++app.requests;
   const started = performance.now();
   try {
-    const report = await api.report(id, app.sort);
+    const report = await api.report(id, app.sort, app.allRows ? 0 : ROW_LIMIT);
     // A later request (another report, filter or day) has made this answer stale.
     if (serial !== app.requests) return;
     view.render(report, app.sort);
+    const shownIn = Math.round(performance.now() - started);
+    setStatus(`Report generation time: ${report.generation_ms} ms`);
+    statusRight.textContent = `${report.total_rows} rows \u2022 shown in ${shownIn} ms`;
+    await view.finish();
+    if (serial !== app.requests) return;
     const root = document.getElementById('view');
     root.dataset.shown = id;
     root.dataset.renders = String(Number(root.dataset.renders || 0) + 1);
-    setStatus(`Report generation time: ${report.generation_ms} ms`);
-    statusRight.textContent = `${report.rows.length} rows \u2022 shown in ${Math.round(performance.now() - started)} ms`;
     await showMessages(report.messages);
   } catch (error) {
     view.clear(error.message);

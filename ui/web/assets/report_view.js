@@ -3,6 +3,9 @@
 // one of its period captions. Cells that hold addresses are links to a new tab and have a menu.
 import { el, isOpenableUrl } from './dom.js';
 
+const FIRST_ROWS = 120;
+const LATER_ROWS = 400;
+
 // The arrows are drawn by the style sheet, so a cell's text is the report's text alone.
 const MARKS = [
   { className: 'mark up', title: 'Rising' },
@@ -10,13 +13,14 @@ const MARKS = [
 ];
 
 export class ReportView {
-  // host: { sortBy(period), cellMenu(event, text, actions), chartUrl(id, sort, width) }
+  // host: { sortBy(period), showAll(), cellMenu(event, text, actions), chartUrl(id, sort, width) }
   constructor(root, host) {
     this.root = root;
     this.host = host;
   }
 
   clear(text) {
+    this.pending = null;
     this.root.replaceChildren();
     if (text) this.root.append(el('div', { className: 'placeholder', text }));
   }
@@ -42,10 +46,77 @@ export class ReportView {
       );
     }
     parts.push(this.table(report));
+    if (report.total_rows > report.rows.length) {
+      parts.push(el('div', { className: 'more-rows' }, [
+        `The first ${report.rows.length.toLocaleString('en')} of ${report.total_rows.toLocaleString('en')} rows. `,
+        el('button', { id: 'show-all', type: 'button', text: 'Show all', onclick: () => this.host.showAll() }),
+      ]));
+    }
     if (report.rows.length === 0) {
       parts.push(el('div', { className: 'placeholder', text: 'No data for these days and this filter.' }));
     }
     this.root.replaceChildren(...parts);
+  }
+
+  // Draws rows of the pending table, `count` of them.
+  appendRows(count) {
+    const { rows, body, classes, cellActions } = this.pending;
+    const end = Math.min(rows.length, this.pending.next + count);
+    const part = document.createDocumentFragment();
+    for (let r = this.pending.next; r < end; ++r) {
+      const row = rows[r];
+      const tr = document.createElement('tr');
+      if (row.bold) tr.className = 'bold';
+      if (/^#[0-9A-F]{6}$/i.test(row.colour)) tr.style.backgroundColor = row.colour;
+      row.cells.forEach((text, index) => {
+        const td = document.createElement('td');
+        td.className = classes[index] || 'align-right';
+        if (index === 0) {
+          for (const image of row.images) {
+            if (image < 0) continue;
+            const mark = MARKS[image] || { className: 'mark other', title: '' };
+            const span = document.createElement('span');
+            span.className = mark.className;
+            span.title = mark.title;
+            td.append(span);
+          }
+        }
+        const url = isOpenableUrl(text);
+        if (url) {
+          const a = document.createElement('a');
+          a.href = text;
+          a.target = '_blank';
+          a.rel = 'noopener noreferrer';
+          a.textContent = text;
+          td.append(a);
+        } else {
+          td.append(text);
+        }
+        const actions = row.actions ? row.actions[index] : url ? ['open', 'copy'] : null;
+        if (actions && actions.length > 1) {
+          td.classList.add('actionable');
+          cellActions.set(td, { text, actions });
+        }
+        tr.append(td);
+      });
+      part.append(tr);
+    }
+    body.append(part);
+    this.pending.next = end;
+    return end < rows.length;
+  }
+
+  // Resolves once every row is drawn: the first ones at once, the rest a batch at a time, so the
+  // report shows before a long list is finished.
+  finish() {
+    return new Promise((resolve) => {
+      const more = () => {
+        if (!this.pending || !this.appendRows(LATER_ROWS)) resolve();
+        else setTimeout(more, 0);
+      };
+      if (this.pending && this.pending.next < this.pending.rows.length) setTimeout(more, 0);
+      else resolve();
+    });
   }
 
   table(report) {
@@ -66,42 +137,21 @@ export class ReportView {
       head.append(th);
     });
     const body = el('tbody');
-    for (const row of report.rows) {
-      const tr = el('tr', { className: row.bold ? 'bold' : '' });
-      tr.style.backgroundColor = /^#[0-9A-F]{6}$/i.test(row.colour) ? row.colour : '';
-      row.cells.forEach((text, index) => {
-        const column = report.columns[index] || { align: 'right' };
-        const td = el('td', {
-          className: `align-${column.align}${index === report.sort_column ? ' sorted' : ''}`,
-        });
-        if (index === 0) {
-          for (const image of row.images) {
-            if (image >= 0) {
-              const mark = MARKS[image] || { className: 'mark other', title: '' };
-              td.append(el('span', { className: mark.className, title: mark.title }));
-            }
-          }
-        }
-        const actions = row.actions ? row.actions[index] : isOpenableUrl(text) ? ['open', 'copy'] : null;
-        if (isOpenableUrl(text)) {
-          td.append(el('a', { href: text, target: '_blank', rel: 'noopener noreferrer', text }));
-        } else {
-          td.append(document.createTextNode(text));
-        }
-        if (actions && actions.length > 1) {
-          td.classList.add('actionable');
-          td.addEventListener('contextmenu', (event) => {
-            event.preventDefault();
-            this.host.cellMenu(event, text, actions);
-          });
-          if (!isOpenableUrl(text)) {
-            td.addEventListener('click', (event) => this.host.cellMenu(event, text, actions));
-          }
-        }
-        tr.append(td);
-      });
-      body.append(tr);
-    }
+    const classes = report.columns.map((column, index) =>
+      `align-${column.align}${index === report.sort_column ? ' sorted' : ''}`);
+    // One listener for the whole table: the cell's text and actions are looked up on demand.
+    const cellActions = new WeakMap();
+    const onCell = (event) => {
+      const td = event.target.closest('td');
+      const entry = td && cellActions.get(td);
+      if (!entry || (event.type === 'click' && event.target.closest('a'))) return;
+      event.preventDefault();
+      this.host.cellMenu(event, entry.text, entry.actions);
+    };
+    body.addEventListener('contextmenu', onCell);
+    body.addEventListener('click', onCell);
+    this.pending = { rows: report.rows, next: 0, body, classes, cellActions };
+    this.appendRows(FIRST_ROWS);
     return el('table', { id: 'report-table', className: 'report' }, [el('thead', {}, [head]), body]);
   }
 }
