@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "app/session.h"
+#include "tests/support/new_workspace.h"
 #include "tests/support/temp_dir.h"
-#include "workspace/file_commands.h"
 
 namespace velmora {
 namespace {
@@ -23,13 +23,7 @@ TEST(FilterBarOperationTest, ChangesAreCheckedWhollyAndSavedAtOnce) {
   testing::TempDir dir;
   const std::string prefs = dir / "preferences.ini";
   ScriptedPrompter prompter(true);
-  {
-    Session maker(prompter, Preferences(prefs));
-    NewWorkspaceParams params;
-    params.name = "site";
-    params.location = dir.str();
-    ASSERT_TRUE(NewWorkspaceCommand(maker.workspace(), maker.preferences(), params).ok());
-  }
+  testing::MakeTestWorkspace(prompter, prefs, dir.str());
   const Change changes[] = {
       {"quick filter", R"({"filter-bar": {"filter-mode": 1, "quick-target": 9,
                            "quick-operation": 0, "quick-value": "Germany"}})",

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/new_workspace.h"
 #include "tests/support/temp_dir.h"
-#include "workspace/file_commands.h"
 
 namespace velmora::web {
 namespace {
@@ -21,13 +21,7 @@ TEST(WebApiTest, AnswersEveryCallWithAStatusThePageActsOn) {
   testing::TempDir dir;
   const std::string prefs = dir / "preferences.ini";
   ScriptedPrompter prompter(true);
-  {
-    Session maker(prompter, Preferences(prefs));
-    NewWorkspaceParams params;
-    params.name = "site";
-    params.location = dir.str();
-    ASSERT_TRUE(NewWorkspaceCommand(maker.workspace(), maker.preferences(), params).ok());
-  }
+  testing::MakeTestWorkspace(prompter, prefs, dir.str());
   const Call calls[] = {
       {"state", [](WebApi& a) { return a.State(); }, 200},
       {"tree", [](WebApi& a) { return a.Tree(); }, 200},
