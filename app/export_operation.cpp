@@ -52,9 +52,16 @@ Result<ExportResult> ExportReports(Session& session, std::string_view path,
       result.cancelled = true;
       break;
     }
+    // The limit is on entries: the ranked lists and the visit list. The summary, the days, hours
+    // and months keep every row, or a combined page would lose the summary's last sections and
+    // all but the oldest days.
+    const bool entries = report->kind == ReportKind::kCachedList || report->id == "todays_visitors";
+    const std::optional<int32_t> rows =
+        entries && limit > 0 ? std::optional(limit) : std::nullopt;  // 0: every row
     ReportRequest one;
     one.id = report->id;
     one.sort = request.sort;
+    one.limit = rows;  // rows past the limit are never written, so they need no cells
     Result<ReportModel> model = ComputeReport(session, one);
     if (!model.ok()) return model.error();
     if (!head_written) {
@@ -65,12 +72,7 @@ Result<ExportResult> ExportReports(Session& session, std::string_view path,
       }
       head_written = true;
     }
-    // The limit is on entries: the ranked lists and the visit list. The summary, the days, hours
-    // and months keep every row, or a combined page would lose the summary's last sections and
-    // all but the oldest days.
-    const bool entries = report->kind == ReportKind::kCachedList || report->id == "todays_visitors";
-    if (Status added = writer.Add(*model, entries ? std::optional(limit) : std::nullopt);
-        !added.ok()) {
+    if (Status added = writer.Add(*model, rows); !added.ok()) {
       return added.error();
     }
     ++result.reports;

@@ -22,6 +22,10 @@ std::string ColourText(Rgb colour);
 // "actions": per cell, the actions of cell_actions.h.
 nlohmann::json ReportJson(const ReportModel& model);
 
+// JsonLine(ReportJson(model)), byte for byte, written straight into the text: a large list has
+// tens of thousands of rows, and building the document first took most of the command's time.
+std::string ReportJsonText(const ReportModel& model);
+
 // The report tree: [{"title", "id" (null for a group), "level", "icon", "engine_filter",
 // "kind": "group" | "report" | "list", "cache" (null unless a list)}].
 nlohmann::json ReportTreeJson();

@@ -53,7 +53,11 @@ std::string DecodePercentForDisplay(std::string_view text) {
   size_t i = 0;
   while (i < text.size()) {
     if (!IsEscapeAt(text, i)) {
-      out.push_back(text[i++]);
+      // Most texts hold few escapes or none: copy up to the next '%' in one piece.
+      const size_t next = text.find('%', i + 1);
+      const size_t end = next == std::string_view::npos ? text.size() : next;
+      out.append(text.substr(i, end - i));
+      i = end;
       continue;
     }
     // The whole run of escapes, as bytes: a character's bytes are escaped one by one.

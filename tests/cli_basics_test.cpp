@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/help_text.h"
 #include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 
@@ -13,6 +14,7 @@ namespace velmora {
 namespace {
 
 using testing::RunProgram;
+using testing::SubcommandsIn;
 
 TEST(CliBasics, HelpAlsoWithoutArgumentsTeachesGlobalOptionsAndExamples) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, {}}) {
@@ -23,20 +25,6 @@ TEST(CliBasics, HelpAlsoWithoutArgumentsTeachesGlobalOptionsAndExamples) {
       EXPECT_NE(r.out.find(needle), std::string::npos) << needle << " with " << args.size();
     }
   }
-}
-
-// The subcommands a help text lists under "Subcommands:", one per line, the name first.
-std::vector<std::string> SubcommandsIn(const std::string& help) {
-  std::vector<std::string> names;
-  const size_t start = help.find("Subcommands:\n");
-  if (start == std::string::npos) return names;
-  std::istringstream lines(help.substr(start + 13));
-  for (std::string line; std::getline(lines, line) && line.rfind("  ", 0) == 0;) {
-    const size_t begin = line.find_first_not_of(' ');
-    const size_t end = line.find(' ', begin);
-    if (begin == 2) names.push_back(line.substr(begin, end - begin));
-  }
-  return names;
 }
 
 TEST(CliBasics, EveryHelpShowsExamplesOfItsOwnCommand) {

@@ -47,8 +47,11 @@ void Preferences::Update(const std::function<void(IniFile&)>& change) {
   // Read afresh so that values written meanwhile by another run are kept.
   Result<IniFile> ini = IniFile::Load(path_);
   if (!ini.ok()) return;
+  // Every command lists its workspace as the most recent one; rewriting (and syncing) an
+  // unchanged file each time would cost more than most report commands themselves.
+  const std::string before = ini->Serialize();
   change(ini.value());
-  (void)ini->Save(path_);
+  if (ini->Serialize() != before) (void)ini->Save(path_);
 }
 
 }  // namespace velmora

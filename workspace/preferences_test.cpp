@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,15 @@ TEST_F(PreferencesTest, ValuesAreWrittenAtOnceAndReadBack) {
   EXPECT_EQ(again.Get(kAppSection, "next TIP"), "4");  // names ignore case
   prefs_.Remove(kAppSection, "Next tip");
   EXPECT_FALSE(again.Get(kAppSection, "Next tip").has_value());
+
+  // Setting what is already there leaves the file as it is: no rewrite on every command.
+  const auto written = std::filesystem::last_write_time(prefs_.path());
+  std::filesystem::last_write_time(prefs_.path(), written - std::chrono::hours(1));
+  prefs_.Set(kRecentSection, "Document1", "/a b/c.stw");
+  prefs_.Remove(kAppSection, "Next tip");
+  EXPECT_EQ(std::filesystem::last_write_time(prefs_.path()), written - std::chrono::hours(1));
+  prefs_.Set(kRecentSection, "Document1", "/d.stw");
+  EXPECT_NE(std::filesystem::last_write_time(prefs_.path()), written - std::chrono::hours(1));
 }
 
 TEST_F(PreferencesTest, CapacityIsClamped) {

@@ -120,8 +120,7 @@ std::string ValueText(ValueKind kind, int64_t value) {
   char text[64];
   switch (kind) {
     case K::kCount:
-      std::snprintf(text, sizeof text, "%lld", static_cast<long long>(value));
-      break;
+      return std::to_string(value);
     case K::kTraffic: {
       const double thousandths = std::floor(static_cast<double>(value) / 1048576.0 * 1000.0 + 0.5);
       std::snprintf(text, sizeof text, "%.2f Mb", thousandths / 1000.0);
@@ -247,21 +246,25 @@ ReportModel MakeListReport(WorkspaceDatabase& db, const ReportDef& report, const
   });
   model.sort_column = static_cast<int32_t>(sort) + 1;
 
+  // People read paths and referrers decoded; the tables keep them as logged. Only the rows that
+  // are shown and the chart's bars need the decoded text, which on a large list is most of the
+  // work left once the items are sorted.
+  const size_t kept = options.limit
+                          ? std::min(items.size(), static_cast<size_t>(std::max(*options.limit, 0)))
+                          : items.size();
   std::vector<std::string> labels;
   std::vector<double> chart_values;
+  chart_values.reserve(items.size());
   for (const Item& item : items) {
-    labels.push_back(DecodePercentForDisplay(item.name));
+    if (labels.size() <= kChartRows) labels.push_back(DecodePercentForDisplay(item.name));
     chart_values.push_back(static_cast<double>(item.values[sort]));
   }
   model.chart = ListChart(report.title, DateRangeCaption(options.sort), labels, chart_values);
 
-  const size_t kept = options.limit
-                          ? std::min(items.size(), static_cast<size_t>(std::max(*options.limit, 0)))
-                          : items.size();
+  model.rows.reserve(kept);
   for (size_t i = 0; i < kept; ++i) {
     ReportRow row;
-    // People read paths and referrers decoded; the tables keep them as logged.
-    row.cells.push_back(DecodePercentForDisplay(items[i].name));
+    row.cells.push_back(i < labels.size() ? labels[i] : DecodePercentForDisplay(items[i].name));
     row.values.push_back(std::nullopt);
     for (int64_t value : items[i].values) {
       row.cells.push_back(ValueText(member.kind, value));

@@ -48,7 +48,8 @@ ReportModel MakeListReport(WorkspaceDatabase& db, const ReportDef& report, const
                            const CachedResult& result, const ListReportOptions& options);
 
 // The bar chart of a sorted column: the first seven rows, then the eighth row itself or an item
-// "Other %d" carrying the rest. None when every value is zero.
+// "Other %d" carrying the rest. None when every value is zero. `labels` needs only the first
+// eight rows' names; `values` holds every row's value.
 std::optional<ChartData> ListChart(std::string_view title, std::string_view column_caption,
                                    std::span<const std::string> labels,
                                    std::span<const double> values);

@@ -41,6 +41,7 @@ int RunVelmora(int argc, char** argv) {
   int status = kExitOk;
   CommandTable table{app, context, status};
   RegisterAllCommands(table);
+  RegisterDocumentationCommands(table);
   AddMissingExamples(app);
   // A command's name wins over a folder of that name: `velmora reports` run inside a workspace
   // (which has a reports/ folder) lists the reports.

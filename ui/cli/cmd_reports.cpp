@@ -40,7 +40,7 @@ int RunReport(CliContext& context, const ReportCommandOptions& options) {
     return ReportFailure(model.error());
   }
   if (options.format == "json") {
-    std::fputs((JsonLine(ReportJson(*model)) + "\n").c_str(), stdout);
+    std::fputs((ReportJsonText(*model) + "\n").c_str(), stdout);
   } else if (options.format == "csv") {
     std::fputs(RenderCsv(*model).c_str(), stdout);
   } else {

@@ -40,6 +40,8 @@ int RunParseCommand(CliContext& context);
 // `inspect rules URL`: the class the workspace's rules give a URL, as JSON.
 int RunInspectRules(CliContext& context, const std::string& url);
 void RegisterAllCommands(CommandTable& table);
+// The hidden commands that write the manual page and the shell completion from the table.
+void RegisterDocumentationCommands(CommandTable& table);
 // Gives the commands registered without examples in their help the examples of one table.
 void AddMissingExamples(CLI::App& app);
 

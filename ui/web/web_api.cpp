@@ -6,6 +6,7 @@
 
 #include "app/cell_actions.h"
 #include "app/filter_bar_operation.h"
+#include "app/record_json.h"
 #include "app/report_json.h"
 #include "app/report_operation.h"
 #include "platform/clock.h"
@@ -147,9 +148,13 @@ ApiReply WebApi::Report(std::string_view id, int32_t sort, int32_t rows) {
   if (!model.ok()) return Failure(model.error());
   const size_t total = model->rows.size();
   if (rows > 0 && total > static_cast<size_t>(rows)) model->rows.resize(static_cast<size_t>(rows));
-  nlohmann::json report = ReportJson(*model);
-  report["total_rows"] = total;
-  return Json(std::move(report));
+  // The report as the command line writes it (fast for long lists), with this reply's own two
+  // members added before its closing brace.
+  std::string body = ReportJsonText(*model);
+  body.pop_back();
+  body += ",\"total_rows\":" + std::to_string(total) +
+          ",\"messages\":" + JsonLine(prompter_.Take()) + "}";
+  return {200, std::string(kJsonType), std::move(body)};
 }
 
 ApiReply WebApi::Chart(std::string_view id, int32_t sort, int32_t width) {
