@@ -12,13 +12,6 @@
 namespace velmora {
 namespace {
 
-std::string DayText(Ticks day) {
-  const CalendarTime t = TicksToCalendar(day);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.year, t.month, t.day);
-  return text;
-}
-
 std::string_view AlignText(CellAlign align) {
   switch (align) {
     case CellAlign::kLeft:
@@ -181,6 +174,13 @@ void ChartText(JsonText& j, const std::optional<ChartData>& chart) {
 }
 
 }  // namespace
+
+std::string DayText(Ticks day) {
+  const CalendarTime t = TicksToCalendar(day);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.year, t.month, t.day);
+  return text;
+}
 
 std::string ReportJsonText(const ReportModel& model) {
   std::string out;

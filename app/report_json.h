@@ -8,6 +8,9 @@
 
 namespace velmora {
 
+// A day as "YYYY-MM-DD".
+std::string DayText(Ticks day);
+
 // "#rrggbb" in upper-case hex.
 std::string ColourText(Rgb colour);
 

@@ -1,6 +1,7 @@
 #include "app/report_operation.h"
 
 #include <chrono>
+#include <cstdio>
 
 #include "platform/clock.h"
 #include "reports/filter/report_filter_resolve.h"
@@ -31,6 +32,20 @@ ReportModel EmptyModel(const ReportDef& report) {
 }
 
 }  // namespace
+
+std::optional<Ticks> ParseDay(std::string_view text) {
+  const std::string copy(text);
+  int year = 0, month = 0, day = 0;
+  char tail = 0;
+  if (std::sscanf(copy.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3)
+    return std::nullopt;
+  if (year < 1601 || year > 9999) return std::nullopt;
+  CalendarTime t;
+  t.year = static_cast<uint16_t>(year);
+  t.month = static_cast<uint16_t>(month);
+  t.day = static_cast<uint16_t>(day);
+  return CalendarToTicks(t);
+}
 
 Result<FilterBarState> RequestedFilterBar(const FilterBarState& bar, const ReportRequest& request,
                                           const WorkspaceSettings& settings) {

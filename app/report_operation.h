@@ -32,6 +32,9 @@ struct ReportRequest {
   bool save = false;  // keep the filter bar changes in the workspace
 };
 
+// A day given as YYYY-MM-DD (years 1601 to 9999); none for anything else.
+std::optional<Ticks> ParseDay(std::string_view text);
+
 // The filter bar `bar` with the changes of `request`. Fails (kFailed, with the valid choices)
 // on a saved filter that does not exist or a value out of range.
 Result<FilterBarState> RequestedFilterBar(const FilterBarState& bar, const ReportRequest& request,

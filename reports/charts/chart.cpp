@@ -75,6 +75,11 @@ Status SaveChartAsPng(const ChartData& chart, const std::string& file, int32_t w
   return WritePng(file, image);
 }
 
+std::vector<uint8_t> EncodeChartPng(const ChartData& chart, int32_t width) {
+  if (!CheckChartWidth(width).ok()) return {};
+  return EncodePng(RenderChart(chart, width, width / 3));
+}
+
 std::string ChartFileName(std::string_view report_id) {
   return std::string(report_id) + "_graph.png";
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/result.h"
 #include "reports/charts/rgb_image.h"
@@ -32,6 +33,9 @@ RgbImage RenderChart(const ChartData& chart, int32_t width, int32_t height);
 // with kBadRequest for a width outside kMinChartWidth..kMaxChartWidth, and with the system's
 // reason when the file cannot be created or written.
 Status SaveChartAsPng(const ChartData& chart, const std::string& file, int32_t width);
+// The same picture as the bytes of a PNG file, for a front end that serves it; empty for a width
+// outside kMinChartWidth..kMaxChartWidth.
+std::vector<uint8_t> EncodeChartPng(const ChartData& chart, int32_t width);
 
 // The file name a report's chart is saved under: the report id and "_graph.png".
 std::string ChartFileName(std::string_view report_id);

@@ -19,6 +19,7 @@ void RegisterAllCommands(CommandTable& table) {
   RegisterExportCommands(table);
   RegisterImportCommands(table);
   RegisterChartCommands(table);
+  RegisterServeCommands(table);
 }
 
 }  // namespace velmora::cli

@@ -34,6 +34,7 @@ void RegisterReportCommands(CommandTable& table);
 void RegisterChartCommands(CommandTable& table);
 void RegisterExportCommands(CommandTable& table);
 void RegisterImportCommands(CommandTable& table);
+void RegisterServeCommands(CommandTable& table);
 // The parse run as `velmora parse` makes it, for commands that parse after their own work.
 int RunParseCommand(CliContext& context);
 // `inspect rules URL`: the class the workspace's rules give a URL, as JSON.

@@ -1,7 +1,6 @@
 #include "ui/cli/report_options.h"
 
 #include <array>
-#include <cstdio>
 #include <string_view>
 
 #include "reports/charts/chart.h"
@@ -37,19 +36,6 @@ std::string Names(const NamedValue (&table)[N]) {
     names += entry.name;
   }
   return names;
-}
-
-std::optional<Ticks> ParseDay(const std::string& text) {
-  CalendarTime t;
-  int year = 0, month = 0, day = 0;
-  char tail = 0;
-  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3)
-    return std::nullopt;
-  if (year < 1601 || year > 9999) return std::nullopt;
-  t.year = static_cast<uint16_t>(year);
-  t.month = static_cast<uint16_t>(month);
-  t.day = static_cast<uint16_t>(day);
-  return CalendarToTicks(t);
 }
 
 }  // namespace

@@ -1,0 +1,395 @@
+// `velmora serve` in a real browser: Debian's chromium, headless, driven by playwright-core. A
+// workspace of generated traffic plus a few hostile lines is parsed, the server started on it, and
+// the page walked as a person would: every report of the tree with its table and chart (the same
+// numbers as `velmora report ID --format json`), sorting, a quick filter, an IP filter, the date
+// picker, the navigation keys and the availability of the menu commands. The server's refusals
+// (no token, another Host or Origin) are checked with plain HTTP requests.
+//
+// Environment: VELMORA_BIN, LOGGEN_BIN, ARTIFACTS (screenshots), CHROMIUM (default
+// /usr/bin/chromium).
+import { after, before, describe, it } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync, spawn } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import { chromium } from 'playwright-core';
+
+const velmora = process.env.VELMORA_BIN;
+const loggen = process.env.LOGGEN_BIN;
+const artifacts = process.env.ARTIFACTS || fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-shots-'));
+const HOSTILE_IP = '203.0.113.66';
+const HOSTILE_REFERRER = 'http://evil.example/<script>window.pwned=1</script>';
+const HOSTILE_AGENT = '<img src=x onerror="window.pwned=2">';
+
+const home = fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-browser-'));
+const env = { ...process.env, XDG_CONFIG_HOME: path.join(home, 'config'), HOME: home };
+delete env.DISPLAY;
+delete env.WAYLAND_DISPLAY;
+const ws = path.join(home, 'demo');
+
+function cli(...args) {
+  return execFileSync(velmora, ['-w', ws, ...args], { env, encoding: 'utf8', maxBuffer: 64 << 20 });
+}
+function cliReport(id, ...args) {
+  return JSON.parse(cli('report', id, '--format', 'json', ...args));
+}
+
+// Starts `velmora serve` and resolves with { child, url, port, token } once it prints its address.
+function serve(args, serveEnv = env) {
+  return new Promise((resolve, reject) => {
+    const child = spawn(velmora, [...args, 'serve', '--no-open', '--port', '0'], { env: serveEnv });
+    let out = '';
+    child.stdout.on('data', (chunk) => {
+      out += chunk;
+      const m = out.match(/http:\/\/127\.0\.0\.1:(\d+)\/\?token=([0-9a-f]{64})/);
+      if (m) resolve({ child, url: m[0], port: Number(m[1]), token: m[2] });
+    });
+    child.stderr.on('data', (chunk) => process.stderr.write(chunk));
+    child.on('exit', (code) => reject(new Error(`serve ended early with ${code}: ${out}`)));
+  });
+}
+
+function stop(server) {
+  return new Promise((resolve) => {
+    server.child.removeAllListeners('exit');
+    server.child.on('exit', (code) => resolve(code));
+    server.child.kill('SIGTERM');
+  });
+}
+
+function request(port, { method = 'GET', pathname = '/api/state', headers = {}, body } = {}) {
+  return new Promise((resolve, reject) => {
+    const req = http.request({ host: '127.0.0.1', port, method, path: pathname, headers }, (res) => {
+      let data = '';
+      res.on('data', (c) => { data += c; });
+      res.on('end', () => resolve({ status: res.statusCode, headers: res.headers, body: data }));
+    });
+    req.on('error', reject);
+    if (body) req.write(body);
+    req.end();
+  });
+}
+
+async function shot(page, name) {
+  await page.screenshot({ path: path.join(artifacts, `${name}.png`) });
+}
+
+// The rows the page shows, as the cells' texts.
+function shownRows(page) {
+  return page.$$eval('#report-table tbody tr', (rows) => rows.map((r) => [...r.cells].map((c) => c.textContent)));
+}
+
+async function renders(page) {
+  return Number(await page.$eval('#view', (v) => v.dataset.renders || 0));
+}
+
+// The rows of a long list beyond the first thousand are drawn on request.
+async function allRowsShown(page) {
+  if (await page.locator('#show-all').count() > 0) await andWaitForReport(page, () => page.click('#show-all'));
+}
+
+// Runs `act` and waits until the report view has been drawn once more.
+async function andWaitForReport(page, act) {
+  const before = await renders(page);
+  await act();
+  await page.waitForFunction((n) => Number(document.getElementById('view').dataset.renders || 0) > n, before);
+}
+
+// Waits for the chart of the report shown, if it has one: until then the server holds the
+// workspace's table files, which are locked against other processes.
+async function chartLoaded(page) {
+  if (await page.locator('#chart').count() === 0) return false;
+  await page.waitForFunction(() => {
+    const img = document.getElementById('chart');
+    return img && img.complete && img.naturalWidth > 0;
+  }, null, { timeout: 10000 });
+  return true;
+}
+
+// The rows `velmora report` gives, asked once the page is done with the server.
+async function cliRows(page, id, ...args) {
+  await chartLoaded(page);
+  return cliReport(id, ...args).rows.map((r) => r.cells);
+}
+
+function treeRow(page, id) {
+  return page.locator(`li[data-report="${id}"] > .tree-row`);
+}
+
+async function menuState(page, menu) {
+  await page.locator('.menu-title', { hasText: menu }).first().dispatchEvent('mousedown');
+  const items = await page.$$eval('.menu-panel .menu-item', (nodes) =>
+    Object.fromEntries(nodes.map((n) => [n.dataset.command, n.getAttribute('aria-disabled') !== 'true'])));
+  const texts = await page.$$eval('.menu-panel > *', (nodes) =>
+    nodes.map((n) => (n.classList.contains('menu-separator') ? '' : [...n.children].map((c) => c.textContent).filter(Boolean).join('\t'))));
+  await page.keyboard.press('Escape');
+  return { items, texts };
+}
+
+let browser;
+let server;
+let page;
+let catalogue;
+const timings = [];
+
+before(async () => {
+  assert.ok(velmora && loggen, 'VELMORA_BIN and LOGGEN_BIN name the programs under test');
+  fs.mkdirSync(artifacts, { recursive: true });
+  execFileSync(velmora, ['--yes', 'new', 'demo', '--path', home, '--server-names', 'www.example.com'], { env });
+  execFileSync(loggen, ['--format', 'combined', '--lines', '20000', '--seed', '7', '--start', '2026-11-01',
+    '--days', '10', '-o', path.join(ws, 'logs', 'access.log')], { env });
+  const hostile = [];
+  for (let i = 0; i < 3; ++i) {
+    hostile.push(`${HOSTILE_IP} - - [10/Nov/2026:12:0${i}:00 +0000] "GET /index.html HTTP/1.1" 200 512 ` +
+      `"${HOSTILE_REFERRER.replaceAll('"', '')}" "${HOSTILE_AGENT.replaceAll('"', "'")}"`);
+  }
+  fs.writeFileSync(path.join(ws, 'logs', 'hostile.log'), `${hostile.join('\n')}\n`);
+  cli('parse');
+  catalogue = JSON.parse(cli('reports', '--format', 'json')).filter((n) => n.id);
+  server = await serve(['-w', ws]);
+  browser = await chromium.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu'],
+  });
+  page = await browser.newPage({ viewport: { width: 1400, height: 900 } });
+  page.on('pageerror', (error) => { throw error; });
+  await page.goto(server.url);
+  await page.waitForSelector('#tree .tree-row');
+});
+
+after(async () => {
+  for (const key of ['total', 'inPage']) {
+    if (!timings.length) break;
+    const sorted = timings.map((t) => t[key]).sort((a, b) => a - b);
+    const what = key === 'total' ? 'click to table shown, as the test sees it' : 'request to table drawn, in the page';
+    console.log(`cached report, ${what}: median ${sorted[Math.floor(sorted.length / 2)]} ms, ` +
+      `max ${sorted[sorted.length - 1]} ms over ${sorted.length} clicks`);
+  }
+  if (browser) await browser.close();
+  if (server) assert.equal(await stop(server), 0, 'SIGTERM stops the server cleanly');
+  fs.rmSync(home, { recursive: true, force: true });
+});
+
+describe('velmora serve', () => {
+  it('refuses requests without the token or from elsewhere', async () => {
+    const { port, token } = server;
+    const own = { Host: `127.0.0.1:${port}` };
+    const cases = [
+      { what: 'no token', req: { headers: own }, status: 403 },
+      { what: 'wrong token', req: { headers: { ...own, 'X-Velmora-Token': '0'.repeat(64) } }, status: 403 },
+      { what: 'page without token', req: { pathname: '/', headers: own }, status: 403 },
+      { what: 'another Host', req: { headers: { Host: `evil.example:${port}`, 'X-Velmora-Token': token } }, status: 403 },
+      { what: 'another Origin', req: { headers: { ...own, Origin: 'http://evil.example', 'X-Velmora-Token': token } }, status: 403 },
+      { what: 'POST with the query token only', req: { method: 'POST', pathname: `/api/day?token=${token}`, headers: own, body: '{"day":null}' }, status: 403 },
+      { what: 'the token in the header', req: { headers: { ...own, 'X-Velmora-Token': token } }, status: 200 },
+      { what: 'the page with its token', req: { pathname: `/?token=${token}`, headers: own }, status: 200 },
+      { what: 'a static file', req: { pathname: '/style.css', headers: own }, status: 200 },
+    ];
+    for (const c of cases) {
+      const res = await request(port, c.req);
+      assert.equal(res.status, c.status, c.what);
+      assert.match(res.headers['content-security-policy'] || '', /script-src 'self'/, c.what);
+      assert.equal(res.headers['x-content-type-options'], 'nosniff', c.what);
+    }
+  });
+
+  it('shows the workspace, the tree and the menus with their availability', async () => {
+    assert.equal(await page.title(), '[demo] - Velmora');
+    assert.equal(await page.locator('#tree li').count(), 146);
+    assert.equal(await page.locator('#status').textContent(), 'Ready');
+    const file = await menuState(page, 'File');
+    assert.deepEqual(file.texts, ['New Workspace\tCtrl+N', 'Open Workspace...\tCtrl+O', '', 'Recent Workspaces', '', 'Exit']);
+    const work = await menuState(page, 'Workspace');
+    assert.ok(work.items.retrieve && work.items.parse && work.items.settings && work.items.viewLog, 'workspace commands');
+    const report = await menuState(page, 'Report');
+    assert.deepEqual(report.texts, ['Previous\tAlt+Left Arrow', 'Next\tAlt+Right Arrow', '', 'Back\tAlt+Up Arrow',
+      'Forward\tAlt+Down Arrow', 'Refresh\tF5', '', 'Export Current...', 'Export All...']);
+    assert.deepEqual(
+      [report.items.previous, report.items.next, report.items.back, report.items.forward, report.items.refresh],
+      [false, true, false, false, false], 'with no report shown only Next moves');
+    await page.locator('.menu-title', { hasText: 'Report' }).dispatchEvent('mousedown');
+    await page.locator('.menu-item[data-command=next]').hover();
+    assert.equal(await page.locator('#status').textContent(), 'Goes to the subsequent report.');
+    await shot(page, '01-report-menu');
+    await page.keyboard.press('Escape');
+  });
+
+  it('shows every report with the numbers of `velmora report` and its chart', async () => {
+    while (await page.locator('li.collapsed > .tree-row > .toggle').count() > 0) {
+      await page.locator('li.collapsed > .tree-row > .toggle').first().click();
+    }
+    for (const { id } of catalogue) {
+      await andWaitForReport(page, () => treeRow(page, id).click());
+      await allRowsShown(page);
+      const charted = await chartLoaded(page);
+      const expected = cliReport(id);
+      assert.equal(await page.locator('#report-title').textContent(), expected.title, id);
+      assert.deepEqual(await shownRows(page), expected.rows.map((r) => r.cells), id);
+      assert.equal(charted, Boolean(expected.chart && expected.chart.title), `${id}: a chart where the report has one`);
+      if (id === 'traffic' || id === 'pagesreq' || id === 'countries') await shot(page, `02-${id}`);
+    }
+    for (const id of ['pagesreq', 'countries', 'traffic', 'refservers', 'browsers', 'pagesreq']) {
+      const started = Date.now();
+      await andWaitForReport(page, () => treeRow(page, id).click());
+      const total = Date.now() - started;
+      const inPage = Number((await page.locator('#status-right').textContent()).match(/shown in (\d+) ms/)[1]);
+      timings.push({ total, inPage });
+    }
+  });
+
+  it('sorts by a clicked period caption as --sort does', async () => {
+    await andWaitForReport(page, () => treeRow(page, 'pagesreq').click());
+    await andWaitForReport(page, () => page.locator('#report-table th', { hasText: '4 Weeks' }).click());
+    assert.equal(await page.locator('#report-table th.sorted').textContent(), '4 Weeks');
+    assert.deepEqual(await shownRows(page), await cliRows(page, 'pagesreq', '--sort', '4weeks'));
+    await shot(page, '03-sorted');
+    await andWaitForReport(page, () => page.locator('#report-table th', { hasText: 'Week' }).first().click());
+  });
+
+  it('applies a quick filter and an IP filter, kept in the workspace', async () => {
+    await andWaitForReport(page, () => treeRow(page, 'countries').click());
+    const country = (await shownRows(page))[0][0];
+    await andWaitForReport(page, () => page.selectOption('#filter-mode', '1'));
+    await page.waitForSelector('#quick-target', { state: 'visible' });
+    await page.selectOption('#quick-target', '9');
+    await page.selectOption('#quick-operation', '0');
+    await page.fill('#quick-value', country);
+    await andWaitForReport(page, () => page.click('#quick-apply'));
+    const filtered = await shownRows(page);
+    assert.deepEqual(filtered.map((r) => r[0]), [country], 'a country filter leaves that country alone');
+    assert.deepEqual(filtered, await cliRows(page, 'countries'), 'the saved filter bar holds');
+    await shot(page, '04-quick-filter');
+
+    await andWaitForReport(page, () => page.selectOption('#filter-mode', '2'));
+    await page.waitForFunction(() => document.getElementById('quick-target').offsetParent === null);
+    await page.fill('#ip-filter', HOSTILE_IP);
+    await andWaitForReport(page, () => page.press('#ip-filter', 'Tab'));
+    await andWaitForReport(page, () => treeRow(page, 'refpages').click());
+    assert.deepEqual(await shownRows(page), await cliRows(page, 'refpages'));
+    const texts = (await shownRows(page)).map((r) => r[0]);
+    assert.ok(texts.includes(HOSTILE_REFERRER), `the hostile referrer shows as text: ${texts}`);
+    await andWaitForReport(page, () => treeRow(page, 'todays_visitors').click());
+    const visits = await page.locator('#report-table').textContent();
+    assert.ok(visits.includes(HOSTILE_IP), 'the IP filter keeps that visitor');
+    assert.equal(await page.evaluate(() => window.pwned), undefined, 'no text from a log ran');
+    assert.equal(await page.locator('#view script, #view img[src="x"], #view b').count(), 0, 'no markup from a log');
+    await shot(page, '05-ip-filter-hostile');
+
+    const cell = page.locator('#report-table td', { hasText: HOSTILE_IP }).first();
+    await cell.click({ button: 'right' });
+    const items = await page.$$eval('.cell-menu .menu-item', (n) => n.map((x) => x.textContent));
+    assert.deepEqual(items, ['Run whois search on the ARIN', 'Run whois search on the RIPE',
+      'Run whois search on the APNIC', 'Run whois search on the LACNIC', 'Copy value to the clipboard']);
+    await shot(page, '06-cell-menu');
+    await page.mouse.click(5, 880);
+
+    await page.fill('#ip-filter', '');
+    await andWaitForReport(page, () => page.press('#ip-filter', 'Tab'));
+    await chartLoaded(page);
+    const settings = JSON.parse(cli('settings', 'show'));
+    assert.equal(settings['filter-bar']['filter-mode'], 2);
+    assert.equal(settings['filter-bar']['ip-filter'], '');
+  });
+
+  it('adds, uses, edits and deletes a saved filter through its dialogs', async () => {
+    await andWaitForReport(page, () => treeRow(page, 'countries').click());
+    const [first, second] = (await shownRows(page)).map((r) => r[0]);
+    await andWaitForReport(page, () => page.selectOption('#filter-mode', '0'));
+    await page.click('#filter-add');
+    const properties = page.locator('dialog', { hasText: 'Filter properties' });
+    await properties.waitFor();
+    assert.equal(await page.inputValue('#filter-name'), 'New Filter (#1)');
+    assert.match(await properties.textContent(), /Click 'Add' to define a filter/);
+    await page.fill('#filter-name', 'Two countries');
+    for (const country of [first, second]) {
+      await properties.locator('button', { hasText: 'Add' }).click();
+      await page.locator('dialog', { hasText: 'Filter Condition' }).waitFor();
+      await page.selectOption('#condition-target', '9');
+      await page.fill('#condition-value', country);
+      await page.locator('dialog', { hasText: 'Filter Condition' }).locator('button', { hasText: 'OK' }).click();
+    }
+    await properties.locator('input[type=radio]').nth(1).check();
+    await shot(page, '06-filter-properties');
+    await andWaitForReport(page, () => properties.locator('.buttons button', { hasText: 'OK' }).click());
+    assert.deepEqual((await shownRows(page)).map((r) => r[0]).sort(), [first, second].sort(), 'either country');
+    assert.deepEqual(await shownRows(page), await cliRows(page, 'countries'));
+    const saved = JSON.parse(cli('settings', 'show'));
+    assert.equal(saved['filter-bar']['selected-filter'], 'Two countries');
+    assert.deepEqual(saved['report-filters'][0].conditions.map((c) => c.value), [first, second]);
+
+    await page.click('#filter-edit');
+    await properties.waitFor();
+    await properties.locator('tbody tr').first().click();
+    await properties.locator('button', { hasText: 'Del' }).click();
+    await andWaitForReport(page, () => properties.locator('.buttons button', { hasText: 'OK' }).click());
+    assert.deepEqual((await shownRows(page)).map((r) => r[0]), [second], 'the condition left');
+
+    await andWaitForReport(page, () => page.click('#filter-del'));
+    await chartLoaded(page);
+    assert.deepEqual(JSON.parse(cli('settings', 'show'))['report-filters'], []);
+    await andWaitForReport(page, () => page.selectOption('#filter-mode', '2'));
+  });
+
+  it('makes a picked date "Today"', async () => {
+    await andWaitForReport(page, () => treeRow(page, 'pagesreq').click());
+    await andWaitForReport(page, () => page.fill('#day', '2026-11-05'));
+    assert.equal(await page.locator('.report-day').textContent(), 'Today: 2026-11-05');
+    assert.deepEqual(await shownRows(page), await cliRows(page, 'pagesreq', '--date', '2026-11-05'));
+    await shot(page, '07-date-picked');
+    await andWaitForReport(page, () => page.click('#latest'));
+    assert.equal(await page.locator('.report-day').textContent(), 'Today: 2026-11-10');
+  });
+
+  it('moves with Previous, Next, Back and Forward by their keys', async () => {
+    const order = catalogue.map((n) => n.id);
+    const shown = () => page.$eval('#view', (v) => v.dataset.shown);
+    await andWaitForReport(page, () => treeRow(page, order[0]).click());
+    assert.equal((await menuState(page, 'Report')).items.previous, false, 'nothing before the first report');
+    await andWaitForReport(page, () => page.keyboard.press('Alt+ArrowRight'));
+    assert.equal(await shown(), order[1], 'Next');
+    await andWaitForReport(page, () => page.keyboard.press('Alt+ArrowRight'));
+    assert.equal(await shown(), order[2], 'Next again');
+    await andWaitForReport(page, () => page.keyboard.press('Alt+ArrowLeft'));
+    assert.equal(await shown(), order[1], 'Previous');
+    await andWaitForReport(page, () => page.keyboard.press('Alt+ArrowUp'));
+    assert.equal(await shown(), order[2], 'Back to the report before Previous');
+    await andWaitForReport(page, () => page.keyboard.press('Alt+ArrowUp'));
+    assert.equal(await shown(), order[1], 'Back once more');
+    let menu = await menuState(page, 'Report');
+    assert.equal(menu.items.forward, true, 'Forward after Back');
+    await andWaitForReport(page, () => page.keyboard.press('Alt+ArrowDown'));
+    assert.equal(await shown(), order[2], 'Forward');
+    await andWaitForReport(page, () => page.keyboard.press('Alt+ArrowUp'));
+    await andWaitForReport(page, () => treeRow(page, 'countries').click());
+    menu = await menuState(page, 'Report');
+    assert.equal(menu.items.forward, false, 'showing from the tree drops what Forward could reach');
+    await andWaitForReport(page, () => page.keyboard.press('F5'));
+    assert.match(await page.locator('#status').textContent(), /^Report generation time: \d+ ms$/);
+    await shot(page, '08-navigated');
+  });
+
+  it('shows "No Workspace Loaded" with the workspace commands unavailable', async () => {
+    const emptyHome = fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-empty-'));
+    const bare = await serve([], { ...env, XDG_CONFIG_HOME: emptyHome, HOME: emptyHome });
+    try {
+      const other = await browser.newPage();
+      await other.goto(bare.url);
+      await other.waitForFunction(() => document.title.includes('No Workspace'));
+      assert.equal(await other.title(), '[No Workspace Loaded] - Velmora');
+      const work = await menuState(other, 'Workspace');
+      assert.ok(Object.values(work.items).every((enabled) => !enabled), 'every Workspace command is unavailable');
+      const file = await menuState(other, 'File');
+      assert.ok(file.items.new && file.items.open && file.items.exit, 'File commands stay');
+      const report = await menuState(other, 'Report');
+      assert.equal(report.items.exportAll, false);
+      await shot(other, '09-no-workspace');
+      await other.close();
+    } finally {
+      assert.equal(await stop(bare), 0);
+      fs.rmSync(emptyHome, { recursive: true, force: true });
+    }
+  });
+});

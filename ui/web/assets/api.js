@@ -1,0 +1,41 @@
+// Calls to the server. The access token comes with the page's address; the API takes it in a
+// header, chart images (which an <img> fetches) in the query.
+const token = new URLSearchParams(window.location.search).get('token') || '';
+
+export class ApiError extends Error {
+  constructor(status, message) {
+    super(message);
+    this.status = status;
+  }
+}
+
+async function call(method, path, body) {
+  const init = { method, headers: { 'X-Velmora-Token': token }, cache: 'no-store' };
+  if (body !== undefined) {
+    init.headers['Content-Type'] = 'application/json';
+    init.body = JSON.stringify(body);
+  }
+  const response = await fetch(path, init);
+  let data = null;
+  try {
+    data = await response.json();
+  } catch (e) {
+    data = null;
+  }
+  if (!response.ok) {
+    throw new ApiError(response.status, (data && data.error) || `${response.status} ${response.statusText}`);
+  }
+  return data;
+}
+
+export const api = {
+  state: () => call('GET', '/api/state'),
+  tree: () => call('GET', '/api/tree'),
+  report: (id, sort, rows) => call('GET', `/api/report/${encodeURIComponent(id)}?sort=${sort}&rows=${rows}`),
+  pickDay: (day) => call('POST', '/api/day', { day }),
+  changeFilters: (change) => call('POST', '/api/filters', change),
+  openRecent: (index) => call('POST', '/api/open-recent', { index }),
+  chartUrl: (id, sort, width, stamp) =>
+    `/api/chart/${encodeURIComponent(id)}.png?sort=${sort}&width=${width}` +
+    `&token=${encodeURIComponent(token)}&t=${stamp}`,
+};

@@ -1,0 +1,271 @@
+// The main window: menu bar, toolbar with the date picker, filter bar, report tree, report view
+// and status bar, and the commands that tie them together (showing, navigation and history).
+import { api } from './api.js';
+import { el, openInNewTab } from './dom.js';
+import { KEYS, TERMINAL_EQUIVALENT, keyName, statusPrompt, tooltip } from './commands.js';
+import { MenuBar } from './menu.js';
+import { ReportTree } from './tree.js';
+import { ReportView } from './report_view.js';
+import { FilterBar } from './filter_bar.js';
+import { about, cellMenu, message } from './dialogs.js';
+
+const READY = 'Ready';
+// Rows drawn at first; a longer list is finished on request ("Show all").
+const ROW_LIMIT = 1000;
+
+const app = {
+  state: null,
+  order: [], // report ids in catalogue order
+  current: null,
+  history: [],
+  position: -1,
+  sort: 2, // Week
+  status: READY,
+  requests: 0,
+  allRows: false, // the current report is shown with all its rows
+  tipIndex: 0,
+};
+
+const statusText = document.getElementById('status');
+const statusRight = document.getElementById('status-right');
+const view = new ReportView(document.getElementById('view'), {
+  sortBy: (period) => { app.sort = period; showCurrent(); },
+  showAll: () => { app.allRows = true; showCurrent(); },
+  cellMenu: openCellMenu,
+  chartUrl: (id, sort, width) => api.chartUrl(id, sort, width, Date.now()),
+});
+const filterBar = new FilterBar(document.getElementById('filterbar'), {
+  change: async (change) => {
+    takeState(await api.changeFilters(change));
+    await showCurrent();
+  },
+});
+let tree = null;
+
+function setStatus(text) {
+  app.status = text;
+  statusText.textContent = text;
+}
+
+function setPrompt(text) {
+  statusText.textContent = text === null ? app.status : text;
+}
+
+function workspaceOpen() {
+  return app.state !== null && app.state.workspace !== null;
+}
+
+function indexOfCurrent() {
+  return app.current === null ? -1 : app.order.indexOf(app.current);
+}
+
+function isAvailable(command) {
+  switch (command) {
+    case 'retrieve': case 'parse': case 'remove': case 'manageLogs': case 'settings': case 'exportAll':
+      return workspaceOpen();
+    case 'viewLog':
+      return workspaceOpen() && app.state.workspace.parsing_log;
+    case 'previous':
+      return workspaceOpen() && indexOfCurrent() > 0;
+    case 'next':
+      return workspaceOpen() && app.order.length > 0 && indexOfCurrent() < app.order.length - 1;
+    case 'back':
+      return app.position > 0;
+    case 'forward':
+      return app.position >= 0 && app.position < app.history.length - 1;
+    case 'refresh': case 'exportCurrent':
+      return workspaceOpen() && app.current !== null;
+    default:
+      return true;
+  }
+}
+
+// Shows report `id`. From the tree, Previous and Next the report becomes the newest history entry
+// (dropping those Forward could have reached); Back and Forward only move in the history.
+async function showReport(id, record) {
+  if (record) {
+    app.history.splice(app.position + 1);
+    app.history.push(id);
+    app.position = app.history.length - 1;
+  }
+  app.current = id;
+  app.allRows = false;
+  if (tree) tree.select(id);
+  updateToolbar();
+  await showCurrent();
+}
+
+async function showCurrent() {
+  if (!workspaceOpen() || app.current === null) return;
+  const id = app.current;
+  const serial = ++app.requests;
+  const started = performance.now();
+  try {
+    const report = await api.report(id, app.sort, app.allRows ? 0 : ROW_LIMIT);
+    // A later request (another report, filter or day) has made this answer stale.
+    if (serial !== app.requests) return;
+    view.render(report, app.sort);
+    const shownIn = Math.round(performance.now() - started);
+    setStatus(`Report generation time: ${report.generation_ms} ms`);
+    statusRight.textContent = `${report.total_rows} rows \u2022 shown in ${shownIn} ms`;
+    await view.finish();
+    if (serial !== app.requests) return;
+    const root = document.getElementById('view');
+    root.dataset.shown = id;
+    root.dataset.renders = String(Number(root.dataset.renders || 0) + 1);
+    await showMessages(report.messages);
+  } catch (error) {
+    view.clear(error.message);
+    setStatus(READY);
+  }
+}
+
+async function showMessages(messages) {
+  for (const m of messages || []) await message(m.caption, m.text, m.icon);
+}
+
+function takeState(state) {
+  app.state = state;
+  document.title = state.title;
+  document.getElementById('day').value = state.today || '';
+  document.getElementById('day').disabled = !workspaceOpen();
+  document.getElementById('latest').disabled = !state.day_picked;
+  document.body.classList.toggle('no-workspace', !workspaceOpen());
+  if (workspaceOpen()) filterBar.show(state.filters);
+  statusRight.textContent = workspaceOpen() ? state.workspace.file : '';
+  updateToolbar();
+}
+
+async function load() {
+  takeState(await api.state());
+  const nodes = await api.tree();
+  app.order = nodes.filter((n) => n.id).map((n) => n.id);
+  if (!workspaceOpen()) {
+    document.getElementById('tree').replaceChildren();
+    view.clear(app.state.open_failure || 'No workspace is open. Open one from File > Recent Workspaces, or start the server with -w.');
+    return;
+  }
+  tree = new ReportTree(document.getElementById('tree'), nodes, (id) => {
+    if (id) showReport(id, true);
+    else { app.current = null; view.clear(''); updateToolbar(); }
+  });
+  view.clear('Choose a report in the tree.');
+  await showMessages(app.state.messages);
+}
+
+async function run(command) {
+  if (!isAvailable(command)) return;
+  switch (command) {
+    case 'previous':
+      return showReport(app.order[indexOfCurrent() - 1], true);
+    case 'next':
+      return showReport(app.order[indexOfCurrent() + 1], true);
+    case 'back':
+      app.position -= 1;
+      return showReport(app.history[app.position], false);
+    case 'forward':
+      app.position += 1;
+      return showReport(app.history[app.position], false);
+    case 'refresh':
+      return showCurrent();
+    case 'exit':
+      window.close();
+      return message('Velmora', 'Close this tab to leave Velmora; stop the server with Ctrl+C where it runs.');
+    case 'about':
+      return about(app.state.version);
+    case 'tip':
+      app.tipIndex = (app.tipIndex + 1) % app.state.tips.length;
+      return message('Tip of the Day', app.state.tips[(app.tipIndex + app.state.tips.length - 1) % app.state.tips.length]);
+    default: {
+      const file = workspaceOpen() ? app.state.workspace.file : '';
+      const terminal = TERMINAL_EQUIVALENT[command];
+      return message('Velmora', `The browser window does not do this yet. In a terminal:\n${terminal ? terminal(file, app.current) : ''}`);
+    }
+  }
+}
+
+async function openCellMenu(event, text, actions) {
+  const items = [];
+  for (const action of actions) {
+    const whois = app.state.whois.find((w) => w.action === action);
+    if (whois) items.push({ action, caption: whois.caption });
+    else if (action === 'open') items.push({ action, caption: 'Open URL in browser' });
+    else if (action === 'copy') items.push({ action, caption: 'Copy value to the clipboard' });
+  }
+  const chosen = await cellMenu(event, items);
+  if (chosen === null) return;
+  const whois = app.state.whois.find((w) => w.action === chosen);
+  if (whois) openInNewTab(whois.query + encodeURIComponent(text));
+  else if (chosen === 'open') openInNewTab(text);
+  else if (chosen === 'copy') await copyText(text);
+}
+
+async function copyText(text) {
+  try {
+    await navigator.clipboard.writeText(text);
+  } catch (error) {
+    const area = el('textarea', { className: 'offscreen' });
+    area.value = text;
+    document.body.append(area);
+    area.select();
+    document.execCommand('copy');
+    area.remove();
+  }
+  setStatus(READY);
+}
+
+function updateToolbar() {
+  for (const button of document.querySelectorAll('#toolbar [data-command]')) {
+    button.disabled = !isAvailable(button.dataset.command);
+  }
+}
+
+function buildToolbar() {
+  for (const button of document.querySelectorAll('#toolbar [data-command]')) {
+    const command = button.dataset.command;
+    button.title = tooltip(command);
+    button.addEventListener('click', () => run(command));
+    button.addEventListener('mouseenter', () => setPrompt(statusPrompt(command)));
+    button.addEventListener('mouseleave', () => setPrompt(null));
+  }
+  const day = document.getElementById('day');
+  day.addEventListener('change', async () => {
+    if (!day.value) return;
+    takeState(await api.pickDay(day.value));
+    await showCurrent();
+  });
+  document.getElementById('latest').addEventListener('click', async () => {
+    takeState(await api.pickDay(null));
+    await showCurrent();
+  });
+}
+
+document.addEventListener('keydown', (event) => {
+  const command = KEYS[keyName(event)];
+  if (!command) return;
+  const typing = event.target instanceof HTMLInputElement && !event.altKey && !event.key.startsWith('F');
+  if (typing) return;
+  event.preventDefault();
+  run(command);
+});
+
+new MenuBar(document.getElementById('menubar'), {
+  isAvailable,
+  run,
+  setPrompt,
+  recent: () => (app.state ? app.state.recent : []),
+  openRecent: async (index) => {
+    try {
+      takeState(await api.openRecent(index));
+      app.current = null;
+      app.history = [];
+      app.position = -1;
+      await load();
+    } catch (error) {
+      await message('Velmora', error.message, 'error');
+    }
+  },
+});
+buildToolbar();
+setStatus(READY);
+load().catch((error) => view.clear(`The server did not answer: ${error.message}`));

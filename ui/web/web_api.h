@@ -1,0 +1,84 @@
+// The JSON API behind the page: the workspace the server shows, the report tree, one report, its
+// chart as a PNG picture, the picked date, the filter bar and the cell menus. Every call runs on
+// one Session under one lock: the workspace database is a single set of files, so reports are
+// computed one at a time however many requests the server takes at once.
+//
+// Messages the engine shows while a call runs (through the Prompter) come back with the call's
+// reply as "messages"; questions are answered by policy, as nobody waits at a terminal.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/session.h"
+#include "core/result.h"
+#include "core/tick_time.h"
+#include "reports/frame/report_model.h"
+
+namespace velmora::web {
+
+// With its charset the JSON type is not one the HTTP library compresses: on the loopback,
+// compressing a long report (brotli, when the browser offers it) took ten times as long as sending
+// it.
+inline constexpr std::string_view kJsonType = "application/json; charset=utf-8";
+
+struct ApiReply {
+  int status = 200;
+  std::string content_type = std::string(kJsonType);
+  std::string body;
+};
+
+// Collects what the engine shows during one call.
+class PagePrompter final : public Prompter {
+ public:
+  PromptAnswer Ask(std::string_view caption, std::string_view text, PromptButtons buttons,
+                   PromptIcon icon) override;
+  nlohmann::json Take();
+
+ private:
+  std::mutex mutex_;
+  nlohmann::json messages_ = nlohmann::json::array();
+};
+
+class WebApi {
+ public:
+  // Opens the workspace `path` names, or the most recent one when it is empty; without either the
+  // page shows "No Workspace Loaded".
+  explicit WebApi(std::string path);
+  WebApi(std::string path, Preferences preferences);
+
+  ApiReply State();
+  ApiReply Tree();
+  // `sort` is a period, 0 Today to 4 Custom. At most `rows` rows are sent (0: all of them), with
+  // the number the report has as "total_rows": a list of tens of thousands takes the browser
+  // seconds to lay out, and nobody reads that far without asking for it.
+  ApiReply Report(std::string_view id, int32_t sort, int32_t rows);
+  ApiReply Chart(std::string_view id, int32_t sort, int32_t width);
+  // {"day": "YYYY-MM-DD"} picks the day shown as "Today"; {"day": null} goes back to the
+  // workspace's own.
+  ApiReply PickDay(const nlohmann::json& body);
+  // FilterBarJson's document, or a part of it (app/filter_bar_operation.h).
+  ApiReply ChangeFilters(const nlohmann::json& body);
+  // {"index": N}: the Nth entry of the recent list, most recent first.
+  ApiReply OpenRecent(const nlohmann::json& body);
+
+ private:
+  void OpenWorkspace(std::string_view path);
+  Result<ReportModel> Compute(std::string_view id, int32_t sort);
+  ApiReply Json(nlohmann::json body, int status = 200);
+  ApiReply Failure(const Error& error);
+  nlohmann::json StateJson();
+
+  std::mutex mutex_;
+  PagePrompter prompter_;
+  Session session_;
+  bool open_ = false;
+  std::string open_failure_;
+  std::optional<Ticks> picked_day_;
+};
+
+}  // namespace velmora::web

@@ -1,0 +1,172 @@
+#include "ui/web/web_server.h"
+
+#include <httplib.h>
+#include <pthread.h>
+
+#include <charconv>
+#include <csignal>
+#include <cstdlib>
+#include <string_view>
+#include <thread>
+
+#include "platform/desktop.h"
+#include "ui/web/request_guard.h"
+#include "ui/web/web_api.h"
+#include "ui/web/web_assets.h"
+
+namespace velmora::web {
+namespace {
+
+// The page runs only its own scripts and styles: a text from a log that slipped into markup
+// could still not run anything.
+constexpr const char* kContentPolicy =
+    "default-src 'self'; script-src 'self'; style-src 'self'; img-src 'self' data:; "
+    "object-src 'none'; frame-ancestors 'none'; base-uri 'none'; form-action 'none'";
+constexpr std::string_view kPagePath = "/index.html";
+constexpr size_t kMaxBody = 1 << 20;
+constexpr int kDefaultChartWidth = 768;
+
+const WebAsset* FindAsset(std::string_view path) {
+  for (const WebAsset& asset : WebAssets()) {
+    if (asset.path == path) return &asset;
+  }
+  return nullptr;
+}
+
+void Send(httplib::Response& response, const ApiReply& reply) {
+  response.status = reply.status;
+  response.set_content(reply.body, reply.content_type.c_str());
+}
+
+void SendAsset(httplib::Response& response, const WebAsset& asset) {
+  response.set_content(reinterpret_cast<const char*>(asset.bytes.data()), asset.bytes.size(),
+                       std::string(asset.content_type).c_str());
+}
+
+int IntParam(const httplib::Request& request, const char* name, int fallback) {
+  if (!request.has_param(name)) return fallback;
+  const std::string text = request.get_param_value(name);
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() ? value : -1;
+}
+
+nlohmann::json Body(const httplib::Request& request) {
+  return nlohmann::json::parse(request.body, nullptr, false);
+}
+
+bool Guard(const httplib::Request& request, const std::string& token, int port) {
+  // The page itself is served at "/" only, where it needs the token like the API does.
+  const bool static_file =
+      request.path != "/" && request.path != kPagePath && FindAsset(request.path) != nullptr;
+  const std::string host = request.get_header_value("Host");
+  const std::string origin = request.get_header_value("Origin");
+  const std::string fetch_site = request.get_header_value("Sec-Fetch-Site");
+  const std::string header_token = request.get_header_value(std::string(kTokenHeader).c_str());
+  const std::string query_token = request.get_param_value("token");
+  return RequestAllowed({request.method, request.path, host, origin, fetch_site, header_token,
+                         query_token, static_file},
+                        token, port);
+}
+
+void AddRoutes(httplib::Server& server, WebApi& api) {
+  server.Get("/", [](const httplib::Request&, httplib::Response& response) {
+    SendAsset(response, *FindAsset(kPagePath));
+  });
+  for (const WebAsset& asset : WebAssets()) {
+    if (asset.path == kPagePath) continue;
+    server.Get(std::string(asset.path),
+               [&asset](const httplib::Request&, httplib::Response& r) { SendAsset(r, asset); });
+  }
+  server.Get("/api/state",
+             [&api](const httplib::Request&, httplib::Response& r) { Send(r, api.State()); });
+  server.Get("/api/tree",
+             [&api](const httplib::Request&, httplib::Response& r) { Send(r, api.Tree()); });
+  server.Get(R"(/api/report/([A-Za-z0-9_]{1,64}))",
+             [&api](const httplib::Request& request, httplib::Response& r) {
+               Send(r, api.Report(request.matches[1].str(), IntParam(request, "sort", 2),
+                                  IntParam(request, "rows", 0)));
+             });
+  server.Get(R"(/api/chart/([A-Za-z0-9_]{1,64})\.png)",
+             [&api](const httplib::Request& request, httplib::Response& r) {
+               Send(r, api.Chart(request.matches[1].str(), IntParam(request, "sort", 2),
+                                 IntParam(request, "width", kDefaultChartWidth)));
+             });
+  server.Post("/api/day", [&api](const httplib::Request& request, httplib::Response& r) {
+    Send(r, api.PickDay(Body(request)));
+  });
+  server.Post("/api/filters", [&api](const httplib::Request& request, httplib::Response& r) {
+    Send(r, api.ChangeFilters(Body(request)));
+  });
+  server.Post("/api/open-recent", [&api](const httplib::Request& request, httplib::Response& r) {
+    Send(r, api.OpenRecent(Body(request)));
+  });
+}
+
+bool HasDesktop() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int RunServe(const ServeOptions& options, std::FILE* out) {
+  const std::string token = NewToken();
+  if (token.empty()) {
+    std::fputs("velmora: the system gave no random bytes for the access token\n", stderr);
+    return 1;
+  }
+  if (options.port < 0 || options.port > 65535) {
+    std::fputs("velmora: --port takes 0 (any free port) to 65535\n", stderr);
+    return 1;
+  }
+  // Blocked before any thread starts, so that every thread inherits the mask and the stop
+  // signals reach only the sigwait below.
+  sigset_t stop;
+  sigemptyset(&stop);
+  sigaddset(&stop, SIGINT);
+  sigaddset(&stop, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+
+  WebApi api(options.workspace);
+  httplib::Server server;
+  const int port = options.port == 0 ? server.bind_to_any_port("127.0.0.1")
+                   : server.bind_to_port("127.0.0.1", options.port) ? options.port
+                                                                    : -1;
+  if (port <= 0) {
+    std::fprintf(stderr, "velmora: cannot listen on 127.0.0.1:%d (in use?)\n", options.port);
+    return 1;
+  }
+  server.set_payload_max_length(kMaxBody);
+  server.set_default_headers({{"Content-Security-Policy", kContentPolicy},
+                              {"X-Content-Type-Options", "nosniff"},
+                              {"Referrer-Policy", "no-referrer"},
+                              {"X-Frame-Options", "DENY"},
+                              {"Cache-Control", "no-store"}});
+  server.set_pre_routing_handler(
+      [&token, port](const httplib::Request& request, httplib::Response& response) {
+        if (Guard(request, token, port)) return httplib::Server::HandlerResponse::Unhandled;
+        response.status = 403;
+        response.set_content("Forbidden\n", "text/plain");
+        return httplib::Server::HandlerResponse::Handled;
+      });
+  AddRoutes(server, api);
+
+  std::thread listener([&server] { server.listen_after_bind(); });
+  const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/?token=" + token;
+  std::fprintf(out, "Velmora is at %s\nPress Ctrl+C to stop.\n", url.c_str());
+  std::fflush(out);
+  if (options.open_browser && HasDesktop()) OpenWithDesktop(url);
+
+  int received = 0;
+  sigwait(&stop, &received);
+  server.stop();
+  listener.join();
+  return 0;
+}
+
+}  // namespace velmora::web
