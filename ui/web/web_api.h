@@ -66,6 +66,10 @@ class WebApi {
   // {"index": N}: the Nth entry of the recent list, most recent first.
   ApiReply OpenRecent(const nlohmann::json& body);
 
+  // Why the workspace asked for at start could not be opened; empty when it was, or when none
+  // was asked for and none is recent.
+  const std::string& open_failure() const { return open_failure_; }
+
  private:
   void OpenWorkspace(std::string_view path);
   Result<ReportModel> Compute(std::string_view id, int32_t sort);

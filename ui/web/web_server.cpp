@@ -133,6 +133,9 @@ int RunServe(const ServeOptions& options, std::FILE* out) {
   std::signal(SIGPIPE, SIG_IGN);
 
   WebApi api(options.workspace);
+  // The page says it too, but whoever typed the command is looking at the terminal now.
+  if (!api.open_failure().empty())
+    std::fprintf(stderr, "velmora: %s\n", api.open_failure().c_str());
   httplib::Server server;
   const int port = options.port == 0 ? server.bind_to_any_port("127.0.0.1")
                    : server.bind_to_port("127.0.0.1", options.port) ? options.port
