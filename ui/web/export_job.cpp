@@ -5,6 +5,8 @@
 namespace velmora::web {
 
 ExportJob::~ExportJob() {
+  // A server told to stop should not first finish an export of hundreds of reports.
+  Cancel();
   if (thread_.joinable()) thread_.join();
 }
 

@@ -15,7 +15,7 @@ class ExportJob {
   ExportJob() = default;
   ExportJob(const ExportJob&) = delete;
   ExportJob& operator=(const ExportJob&) = delete;
-  // Waits for a running export: its thread uses what the server owns.
+  // Cancels a running export and waits for it: its thread uses what the server owns.
   ~ExportJob();
 
   // Runs `work` on its own thread; false (and nothing started) while another export runs.

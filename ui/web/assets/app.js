@@ -7,9 +7,8 @@ import { MenuBar } from './menu.js';
 import { ReportTree } from './tree.js';
 import { ReportView } from './report_view.js';
 import { FilterBar } from './filter_bar.js';
-import {
-  about, cellMenu, combinedExport, exportedPage, message, progressDialog, question, textDialog, tipOfTheDay,
-} from './dialogs.js';
+import { about, cellMenu, combinedExport, message } from './dialogs.js';
+import { MenuCommands } from './menu_commands.js';
 
 const READY = 'Ready';
 // Rows drawn at first; a longer list is finished on request ("Show all").
@@ -42,6 +41,12 @@ const filterBar = new FilterBar(document.getElementById('filterbar'), {
   },
 });
 let tree = null;
+const commands = new MenuCommands({
+  state: () => app.state,
+  takeState: (state) => takeState(state),
+  showMessages: (messages) => showMessages(messages),
+  refresh: () => (app.current !== null ? showCurrent() : null),
+});
 
 function setStatus(text) {
   app.status = text;
@@ -175,16 +180,16 @@ async function run(command) {
     case 'about':
       return about(app.state.version);
     case 'tip':
-      return showTip();
+      return commands.showTip();
     case 'viewLog':
-      return viewParsingLog();
+      return commands.viewParsingLog();
     case 'remove':
-      return removeAllData();
+      return commands.removeAllData();
     case 'exportCurrent':
-      return exportReports(app.current, undefined, app.sort);
+      return commands.exportReports(app.current, undefined, app.sort);
     case 'exportAll': {
       const chosen = await combinedExport(app.state.workspace.combined_export_limit, app.sort);
-      return chosen ? exportReports('all', chosen.limit, chosen.sort) : null;
+      return chosen ? commands.exportReports('all', chosen.limit, chosen.sort) : null;
     }
     case 'help':
       return window.open('/help.html', '_blank', 'noopener');
@@ -194,64 +199,6 @@ async function run(command) {
       return message('Velmora', `The browser window does not do this yet. In a terminal:\n${terminal ? terminal(file, app.current) : ''}`);
     }
   }
-}
-
-async function viewParsingLog() {
-  try {
-    const log = await api.parsingLog();
-    const more = log.cut ? '\n[... the rest of the log is not shown; `velmora log` prints it all]' : '';
-    await textDialog('Parsing Log', log.text + more);
-  } catch (error) {
-    await message('Velmora', error.message, 'error');
-  }
-}
-
-async function removeAllData() {
-  if (!await question('Velmora', 'Remove all collected data from the workspace?')) return;
-  try {
-    takeState(await api.removeAll());
-    await showMessages(app.state.messages);
-    if (app.current !== null) await showCurrent();
-  } catch (error) {
-    await message('Velmora', error.message, 'error');
-  }
-}
-
-const sleep = (ms) => new Promise((resolve) => { setTimeout(resolve, ms); });
-
-// Starts the export and shows its progress until it ends, then where the page went.
-async function exportReports(id, limit, sort) {
-  let progress = null;
-  try {
-    await api.startExport(id, limit, sort);
-    progress = progressDialog('Exporting reports', () => api.cancelExport());
-    let job = await api.exportStatus();
-    while (job.running) {
-      progress.set(job.status);
-      await sleep(150);
-      job = await api.exportStatus();
-    }
-    progress.close();
-    progress = null;
-    const outcome = job.outcome;
-    await showMessages(outcome.messages);
-    if (outcome.error) return message('Velmora', outcome.error, 'error');
-    const href = `/export/${outcome.file.split('/').map(encodeURIComponent).join('/')}`;
-    const said = outcome.cancelled ? `The export was cancelled after ${outcome.reports} report(s).`
-      : `${outcome.reports} report(s) saved in the workspace's export folder as ${outcome.file}.`;
-    return exportedPage(said, href);
-  } catch (error) {
-    if (progress) progress.close();
-    return message('Velmora', error.message, 'error');
-  }
-}
-
-function showTip() {
-  return tipOfTheDay(
-    async () => (await api.nextTip()).text,
-    app.state.show_tip_at_startup,
-    async (show) => takeState(await api.tipAtStartup(show)),
-  );
 }
 
 async function openCellMenu(event, text, actions) {
@@ -339,5 +286,5 @@ new MenuBar(document.getElementById('menubar'), {
 buildToolbar();
 setStatus(READY);
 load()
-  .then(() => (app.state.show_tip_at_startup ? showTip() : null))
+  .then(() => (app.state.show_tip_at_startup ? commands.showTip() : null))
   .catch((error) => view.clear(`The server did not answer: ${error.message}`));
