@@ -114,6 +114,18 @@ async function cliRows(page, id, ...args) {
   return cliReport(id, ...args).rows.map((r) => r.cells);
 }
 
+// Runs the command `command` of the menu `menu` by a click, as a person would.
+async function menuCommand(page, menu, command) {
+  await page.locator('.menu-title', { hasText: menu }).first().dispatchEvent('mousedown');
+  await page.locator(`.menu-panel .menu-item[data-command=${command}]`).click();
+}
+
+async function closeDialog(page, caption, button) {
+  const dialog = page.locator('dialog', { hasText: caption });
+  await dialog.locator('.buttons button', { hasText: button }).click();
+  await dialog.waitFor({ state: 'detached' });
+}
+
 function treeRow(page, id) {
   return page.locator(`li[data-report="${id}"] > .tree-row`);
 }
@@ -369,6 +381,87 @@ describe('velmora serve', () => {
     await andWaitForReport(page, () => page.keyboard.press('F5'));
     assert.match(await page.locator('#status').textContent(), /^Report generation time: \d+ ms$/);
     await shot(page, '08-navigated');
+  });
+
+  it('opens the help pages, the tip of the day and About', async () => {
+    const [help] = await Promise.all([page.context().waitForEvent('page'), menuCommand(page, 'Help', 'help')]);
+    await help.waitForLoadState();
+    assert.equal(await help.title(), 'Velmora Help - Velmora Help');
+    const topics = await help.$$eval('ul a', (links) => links.map((a) => a.getAttribute('href')));
+    assert.equal(topics.length, 5);
+    for (const topic of topics) {
+      await help.goto(new URL(topic, help.url()).href);
+      assert.ok((await help.locator('h1').textContent()).length > 0, topic);
+    }
+    await shot(help, '10-help');
+    await help.close();
+
+    const tipText = () => page.locator('#tip-text').textContent();
+    await menuCommand(page, 'Help', 'tip');
+    const first = await tipText();
+    await page.click('#tip-next');
+    await page.waitForFunction((t) => document.getElementById('tip-text').textContent !== t, first);
+    assert.equal(await page.isChecked('#tip-at-startup'), false);
+    await Promise.all([page.waitForResponse((r) => r.url().endsWith('/api/tip-at-startup')), page.check('#tip-at-startup')]);
+    await shot(page, '11-tip');
+    await closeDialog(page, 'Tip of the Day', 'Close');
+    const prefs = fs.readFileSync(path.join(home, 'config', 'velmora', 'preferences.ini'), 'utf8');
+    assert.match(prefs, /Show tip at startup\s*=\s*Yes/);
+    assert.match(prefs, /Next tip\s*=\s*2/);
+
+    await menuCommand(page, 'Help', 'about');
+    const about = await page.locator('dialog', { hasText: 'About Velmora' }).textContent();
+    assert.match(about, /Version \d+\.\d+/);
+    assert.match(about, /Public Domain Dedication/);
+    await closeDialog(page, 'About Velmora', 'OK');
+  });
+
+  it('shows the latest parsing log', async () => {
+    await menuCommand(page, 'Workspace', 'viewLog');
+    await page.waitForSelector('#text-dialog');
+    assert.match(await page.locator('#text-dialog').textContent(), /access\.log/);
+    assert.equal(await page.locator('#text-dialog script, #text-dialog img').count(), 0);
+    await shot(page, '12-parsing-log');
+    await closeDialog(page, 'Parsing Log', 'Close');
+  });
+
+  it('exports all reports with a limit and opens the page from its link', async () => {
+    await menuCommand(page, 'Report', 'exportAll');
+    const dialog = page.locator('dialog', { hasText: 'Save combined report as HTML file' });
+    await dialog.waitFor();
+    assert.match(await dialog.textContent(), /Maximum number of entries in individual reports:.*Sort all reports by:/s);
+    await page.fill('#export-limit', '3');
+    await page.selectOption('#export-sort', '3');
+    await dialog.locator('button', { hasText: 'OK' }).click();
+    const link = page.locator('#exported-link');
+    await link.waitFor({ timeout: 60000 });
+    const [exported] = await Promise.all([page.context().waitForEvent('page'), link.click()]);
+    await exported.waitForLoadState();
+    assert.match(await exported.title(), /^Access Statistics for www\.example\.com/);
+    const tables = await exported.$$eval('table', (nodes) => nodes.length);
+    assert.ok(tables > 50, `the tables of every report: ${tables}`);
+    const pictures = await exported.$$eval('img', (imgs) => imgs.map((i) => i.complete && i.naturalWidth > 0));
+    assert.ok(pictures.length > 0 && pictures.every(Boolean), 'the charts and icons load');
+    await shot(exported, '13-exported');
+    await exported.close();
+    await closeDialog(page, 'Velmora', 'OK');
+    const outside = await request(server.port, {
+      pathname: '/export/..%2Fdemo.stw', headers: { Host: `127.0.0.1:${server.port}`, 'X-Velmora-Token': server.token },
+    });
+    assert.equal(outside.status, 404, 'nothing outside export/');
+  });
+
+  it('removes all parsed data after asking', async () => {
+    await andWaitForReport(page, () => treeRow(page, 'pagesreq').click());
+    assert.ok((await shownRows(page)).length > 0);
+    await menuCommand(page, 'Workspace', 'remove');
+    const asked = page.locator('dialog', { hasText: 'Remove all collected data from the workspace?' });
+    await asked.waitFor();
+    await andWaitForReport(page, () => asked.locator('button', { hasText: 'Yes' }).click());
+    assert.deepEqual(await shownRows(page), [], 'no rows once the data is gone');
+    await chartLoaded(page);
+    assert.deepEqual(cliReport('pagesreq').rows, []);
+    await shot(page, '14-removed');
   });
 
   it('shows "No Workspace Loaded" with the workspace commands unavailable', async () => {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <string>
 
 namespace velmora::web {
 namespace {
@@ -51,8 +52,28 @@ bool RequestAllowed(const RequestFacts& request, std::string_view token, int por
   if (!get && request.method != "POST") return false;
   if (request.static_file) return get;
   if (SameToken(request.header_token, token)) return true;
+  if (get && request.path.substr(0, kExportPrefix.size()) == kExportPrefix &&
+      SameToken(request.cookie_token, token)) {
+    return true;
+  }
   // A query token only fetches; a change needs the header, which no form or link can set.
   return get && SameToken(request.query_token, token);
+}
+
+std::string TokenCookieName(int port) { return "velmora-token-" + std::to_string(port); }
+
+std::string_view TokenCookie(std::string_view cookie_header, int port) {
+  const std::string name = TokenCookieName(port) + "=";
+  size_t at = 0;
+  while (at < cookie_header.size()) {
+    size_t end = cookie_header.find(';', at);
+    if (end == std::string_view::npos) end = cookie_header.size();
+    std::string_view pair = cookie_header.substr(at, end - at);
+    while (!pair.empty() && pair.front() == ' ') pair.remove_prefix(1);
+    if (pair.substr(0, name.size()) == name) return pair.substr(name.size());
+    at = end + 1;
+  }
+  return {};
 }
 
 std::string NewToken() {

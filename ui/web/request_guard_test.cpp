@@ -16,7 +16,7 @@ struct Case {
 };
 
 RequestFacts Api(std::string_view method = "GET") {
-  return {method, "/api/state", "127.0.0.1:4321", "", "", kToken, "", false};
+  return {method, "/api/state", "127.0.0.1:4321", "", "", kToken, "", "", false};
 }
 
 RequestFacts With(RequestFacts facts, void (*change)(RequestFacts&)) {
@@ -89,6 +89,50 @@ TEST(RequestGuardTest, AllowsOnlyThePageItselfWithTheToken) {
   for (const Case& c : cases) {
     EXPECT_EQ(RequestAllowed(c.request, kToken, kPort), c.allowed) << c.what;
   }
+}
+
+// An exported page, opened from a link, has nothing but the cookie; the cookie opens nothing else.
+TEST(RequestGuardTest, TheTokenCookieOpensExportedFilesOnly) {
+  const auto by_cookie = [](std::string_view method, std::string_view path) {
+    RequestFacts facts = Api(method);
+    facts.path = path;
+    facts.header_token = "";
+    facts.cookie_token = kToken;
+    return facts;
+  };
+  const Case cases[] = {
+      {"an exported page", by_cookie("GET", "/export/All Reports.htm"), true},
+      {"its picture", by_cookie("GET", "/export/All Reports.files/0.gif"), true},
+      {"the API", by_cookie("GET", "/api/state"), false},
+      {"a change", by_cookie("POST", "/api/remove-all"), false},
+      {"a POST to an exported page", by_cookie("POST", "/export/x.htm"), false},
+      {"a path that only starts alike", by_cookie("GET", "/exported/x.htm"), false},
+      {"a wrong cookie",
+       With(by_cookie("GET", "/export/x.htm"), [](RequestFacts& f) { f.cookie_token = "0"; }),
+       false},
+      {"an exported page from another site",
+       With(by_cookie("GET", "/export/x.htm"),
+            [](RequestFacts& f) { f.fetch_site = "cross-site"; }),
+       false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RequestAllowed(c.request, kToken, kPort), c.allowed) << c.what;
+  }
+}
+
+TEST(RequestGuardTest, FindsTheTokenCookieOfItsOwnPort) {
+  const struct {
+    std::string_view header;
+    std::string_view token;
+  } cases[] = {
+      {"velmora-token-4321=abc", "abc"},
+      {"a=1; velmora-token-4321=abc; b=2", "abc"},
+      {"velmora-token-4322=abc", ""},
+      {"velmora-token-43210=abc", ""},
+      {"", ""},
+      {"velmora-token-4321", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TokenCookie(c.header, kPort), c.token) << c.header;
 }
 
 TEST(RequestGuardTest, TokensAreLongHexAndDiffer) {

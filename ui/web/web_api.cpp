@@ -9,6 +9,7 @@
 #include "app/record_json.h"
 #include "app/report_json.h"
 #include "app/report_operation.h"
+#include "core/workspace_layout.h"
 #include "platform/clock.h"
 #include "reports/charts/chart.h"
 #include "reports/frame/date_range.h"
@@ -48,8 +49,14 @@ nlohmann::json WhoisJson(const Preferences& preferences) {
 PromptAnswer PagePrompter::Ask(std::string_view caption, std::string_view text,
                                PromptButtons buttons, PromptIcon icon) {
   std::lock_guard lock(mutex_);
+  if (confirmed_) return PolicyAnswer(buttons, true);
   messages_.push_back({{"caption", caption}, {"text", text}, {"icon", IconText(icon)}});
   return PolicyAnswer(buttons, false);
+}
+
+void PagePrompter::SetConfirmed(bool confirmed) {
+  std::lock_guard lock(mutex_);
+  confirmed_ = confirmed;
 }
 
 nlohmann::json PagePrompter::Take() {
@@ -68,6 +75,8 @@ void WebApi::OpenWorkspace(std::string_view path) {
   picked_day_.reset();
   const Status opened = session_.OpenForDatabase(path, DatabaseAccess::kRead);
   open_ = opened.ok();
+  std::lock_guard lock(export_folder_mutex_);
+  export_folder_ = open_ ? WorkspacePath(session_.workspace().folder(), kExportFolder) : "";
   if (WorkspaceDatabase* db = session_.workspace().database()) db->CloseNow();
   open_failure_ = opened.ok() || opened.error().kind == ErrorKind::kNoWorkspace
                       ? std::string()
@@ -96,7 +105,7 @@ nlohmann::json WebApi::StateJson() {
   }
   nlohmann::json state = {{"recent", std::move(recent)},
                           {"whois", WhoisJson(session_.preferences())},
-                          {"tips", kTipsOfTheDay},
+                          {"show_tip_at_startup", ShowTipAtStartup(session_.preferences())},
                           {"version", VELMORA_VERSION},
                           {"open_failure", open_failure_}};
   if (!open_) {
@@ -112,7 +121,9 @@ nlohmann::json WebApi::StateJson() {
   state["workspace"] = {
       {"name", workspace.settings().block.workspace_name},
       {"file", workspace.file_path()},
-      {"parsing_log", std::filesystem::is_regular_file(workspace.folder() + "parsing.log", ec)}};
+      {"parsing_log",
+       std::filesystem::is_regular_file(WorkspacePath(workspace.folder(), kParseLogName), ec)},
+      {"combined_export_limit", workspace.settings().block.combined_export_limit}};
   state["today"] = DayText(reference - kTicksPerDay);
   state["day_picked"] = picked_day_.has_value();
   state["filters"] = FilterBarJson(workspace.settings());

@@ -14,10 +14,12 @@
 #include <string>
 #include <string_view>
 
+#include "app/export_operation.h"
 #include "app/session.h"
 #include "core/result.h"
 #include "core/tick_time.h"
 #include "reports/frame/report_model.h"
+#include "ui/web/export_job.h"
 
 namespace velmora::web {
 
@@ -38,9 +40,12 @@ class PagePrompter final : public Prompter {
   PromptAnswer Ask(std::string_view caption, std::string_view text, PromptButtons buttons,
                    PromptIcon icon) override;
   nlohmann::json Take();
+  // While set, questions are answered Yes without being shown: the page has asked them itself.
+  void SetConfirmed(bool confirmed);
 
  private:
   std::mutex mutex_;
+  bool confirmed_ = false;
   nlohmann::json messages_ = nlohmann::json::array();
 };
 
@@ -65,6 +70,22 @@ class WebApi {
   ApiReply ChangeFilters(const nlohmann::json& body);
   // {"index": N}: the Nth entry of the recent list, most recent first.
   ApiReply OpenRecent(const nlohmann::json& body);
+  // The next tip of the day, which moves the stored "Next tip" on: {"index", "text"}.
+  ApiReply NextTip();
+  // {"show": true|false} writes "Show tip at startup" at once.
+  ApiReply SetTipAtStartup(const nlohmann::json& body);
+  // The text of parsing.log: {"text"}; 404 without one.
+  ApiReply ParsingLog();
+  // "Remove all parsed data", once the page has asked the question: {"confirmed": true}.
+  ApiReply RemoveAllData(const nlohmann::json& body);
+  // Starts an export, {"id": "all" or a report id, "limit": rows (absent: the workspace's),
+  // "sort": period}; 409 while one runs. ExportStatus tells how far it got and, once it ended,
+  // {"outcome": {"file": name under export/, "reports", "cancelled"} or {"error"}}.
+  ApiReply StartExport(const nlohmann::json& body);
+  ApiReply ExportStatus();
+  ApiReply CancelExport();
+  // A page or picture of the workspace's export/ folder, `relative` to it.
+  ApiReply ExportedFile(std::string_view relative);
 
   // Why the workspace asked for at start could not be opened; empty when it was, or when none
   // was asked for and none is recent.
@@ -76,6 +97,7 @@ class WebApi {
   ApiReply Json(nlohmann::json body, int status = 200);
   ApiReply Failure(const Error& error);
   nlohmann::json StateJson();
+  void RunExport(ExportJob& job, const ExportRequest& request);
 
   std::mutex mutex_;
   PagePrompter prompter_;
@@ -83,6 +105,10 @@ class WebApi {
   bool open_ = false;
   std::string open_failure_;
   std::optional<Ticks> picked_day_;
+  std::mutex export_folder_mutex_;
+  std::string export_folder_;  // empty while no workspace is open
+  // Last, so that a running export ends before the session it uses goes.
+  ExportJob export_;
 };
 
 }  // namespace velmora::web

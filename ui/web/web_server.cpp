@@ -64,13 +64,19 @@ bool Guard(const httplib::Request& request, const std::string& token, int port) 
   const std::string fetch_site = request.get_header_value("Sec-Fetch-Site");
   const std::string header_token = request.get_header_value(std::string(kTokenHeader).c_str());
   const std::string query_token = request.get_param_value("token");
+  const std::string cookies = request.get_header_value("Cookie");
   return RequestAllowed({request.method, request.path, host, origin, fetch_site, header_token,
-                         query_token, static_file},
+                         query_token, TokenCookie(cookies, port), static_file},
                         token, port);
 }
 
-void AddRoutes(httplib::Server& server, WebApi& api) {
-  server.Get("/", [](const httplib::Request&, httplib::Response& response) {
+void AddRoutes(httplib::Server& server, WebApi& api, const std::string& token, int port) {
+  // The cookie lets a link open an exported page, which cannot carry the token itself to the
+  // pictures it shows.
+  const std::string cookie = TokenCookieName(port) + "=" + token +
+                             "; Path=" + std::string(kExportPrefix) + "; HttpOnly; SameSite=Strict";
+  server.Get("/", [cookie](const httplib::Request&, httplib::Response& response) {
+    response.set_header("Set-Cookie", cookie);
     SendAsset(response, *FindAsset(kPagePath));
   });
   for (const WebAsset& asset : WebAssets()) {
@@ -100,6 +106,28 @@ void AddRoutes(httplib::Server& server, WebApi& api) {
   });
   server.Post("/api/open-recent", [&api](const httplib::Request& request, httplib::Response& r) {
     Send(r, api.OpenRecent(Body(request)));
+  });
+  server.Get("/api/parsing-log",
+             [&api](const httplib::Request&, httplib::Response& r) { Send(r, api.ParsingLog()); });
+  server.Post("/api/remove-all", [&api](const httplib::Request& request, httplib::Response& r) {
+    Send(r, api.RemoveAllData(Body(request)));
+  });
+  server.Post("/api/export", [&api](const httplib::Request& request, httplib::Response& r) {
+    Send(r, api.StartExport(Body(request)));
+  });
+  server.Get("/api/export", [&api](const httplib::Request&, httplib::Response& r) {
+    Send(r, api.ExportStatus());
+  });
+  server.Post("/api/export-cancel", [&api](const httplib::Request&, httplib::Response& r) {
+    Send(r, api.CancelExport());
+  });
+  server.Get(R"(/export/(.+))", [&api](const httplib::Request& request, httplib::Response& r) {
+    Send(r, api.ExportedFile(request.matches[1].str()));
+  });
+  server.Post("/api/tip",
+              [&api](const httplib::Request&, httplib::Response& r) { Send(r, api.NextTip()); });
+  server.Post("/api/tip-at-startup", [&api](const httplib::Request& request, httplib::Response& r) {
+    Send(r, api.SetTipAtStartup(Body(request)));
   });
 }
 
@@ -157,7 +185,7 @@ int RunServe(const ServeOptions& options, std::FILE* out) {
         response.set_content("Forbidden\n", "text/plain");
         return httplib::Server::HandlerResponse::Handled;
       });
-  AddRoutes(server, api);
+  AddRoutes(server, api, token, port);
 
   std::thread listener([&server] { server.listen_after_bind(); });
   const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/?token=" + token;

@@ -35,6 +35,13 @@ export const api = {
   pickDay: (day) => call('POST', '/api/day', { day }),
   changeFilters: (change) => call('POST', '/api/filters', change),
   openRecent: (index) => call('POST', '/api/open-recent', { index }),
+  parsingLog: () => call('GET', '/api/parsing-log'),
+  removeAll: () => call('POST', '/api/remove-all', { confirmed: true }),
+  startExport: (id, limit, sort) => call('POST', '/api/export', { id, limit, sort }),
+  exportStatus: () => call('GET', '/api/export'),
+  cancelExport: () => call('POST', '/api/export-cancel', {}),
+  nextTip: () => call('POST', '/api/tip', {}),
+  tipAtStartup: (show) => call('POST', '/api/tip-at-startup', { show }),
   chartUrl: (id, sort, width, stamp) =>
     `/api/chart/${encodeURIComponent(id)}.png?sort=${sort}&width=${width}` +
     `&token=${encodeURIComponent(token)}&t=${stamp}`,

@@ -7,7 +7,8 @@ import { MenuBar } from './menu.js';
 import { ReportTree } from './tree.js';
 import { ReportView } from './report_view.js';
 import { FilterBar } from './filter_bar.js';
-import { about, cellMenu, message } from './dialogs.js';
+import { about, cellMenu, combinedExport, message } from './dialogs.js';
+import { MenuCommands } from './menu_commands.js';
 
 const READY = 'Ready';
 // Rows drawn at first; a longer list is finished on request ("Show all").
@@ -23,7 +24,6 @@ const app = {
   status: READY,
   requests: 0,
   allRows: false, // the current report is shown with all its rows
-  tipIndex: 0,
 };
 
 const statusText = document.getElementById('status');
@@ -41,6 +41,12 @@ const filterBar = new FilterBar(document.getElementById('filterbar'), {
   },
 });
 let tree = null;
+const commands = new MenuCommands({
+  state: () => app.state,
+  takeState: (state) => takeState(state),
+  showMessages: (messages) => showMessages(messages),
+  refresh: () => (app.current !== null ? showCurrent() : null),
+});
 
 function setStatus(text) {
   app.status = text;
@@ -174,8 +180,19 @@ async function run(command) {
     case 'about':
       return about(app.state.version);
     case 'tip':
-      app.tipIndex = (app.tipIndex + 1) % app.state.tips.length;
-      return message('Tip of the Day', app.state.tips[(app.tipIndex + app.state.tips.length - 1) % app.state.tips.length]);
+      return commands.showTip();
+    case 'viewLog':
+      return commands.viewParsingLog();
+    case 'remove':
+      return commands.removeAllData();
+    case 'exportCurrent':
+      return commands.exportReports(app.current, undefined, app.sort);
+    case 'exportAll': {
+      const chosen = await combinedExport(app.state.workspace.combined_export_limit, app.sort);
+      return chosen ? commands.exportReports('all', chosen.limit, chosen.sort) : null;
+    }
+    case 'help':
+      return window.open('/help.html', '_blank', 'noopener');
     default: {
       const file = workspaceOpen() ? app.state.workspace.file : '';
       const terminal = TERMINAL_EQUIVALENT[command];
@@ -268,4 +285,6 @@ new MenuBar(document.getElementById('menubar'), {
 });
 buildToolbar();
 setStatus(READY);
-load().catch((error) => view.clear(`The server did not answer: ${error.message}`));
+load()
+  .then(() => (app.state.show_tip_at_startup ? commands.showTip() : null))
+  .catch((error) => view.clear(`The server did not answer: ${error.message}`));

@@ -115,11 +115,6 @@ export const TERMINAL_EQUIVALENT = {
   open: () => 'velmora -w FILE.stw serve',
   retrieve: (file) => `velmora -w "${file}" retrieve`,
   parse: (file) => `velmora -w "${file}" parse`,
-  remove: (file) => `velmora -w "${file}" reset`,
-  viewLog: (file) => `velmora -w "${file}" log`,
   manageLogs: (file) => `ls "${file.replace(/[^/]*$/, '')}logs"`,
   settings: (file) => `velmora -w "${file}" settings show`,
-  exportCurrent: (file, report) => `velmora -w "${file}" export ${report || 'ID'}`,
-  exportAll: (file) => `velmora -w "${file}" export all`,
-  help: () => 'velmora --help',
 };

@@ -1,4 +1,4 @@
-// Modal dialogs: messages, the "Filter properties" and "Filter Condition" dialogs of the saved
+// Modal dialogs: messages, questions, long texts, the tip of the day, About, the "Filter properties" and "Filter Condition" dialogs of the saved
 // report filters, and the cell menu. Each resolves a promise with what the user chose, or null.
 import { el } from './dom.js';
 
@@ -45,6 +45,67 @@ export function message(caption, text, icon = 'information') {
   return modal(caption, [el('div', { className: `message ${icon}` }, lines)], [
     { text: 'OK', value: true, primary: true },
   ]);
+}
+
+// Resolves true for Yes, false for No or Escape.
+export async function question(caption, text) {
+  const lines = String(text).split('\n').map((line) => el('div', { text: line }));
+  const answer = await modal(caption, [el('div', { className: 'message question' }, lines)], [
+    { text: 'Yes', value: true, primary: true },
+    { text: 'No', value: false },
+  ]);
+  return answer === true;
+}
+
+// A long text, such as a log, shown as it is.
+export function textDialog(caption, text) {
+  return modal(caption, [el('pre', { id: 'text-dialog', className: 'log-text', text })], [
+    { text: 'Close', value: true, primary: true },
+  ]);
+}
+
+export const SORT_COLUMNS = ['Today', 'Yesterday', 'Last week', 'Last 4 weeks (28 days)', 'Custom Time Interval'];
+
+// The combined-export dialog; resolves with {limit, sort} or null.
+export async function combinedExport(limit, sort) {
+  const count = el('input', { id: 'export-limit', type: 'number', min: 0, value: limit });
+  const column = options(el('select', { id: 'export-sort' }), SORT_COLUMNS, sort);
+  const ok = await modal('Save combined report as HTML file', [
+    el('label', { className: 'field' }, ['Maximum number of entries in individual reports:', count]),
+    el('label', { className: 'field' }, ['Sort all reports by:', column]),
+  ], [
+    { text: 'OK', value: true, primary: true },
+    { text: 'Cancel', value: null },
+  ], () => Number.isInteger(Number(count.value)) && Number(count.value) >= 0);
+  return ok ? { limit: Number(count.value), sort: Number(column.value) } : null;
+}
+
+// A progress window with a status line and Cancel; `close` takes it away.
+export function progressDialog(caption, cancel) {
+  const status = el('div', { id: 'progress-status', className: 'progress-status' });
+  const dialog = el('dialog', { className: 'window' }, [
+    el('div', { className: 'caption', text: caption }),
+    el('div', { className: 'body' }, [status]),
+    el('div', { className: 'buttons' }, [el('button', { type: 'button', text: 'Cancel', onclick: cancel })]),
+  ]);
+  // Escape does not close it: the work goes on until it says it stopped.
+  dialog.addEventListener('cancel', (event) => { event.preventDefault(); cancel(); });
+  document.body.append(dialog);
+  dialog.showModal();
+  return {
+    set: (text) => { status.textContent = text; },
+    close: () => { dialog.close(); dialog.remove(); },
+  };
+}
+
+// Says where an exported page is, with a link that opens it.
+export function exportedPage(text, href) {
+  return modal('Velmora', [
+    el('div', { className: 'message information' }, [
+      el('div', { text }),
+      el('a', { id: 'exported-link', href, target: '_blank', rel: 'noopener', text: 'Open the exported page' }),
+    ]),
+  ], [{ text: 'OK', value: true, primary: true }]);
 }
 
 export async function editCondition(condition) {
@@ -151,8 +212,29 @@ export function about(version) {
       el('div', { className: 'about-name', text: 'Velmora' }),
       el('div', { text: `Version ${version}` }),
       el('div', { text: 'Web server log analysis for one site per workspace.' }),
+      el('div', { className: 'about-licence', text: 'The country of an IP address comes from the IPv4 and IPv6 ' +
+        'tables of IPtoASN (iptoasn.com), by way of the ip-location-db project, carried in the program. ' +
+        'The data is published under the Open Data Commons Public Domain Dedication and License v1.0 ' +
+        '(PDDL-1.0): it is dedicated to the public domain and may be copied, changed, distributed and used ' +
+        'for any purpose, also commercially, without asking permission and without attribution. We credit ' +
+        'the source here all the same.' }),
     ]),
   ], [{ text: 'OK', value: true, primary: true }]);
+}
+
+// The tip-of-the-day dialog. `next` resolves with the next tip's text, `setShow` stores the
+// check box at once; `show` is its state on opening.
+export async function tipOfTheDay(next, show, setShow) {
+  const text = el('div', { id: 'tip-text', className: 'tip-text' });
+  const showTip = async () => { text.textContent = await next(); };
+  await showTip();
+  const box = el('input', { id: 'tip-at-startup', type: 'checkbox', checked: show });
+  box.addEventListener('change', () => setShow(box.checked));
+  const nextButton = el('button', { id: 'tip-next', type: 'button', text: 'Next tip', onclick: showTip });
+  return modal('Tip of the Day', [
+    el('div', { className: 'tip' }, [el('div', { className: 'tip-title', text: 'Did you know...' }), text]),
+    el('div', { className: 'tip-row' }, [el('label', { className: 'check' }, [box, 'Show tips at startup']), nextButton]),
+  ], [{ text: 'Close', value: true, primary: true }]);
 }
 
 // The menu of one cell at the pointer; resolves with the action chosen or null.
