@@ -22,6 +22,9 @@ namespace {
 constexpr const char* kContentPolicy =
     "default-src 'self'; script-src 'self'; style-src 'self'; img-src 'self' data:; "
     "object-src 'none'; frame-ancestors 'none'; base-uri 'none'; form-action 'none'";
+constexpr const char* kExportPolicy =
+    "default-src 'none'; style-src 'unsafe-inline'; img-src 'self'; frame-ancestors 'none'; "
+    "base-uri 'none'; form-action 'none'";
 constexpr std::string_view kPagePath = "/index.html";
 constexpr size_t kMaxBody = 1 << 20;
 constexpr int kDefaultChartWidth = 768;
@@ -123,6 +126,10 @@ void AddRoutes(httplib::Server& server, WebApi& api, const std::string& token, i
   });
   server.Get(R"(/export/(.+))", [&api](const httplib::Request& request, httplib::Response& r) {
     Send(r, api.ExportedFile(request.matches[1].str()));
+    // An exported page carries its own style block and style attributes, and no script at
+    // all: styles may stand inline there, scripts may not run from anywhere.
+    r.headers.erase("Content-Security-Policy");
+    r.set_header("Content-Security-Policy", kExportPolicy);
   });
   server.Post("/api/tip",
               [&api](const httplib::Request&, httplib::Response& r) { Send(r, api.NextTip()); });
