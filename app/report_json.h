@@ -19,11 +19,10 @@ std::string ColourText(Rgb colour);
 // null or {"kind", "title", "items": [{"label", "value", "colour", "x"}]}, "generation_ms",
 // "cache"}. Values are numbers, or null for a text cell; "cache" says whether a cached result
 // was built, reused or not used. Rows of a report whose cells can be acted on also carry
-// "actions": per cell, the actions of cell_actions.h.
-nlohmann::json ReportJson(const ReportModel& model);
-
-// JsonLine(ReportJson(model)), byte for byte, written straight into the text: a large list has
-// tens of thousands of rows, and building the document first took most of the command's time.
+// "actions": per cell, the actions of cell_actions.h. The keys of each object stand in sorted
+// order and the text is one line, as nlohmann's dump writes a document; it is written straight
+// into the text because a large list has tens of thousands of rows, and building the document
+// first took most of the command's time.
 std::string ReportJsonText(const ReportModel& model);
 
 // The report tree: [{"title", "id" (null for a group), "level", "icon", "engine_filter",

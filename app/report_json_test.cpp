@@ -4,10 +4,68 @@
 
 #include <limits>
 
+#include "app/cell_actions.h"
 #include "app/record_json.h"
 
 namespace velmora {
 namespace {
+
+// The report as a document, the way the JSON was first made: the oracle the direct writer must
+// match byte for byte once dumped.
+nlohmann::json ReportJson(const ReportModel& model) {
+  auto align = [](CellAlign a) {
+    return a == CellAlign::kLeft ? "left" : a == CellAlign::kCenter ? "center" : "right";
+  };
+  auto cache = [](CacheUse u) {
+    return u == CacheUse::kBuilt ? "built" : u == CacheUse::kReused ? "reused" : "none";
+  };
+  nlohmann::json columns = nlohmann::json::array();
+  for (const ReportColumn& column : model.columns) {
+    columns.push_back(
+        {{"caption", column.caption}, {"align", align(column.align)}, {"wide", column.wide}});
+  }
+  nlohmann::json rows = nlohmann::json::array();
+  for (const ReportRow& row : model.rows) {
+    nlohmann::json values = nlohmann::json::array();
+    for (const std::optional<double>& value : row.values) {
+      values.push_back(value ? nlohmann::json(*value) : nlohmann::json(nullptr));
+    }
+    nlohmann::json out = {{"cells", row.cells},
+                          {"values", std::move(values)},
+                          {"colour", ColourText(row.colour)},
+                          {"bold", row.bold},
+                          {"images", {row.images[0], row.images[1]}}};
+    if (model.cell_actions) {
+      nlohmann::json actions = nlohmann::json::array();
+      for (const std::string& cell : row.cells) actions.push_back(CellActions(cell));
+      out["actions"] = std::move(actions);
+    }
+    rows.push_back(std::move(out));
+  }
+  nlohmann::json chart = nullptr;
+  if (model.chart) {
+    nlohmann::json items = nlohmann::json::array();
+    for (const ChartItem& item : model.chart->items) {
+      items.push_back({{"label", item.label},
+                       {"value", item.value},
+                       {"colour", ColourText(item.colour)},
+                       {"x", item.x}});
+    }
+    chart = {{"kind", model.chart->kind},
+             {"title", model.chart->title},
+             {"whole_numbers", model.chart->whole_numbers},
+             {"items", std::move(items)}};
+  }
+  return {{"id", model.id},
+          {"title", model.title},
+          {"reference_day", DayText(model.reference_day)},
+          {"columns", std::move(columns)},
+          {"rows", std::move(rows)},
+          {"sort_column", model.sort_column},
+          {"chart", std::move(chart)},
+          {"generation_ms", model.generation_ms},
+          {"cache", cache(model.cache_use)}};
+}
 
 ReportModel Model(std::vector<std::string> cells, std::vector<std::optional<double>> values) {
   ReportModel model;
