@@ -79,18 +79,16 @@ bool FolderBrowser::Within(const std::string& resolved) const {
 }
 
 Result<FolderListing> FolderBrowser::List(std::string_view path, BrowseFor what) const {
-  const Result<fs::path> given = Absolute(path);
-  if (!given.ok()) return given.error();
+  const Result<std::string> folder = Resolve(path, true);
+  if (!folder.ok()) return folder.error();
   std::error_code ec;
-  const fs::path resolved = fs::canonical(*given, ec);
-  if (ec) return Refused(ENOENT, "there is no folder '" + std::string(path) + "'");
-  if (!Within(resolved.string())) return Outside(path);
-  if (!fs::is_directory(resolved, ec)) {
+  if (!fs::is_directory(folder.value(), ec)) {
     return Refused(ENOTDIR, "'" + std::string(path) + "' is not a folder");
   }
 
   FolderListing listing;
-  listing.path = resolved.string();
+  listing.path = folder.value();
+  const fs::path resolved(listing.path);
   if (resolved.has_relative_path() && Within(resolved.parent_path().string())) {
     listing.parent = resolved.parent_path().string();
   }
@@ -122,29 +120,29 @@ Result<FolderListing> FolderBrowser::List(std::string_view path, BrowseFor what)
   return listing;
 }
 
-Result<std::string> FolderBrowser::Confine(std::string_view path) const {
+Result<std::string> FolderBrowser::Resolve(std::string_view path, bool existing) const {
   const Result<fs::path> given = Absolute(path);
   if (!given.ok()) return given.error();
   std::error_code ec;
-  const fs::path resolved = fs::weakly_canonical(*given, ec);
-  if (ec) return Refused(ENOENT, "'" + std::string(path) + "' cannot be resolved: " + ec.message());
+  const fs::path resolved = existing ? fs::canonical(*given, ec) : fs::weakly_canonical(*given, ec);
+  if (ec) return Refused(ENOENT, "'" + std::string(path) + "' is not there");
   std::string text = resolved.string();
   if (text.size() > 1 && text.back() == '/') text.pop_back();
   if (!Within(text)) return Outside(path);
   return text;
 }
 
+Result<std::string> FolderBrowser::Confine(std::string_view path) const {
+  return Resolve(path, false);
+}
+
 Result<std::string> FolderBrowser::WorkspaceFile(std::string_view path) const {
-  const Result<fs::path> given = Absolute(path);
-  if (!given.ok()) return given.error();
+  Result<std::string> file = Resolve(path, true);
   std::error_code ec;
-  const fs::path resolved = fs::canonical(*given, ec);
-  if (ec) return Refused(ENOENT, "there is no file '" + std::string(path) + "'");
-  if (!Within(resolved.string())) return Outside(path);
-  if (!IsWorkspaceFile(resolved, fs::status(resolved, ec))) {
+  if (file.ok() && !IsWorkspaceFile(file.value(), fs::status(file.value(), ec))) {
     return Refused(EINVAL, "'" + std::string(path) + "' is not a Velmora workspace file (.stw)");
   }
-  return resolved.string();
+  return file;
 }
 
 }  // namespace velmora::web

@@ -56,6 +56,8 @@ class FolderBrowser {
   Result<std::string> WorkspaceFile(std::string_view path) const;
 
  private:
+  // `path` resolved (only as far as it exists unless `existing`), when it lies within a root.
+  Result<std::string> Resolve(std::string_view path, bool existing) const;
   bool Within(const std::string& resolved) const;
 
   std::vector<std::string> roots_;
