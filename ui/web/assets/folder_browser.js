@@ -36,6 +36,8 @@ export function browseFor(options = {}) {
         el('div', { className: 'browse-bar' }, [up, where]),
         el('div', { className: 'browse-main' }, [places, list]),
         el('label', { className: 'field' }, [pickFolder ? 'Folder:' : 'File name:', chosen]),
+        pickFolder ? null : el('label', { className: 'field' }, ['Files of type:',
+          el('select', { disabled: true }, [el('option', { text: 'Velmora Workspaces (*.stw)' })])]),
         problem,
       ]),
       el('div', { className: 'buttons' }, [ok, cancel]),
