@@ -15,6 +15,8 @@ namespace fs = std::filesystem;
 // A folder of tens of thousands of files is no place to look for a workspace; the first ones
 // are listed and the page says there are more.
 constexpr size_t kMaxEntries = 5000;
+// Nor is one of millions of log files read to its end to find the few entries it would list.
+constexpr size_t kMaxScanned = 100000;
 
 Error Refused(int code, std::string text) { return Error{code, std::move(text)}; }
 
@@ -94,8 +96,13 @@ Result<FolderListing> FolderBrowser::List(std::string_view path, BrowseFor what)
   }
   fs::directory_iterator it(resolved, fs::directory_options::skip_permission_denied, ec);
   if (ec) return Refused(ec.value(), "cannot read '" + listing.path + "': " + ec.message());
+  size_t scanned = 0;
   for (; it != fs::directory_iterator(); it.increment(ec)) {
     if (ec) break;
+    if (++scanned > kMaxScanned) {
+      listing.cut = true;
+      break;
+    }
     const std::string name = it->path().filename().string();
     if (name.empty() || name[0] == '.' || !IsUtf8(name)) continue;
     std::error_code entry_ec;
