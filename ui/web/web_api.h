@@ -20,6 +20,7 @@
 #include "core/tick_time.h"
 #include "reports/frame/report_model.h"
 #include "ui/web/export_job.h"
+#include "ui/web/folder_browser.h"
 
 namespace velmora::web {
 
@@ -87,6 +88,23 @@ class WebApi {
   // A page or picture of the workspace's export/ folder, `relative` to it.
   ApiReply ExportedFile(std::string_view relative);
 
+  // The File menu's workspaces: the new-workspace wizard, the folder browser and opening a
+  // workspace file. The browser shows the user's home folder and the folders of the recent
+  // workspaces only, and a workspace is made or opened only there (ui/web/folder_browser.h).
+  //
+  // The wizard's first values: {"name", "location", "settings": {key: text}}, passwords empty.
+  ApiReply NewWorkspaceDefaults();
+  // {"name", "location", "settings": {key: text}, "confirmed"}: checks the values, then asks
+  // {"question"} when files would be overwritten and "confirmed" is not true, else creates the
+  // workspace and opens it ({"created": true} and the state). A refusal the engine showed comes
+  // back as {"created": false} with its messages; a value refused, as a 400.
+  ApiReply NewWorkspace(const nlohmann::json& body);
+  // The folder `path` ("" for the home folder) with its folders, and .stw files unless
+  // `folders_only`: {"path", "parent", "entries": [{"name", "folder"}], "cut", "roots"}.
+  ApiReply Browse(std::string_view path, bool folders_only);
+  // {"path": a .stw file}: opens it as "Open Workspace..." does.
+  ApiReply OpenFile(const nlohmann::json& body);
+
   // Why the workspace asked for at start could not be opened; empty when it was, or when none
   // was asked for and none is recent.
   const std::string& open_failure() const { return open_failure_; }
@@ -98,6 +116,7 @@ class WebApi {
   ApiReply Failure(const Error& error);
   nlohmann::json StateJson();
   void RunExport(ExportJob& job, const ExportRequest& request);
+  FolderBrowser Browser();
 
   std::mutex mutex_;
   PagePrompter prompter_;
