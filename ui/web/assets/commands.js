@@ -115,6 +115,4 @@ export const TERMINAL_EQUIVALENT = {
   open: () => 'velmora -w FILE.stw serve',
   retrieve: (file) => `velmora -w "${file}" retrieve`,
   parse: (file) => `velmora -w "${file}" parse`,
-  manageLogs: (file) => `ls "${file.replace(/[^/]*$/, '')}logs"`,
-  settings: (file) => `velmora -w "${file}" settings show`,
 };
