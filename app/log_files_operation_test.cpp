@@ -19,9 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kLine =
-    "10.0.0.1 - - [10/Oct/2024:13:55:36 +0000] \"GET /index.html HTTP/1.1\" 200 2326 "
-    "\"-\" \"Mozilla/5.0 (X11; Linux x86_64) Firefox/128.0\"\n";
+// One request of a combined log, ending with its line end.
+constexpr std::string_view kLine =
+    "192.0.2.7 - - [01/Mar/2025:08:00:00 +0000] \"GET /a.html HTTP/1.0\" 200 10 \"-\" \"t\"\n";
 
 struct Expected {
   const char* name;
@@ -40,8 +40,8 @@ TEST(LogFilesOperationTest, ListsSizesCompressionAndWhatTheParseRunRead) {
   const auto write = [&](const std::string& name, const std::string& bytes) {
     std::ofstream(WorkspacePath(logs, name), std::ios::binary) << bytes;
   };
-  write("b-access.log", std::string(kLine) + kLine);
-  write("d-growing.log", kLine);
+  write("b-access.log", std::string(kLine) + std::string(kLine));
+  write("d-growing.log", std::string(kLine));
   {
     Session session(prompter, Preferences(prefs));
     NullProgressView view;
@@ -64,9 +64,9 @@ TEST(LogFilesOperationTest, ListsSizesCompressionAndWhatTheParseRunRead) {
   const Expected expected[] = {
       {"<img src=x onerror=alert(1)>.log", 1, LogCompression::kPlain, false},
       {"A-later.log.gz", 8, LogCompression::kGzip, false},
-      {"b-access.log", 2 * std::string(kLine).size(), LogCompression::kPlain, true},
+      {"b-access.log", 2 * kLine.size(), LogCompression::kPlain, true},
       {"c.log.bz2", 10, LogCompression::kBzip2, false},
-      {"d-growing.log", 2 * std::string(kLine).size(), LogCompression::kPlain, true, true},
+      {"d-growing.log", 2 * kLine.size(), LogCompression::kPlain, true, true},
       {"empty.log", 0, LogCompression::kPlain, false},
       {"gz-by-name-only.gz", 10, LogCompression::kPlain, false},
   };
