@@ -1,5 +1,5 @@
 // The "Workspace settings" dialog: eight pages as tabs, every value of the workspace with its own
-// label. OK sends every value back at once; the server checks them as `velmora settings set`
+// label. OK sends the values back at once; the server checks them as `velmora settings set`
 // does, and a refusal is shown beside its field with nothing changed. Cancel changes nothing.
 // The passwords never come to the page: it knows whether one is set and sends a new one only
 // when the user typed it.
@@ -73,11 +73,16 @@ class Fields {
     return this.nodes[key];
   }
 
-  values() {
+  // The values the user changed: a value left alone is not sent, so that a change the server
+  // made meanwhile (a format detected by a parse run started from another tab) stays.
+  values(lists) {
     const out = {};
     for (const [key, read] of Object.entries(this.readers)) {
       const value = read();
-      if (value !== undefined) out[key] = value;
+      if (value !== undefined && value !== this.settings[key]) out[key] = value;
+    }
+    for (const [key, value] of Object.entries(lists)) {
+      if (JSON.stringify(value) !== JSON.stringify(this.settings[key])) out[key] = value;
     }
     return out;
   }
@@ -165,7 +170,7 @@ export async function workspaceSettings() {
   const send = async () => {
     if (problem) problem.remove();
     try {
-      reply = await api.changeSettings({ ...f.values(), ...lists() });
+      reply = await api.changeSettings(f.values(lists()));
       return true;
     } catch (error) {
       const at = f.nodes[error.field];
