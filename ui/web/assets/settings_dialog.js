@@ -157,13 +157,17 @@ export async function workspaceSettings() {
     const body = el('div', { className: 'tab-page', role: 'tabpanel', id: `settings-page-${index}`, hidden: index !== 0 }, children);
     tabs.append(el('button', {
       type: 'button', role: 'tab', className: index === 0 ? 'tab chosen' : 'tab', dataset: { page: String(index) }, text: name,
+      'aria-selected': index === 0 ? 'true' : 'false', 'aria-controls': `settings-page-${index}`,
       onclick: () => showPage(index),
     }));
     return body;
   });
   function showPage(index) {
     bodies.forEach((b, i) => { b.hidden = i !== index; });
-    [...tabs.children].forEach((t, i) => t.classList.toggle('chosen', i === index));
+    [...tabs.children].forEach((t, i) => {
+      t.classList.toggle('chosen', i === index);
+      t.setAttribute('aria-selected', String(i === index));
+    });
   }
   let problem = null;
   let reply = null;
