@@ -82,11 +82,14 @@ std::string ConfigFolder() {
 
 std::string PreferencesPath() { return ConfigFolder() + "/preferences.ini"; }
 
-bool OpenWithDesktop(const std::string& target) {
-  if (target.empty()) return false;
+bool HasDesktop() {
   if (EnvOrEmpty("DISPLAY").empty() && EnvOrEmpty("WAYLAND_DISPLAY").empty()) return false;
+  return !FindInPath("xdg-open").empty();
+}
+
+bool OpenWithDesktop(const std::string& target) {
+  if (target.empty() || !HasDesktop()) return false;
   const std::string opener = FindInPath("xdg-open");
-  if (opener.empty()) return false;
 
   // Passed as one argument, never through a shell; a leading '-' would read as an option.
   std::string argument = target;

@@ -15,6 +15,9 @@ std::string ConfigFolder();
 // ConfigFolder() + "/preferences.ini".
 std::string PreferencesPath();
 
+// Whether there is a display to show a window on and xdg-open to hand it a file or folder.
+bool HasDesktop();
+
 // Opens `target` (a file, folder or URL) with xdg-open in the background. Returns false, quietly,
 // where xdg-open is absent or there is no display.
 bool OpenWithDesktop(const std::string& target);

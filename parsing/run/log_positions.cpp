@@ -2,11 +2,14 @@
 
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "core/crc32.h"
+#include "core/workspace_layout.h"
+#include "parsing/readers/log_reader.h"
 
 namespace velmora {
 namespace {
@@ -67,6 +70,19 @@ Status LogPositions::Save(const std::string& path) const {
 const LogPosition* LogPositions::Find(std::string_view name) const {
   const auto it = entries_.find(name);
   return it == entries_.end() ? nullptr : &it->second;
+}
+
+bool LogPositions::HasMoreToRead(const std::string& folder, std::string_view name) const {
+  const LogPosition* known = Find(name);
+  if (known == nullptr) return false;
+  const std::string path = WorkspacePath(folder, name);
+  std::error_code ec;
+  const uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) return false;
+  // The same size: only a last line that had no line end yet is left to read (of a plain file,
+  // whose content is its bytes).
+  return size != known->size ||
+         (LogReaderKindOfFile(path) == LogReaderKind::kPlain && known->consumed < size);
 }
 
 void LogPositions::Set(std::string_view name, const LogPosition& position) {

@@ -40,6 +40,10 @@ class LogPositions {
   Status Save(const std::string& path) const;
 
   const LogPosition* Find(std::string_view name) const;
+  // Whether the stored file `name` in `folder` holds more than was read of it: its size changed
+  // since, or it is plain and ends with a line that had no line end yet. False for a file never
+  // read, and for one that cannot be examined.
+  bool HasMoreToRead(const std::string& folder, std::string_view name) const;
   void Set(std::string_view name, const LogPosition& position);
   bool empty() const { return entries_.empty(); }
 

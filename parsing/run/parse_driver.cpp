@@ -265,15 +265,8 @@ bool ParseDriver::ParseFile(const std::string& path, ProgressDialog& dialog) {
 }
 
 bool ParseDriver::HasMoreToRead(const std::string& path) const {
-  const LogPosition* known = positions_.Find(FileNameOf(path));
-  if (known == nullptr) return false;
-  std::error_code ec;
-  const uintmax_t size = fs::file_size(path, ec);
-  if (ec) return false;
-  // The same size: only a last line that had no line end yet is left to read (of a plain file,
-  // whose content is its bytes).
-  return size != known->size ||
-         (LogReaderKindOfFile(path) == LogReaderKind::kPlain && known->consumed < size);
+  const std::string_view name = FileNameOf(path);
+  return positions_.HasMoreToRead(std::string(path.substr(0, path.size() - name.size())), name);
 }
 
 std::optional<LogFormat> ParseDriver::DetectFileFormat(const std::string& path) {

@@ -14,18 +14,14 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import {
-  artifacts, closeDialog, launchBrowser, menuCommand, menuState, request, serve, shot, stop, velmora,
+  artifacts, closeDialog, launchBrowser, loggen, menuCommand, menuState, request, serve, shot, stop, testHome,
+  velmora,
 } from './support.mjs';
-
-const loggen = process.env.LOGGEN_BIN;
 const HOSTILE_IP = '203.0.113.66';
 const HOSTILE_REFERRER = 'http://evil.example/<script>window.pwned=1</script>';
 const HOSTILE_AGENT = '<img src=x onerror="window.pwned=2">';
 
-const home = fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-browser-'));
-const env = { ...process.env, XDG_CONFIG_HOME: path.join(home, 'config'), HOME: home };
-delete env.DISPLAY;
-delete env.WAYLAND_DISPLAY;
+const { home, env } = testHome('velmora-browser-');
 const ws = path.join(home, 'demo');
 
 function cli(...args) {

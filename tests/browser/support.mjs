@@ -1,7 +1,7 @@
 // What the browser tests share: starting and stopping `velmora serve`, plain HTTP requests to it,
 // the browser itself, screenshots, and working the menus and dialogs as a person does.
 //
-// Environment: VELMORA_BIN, ARTIFACTS (screenshots), CHROMIUM (default /usr/bin/chromium).
+// Environment: VELMORA_BIN, LOGGEN_BIN, ARTIFACTS (screenshots), CHROMIUM (default /usr/bin/chromium).
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
@@ -10,7 +10,17 @@ import { spawn } from 'node:child_process';
 import { chromium } from 'playwright-core';
 
 export const velmora = process.env.VELMORA_BIN;
+export const loggen = process.env.LOGGEN_BIN;
 export const artifacts = process.env.ARTIFACTS || fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-shots-'));
+
+// A fresh home folder with its own preferences, and an environment without a desktop.
+export function testHome(prefix) {
+  const home = fs.mkdtempSync(path.join(os.tmpdir(), prefix));
+  const env = { ...process.env, XDG_CONFIG_HOME: path.join(home, 'config'), HOME: home };
+  delete env.DISPLAY;
+  delete env.WAYLAND_DISPLAY;
+  return { home, env };
+}
 
 // Starts `velmora serve` and resolves with { child, url, port, token } once it prints its address.
 export function serve(args, env) {

@@ -105,6 +105,18 @@ class WebApi {
   // {"path": a .stw file}: opens it as "Open Workspace..." does.
   ApiReply OpenFile(const nlohmann::json& body);
 
+  // The "Workspace settings" dialog and "Manage Imported Log Files" (web_api_settings.cpp).
+  // The dialog's values, SettingsDialogJson: whether a password is set, never the password.
+  ApiReply Settings();
+  // The dialog's OK, ChangeWorkspaceSettings: the page's state with "parsing_changed", or 400
+  // with {"error", "field"} naming the value refused, nothing changed.
+  ApiReply ChangeSettings(const nlohmann::json& body);
+  // The files of logs/: {"folder", "desktop", "files": [{"name", "size", "compression",
+  // "parsed", "grown"}]}; "desktop" says whether OpenLogsFolder can show the folder.
+  ApiReply LogFiles();
+  // Shows logs/ in the desktop's file manager; 409 where there is no desktop.
+  ApiReply OpenLogsFolder();
+
   // Why the workspace asked for at start could not be opened; empty when it was, or when none
   // was asked for and none is recent.
   const std::string& open_failure() const { return open_failure_; }

@@ -6,7 +6,6 @@
 
 #include <charconv>
 #include <csignal>
-#include <cstdlib>
 #include <string_view>
 #include <thread>
 
@@ -155,20 +154,22 @@ void AddRoutes(httplib::Server& server, WebApi& api, const std::string& token, i
     r.headers.erase("Content-Security-Policy");
     r.set_header("Content-Security-Policy", kExportPolicy);
   });
+  server.Get("/api/settings",
+             [&api](const httplib::Request&, httplib::Response& r) { Send(r, api.Settings()); });
+  server.Post("/api/settings", [&api](const httplib::Request& request, httplib::Response& r) {
+    Send(r, api.ChangeSettings(Body(request)));
+  });
+  server.Get("/api/log-files",
+             [&api](const httplib::Request&, httplib::Response& r) { Send(r, api.LogFiles()); });
+  server.Post("/api/log-files/open", [&api](const httplib::Request&, httplib::Response& r) {
+    Send(r, api.OpenLogsFolder());
+  });
   server.Post("/api/tip",
               [&api](const httplib::Request&, httplib::Response& r) { Send(r, api.NextTip()); });
   server.Post("/api/tip-at-startup", [&api](const httplib::Request& request, httplib::Response& r) {
     Send(r, api.SetTipAtStartup(Body(request)));
   });
   AddFileMenuRoutes(server, api);
-}
-
-bool HasDesktop() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && *value != '\0') return true;
-  }
-  return false;
 }
 
 }  // namespace

@@ -3,9 +3,10 @@
 const token = new URLSearchParams(window.location.search).get('token') || '';
 
 export class ApiError extends Error {
-  constructor(status, message) {
+  constructor(status, message, field) {
     super(message);
     this.status = status;
+    this.field = field; // the setting a refusal is about, if any
   }
 }
 
@@ -23,7 +24,8 @@ export async function call(method, path, body) {
     data = null;
   }
   if (!response.ok) {
-    throw new ApiError(response.status, (data && data.error) || `${response.status} ${response.statusText}`);
+    throw new ApiError(response.status, (data && data.error) || `${response.status} ${response.statusText}`,
+      data && data.field);
   }
   return data;
 }
@@ -42,6 +44,10 @@ export const api = {
   cancelExport: () => call('POST', '/api/export-cancel', {}),
   nextTip: () => call('POST', '/api/tip', {}),
   tipAtStartup: (show) => call('POST', '/api/tip-at-startup', { show }),
+  settings: () => call('GET', '/api/settings'),
+  changeSettings: (change) => call('POST', '/api/settings', change),
+  logFiles: () => call('GET', '/api/log-files'),
+  openLogsFolder: () => call('POST', '/api/log-files/open', {}),
   chartUrl: (id, sort, width, stamp) =>
     `/api/chart/${encodeURIComponent(id)}.png?sort=${sort}&width=${width}` +
     `&token=${encodeURIComponent(token)}&t=${stamp}`,

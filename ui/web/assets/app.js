@@ -10,6 +10,8 @@ import { FilterBar } from './filter_bar.js';
 import { about, cellMenu, combinedExport, message } from './dialogs.js';
 import { MenuCommands } from './menu_commands.js';
 import { FileMenu } from './file_menu.js';
+import { workspaceSettings } from './settings_dialog.js';
+import { manageLogFiles } from './log_files.js';
 
 const READY = 'Ready';
 // Rows drawn at first; a longer list is finished on request ("Show all").
@@ -212,12 +214,35 @@ async function run(command) {
     }
     case 'help':
       return window.open('/help.html', '_blank', 'noopener');
+    case 'settings':
+      return changeSettings();
+    case 'manageLogs':
+      return manageLogFiles().catch((error) => message('Velmora', error.message, 'error'));
     default: {
       const file = workspaceOpen() ? app.state.workspace.file : '';
       const terminal = TERMINAL_EQUIVALENT[command];
       return message('Velmora', `The browser window does not do this yet. In a terminal:\n${terminal ? terminal(file, app.current) : ''}`);
     }
   }
+}
+
+// The settings apply to what is parsed next; the database keeps what earlier runs made of the logs.
+async function changeSettings() {
+  let state = null;
+  try {
+    state = await workspaceSettings();
+  } catch (error) {
+    return message('Velmora', error.message, 'error');
+  }
+  if (state === null) return null;
+  takeState(state);
+  await showMessages(state.messages);
+  if (state.parsing_changed) {
+    await message('Velmora', 'The changed settings apply to the log files parsed from now on. ' +
+      'The data parsed before keeps the settings it was parsed with; to apply them to everything, ' +
+      'remove all parsed data and parse the logs again.');
+  }
+  return showCurrent();
 }
 
 async function openCellMenu(event, text, actions) {

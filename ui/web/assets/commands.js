@@ -113,6 +113,4 @@ export function keyName(event) {
 export const TERMINAL_EQUIVALENT = {
   retrieve: (file) => `velmora -w "${file}" retrieve`,
   parse: (file) => `velmora -w "${file}" parse`,
-  manageLogs: (file) => `ls "${file.replace(/[^/]*$/, '')}logs"`,
-  settings: (file) => `velmora -w "${file}" settings show`,
 };

@@ -13,18 +13,18 @@ function options(select, texts, chosen) {
 }
 
 // A <dialog> with a caption, a body and buttons; resolves with the value of the button pressed
-// (Escape gives null). `check` may refuse a value by returning false.
-function modal(caption, body, buttons, check = () => true) {
+// (Escape gives null). `check` may refuse a value by returning (or resolving with) false.
+export function modal(caption, body, buttons, check = () => true, className = '') {
   return new Promise((resolve) => {
-    const dialog = el('dialog', { className: 'window' });
+    const dialog = el('dialog', { className: `window ${className}`.trim() });
     const row = el('div', { className: 'buttons' });
     buttons.forEach(({ text, value, primary }, index) => {
       row.append(el('button', {
         type: 'button',
         className: primary ? 'primary' : '',
         text,
-        onclick: () => {
-          if (value !== null && !check(value)) return;
+        onclick: async () => {
+          if (value !== null && !await check(value)) return;
           dialog.close(String(index));
         },
       }));
