@@ -7,12 +7,15 @@
 // reply as "messages"; questions are answered by policy, as nobody waits at a terminal.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "app/export_operation.h"
 #include "app/session.h"
@@ -20,6 +23,7 @@
 #include "core/tick_time.h"
 #include "reports/frame/report_model.h"
 #include "ui/web/export_job.h"
+#include "ui/web/work_job.h"
 
 namespace velmora::web {
 
@@ -49,12 +53,25 @@ class PagePrompter final : public Prompter {
   nlohmann::json messages_ = nlohmann::json::array();
 };
 
+// How long the server waits before it lets go of the workspace, and for the page's answers.
+struct WebTiming {
+  // After this long without a report the workspace is let go, so that a parse run from a
+  // terminal may write it.
+  std::chrono::milliseconds idle_close = std::chrono::seconds(30);
+  // A question of a job that no tab answers within this gets its policy answer.
+  std::chrono::milliseconds answer_timeout = std::chrono::minutes(30);
+  // Test seam: each step of a retrieval's worker takes this long, so Cancel meets a worker that
+  // does not stop at once.
+  std::chrono::milliseconds slow_worker{0};
+};
+
 class WebApi {
  public:
   // Opens the workspace `path` names, or the most recent one when it is empty; without either the
   // page shows "No Workspace Loaded".
   explicit WebApi(std::string path);
-  WebApi(std::string path, Preferences preferences);
+  WebApi(std::string path, Preferences preferences, WebTiming timing = {});
+  ~WebApi();
 
   ApiReply State();
   ApiReply Tree();
@@ -87,6 +104,16 @@ class WebApi {
   // A page or picture of the workspace's export/ folder, `relative` to it.
   ApiReply ExportedFile(std::string_view relative);
 
+  // Parse and Retrieve: the run starts on the job's thread; 409 while a run or an export is under
+  // way. JobStatus is WorkJob::Status; AnswerJob takes {"id": question id, "answer": ...}.
+  ApiReply StartParse();
+  ApiReply StartRetrieve();
+  ApiReply JobStatus();
+  ApiReply AnswerJob(const nlohmann::json& body);
+  ApiReply CancelJob();
+  // Whether the workspace is held now (the lazy close has not let it go).
+  bool holds_workspace();
+
   // Why the workspace asked for at start could not be opened; empty when it was, or when none
   // was asked for and none is recent.
   const std::string& open_failure() const { return open_failure_; }
@@ -98,6 +125,13 @@ class WebApi {
   ApiReply Failure(const Error& error);
   nlohmann::json StateJson();
   void RunExport(ExportJob& job, const ExportRequest& request);
+  // The workspace hold: taken again for a report after the lazy close let it go or a job used
+  // the workspace (whose settings and data it may have changed). Caller holds mutex_.
+  Status Hold();
+  void Used();
+  void CloseWhenIdle();
+  std::optional<ApiReply> RefusedWhileRunning();
+  ApiReply StartJob(std::string kind, WorkJob::Work work);
 
   std::mutex mutex_;
   PagePrompter prompter_;
@@ -109,6 +143,15 @@ class WebApi {
   std::string export_folder_;  // empty while no workspace is open
   // Last, so that a running export ends before the session it uses goes.
   ExportJob export_;
+
+  WebTiming timing_;
+  bool held_ = false;  // the session holds the workspace; the lazy close lets it go
+  std::chrono::steady_clock::time_point last_use_;
+  std::mutex closer_mutex_;
+  std::condition_variable closer_wake_;
+  bool closing_down_ = false;
+  std::thread closer_;
+  WorkJob job_{timing_.answer_timeout};
 };
 
 }  // namespace velmora::web

@@ -9,6 +9,7 @@ import { ReportView } from './report_view.js';
 import { FilterBar } from './filter_bar.js';
 import { about, cellMenu, combinedExport, message } from './dialogs.js';
 import { MenuCommands } from './menu_commands.js';
+import { JobCommands } from './progress.js';
 
 const READY = 'Ready';
 // Rows drawn at first; a longer list is finished on request ("Show all").
@@ -41,6 +42,12 @@ const filterBar = new FilterBar(document.getElementById('filterbar'), {
   },
 });
 let tree = null;
+const jobs = new JobCommands({
+  afterRun: async () => {
+    takeState(await api.state());
+    await showCurrent();
+  },
+});
 const commands = new MenuCommands({
   state: () => app.state,
   takeState: (state) => takeState(state),
@@ -185,6 +192,8 @@ async function run(command) {
       return commands.viewParsingLog();
     case 'remove':
       return commands.removeAllData();
+    case 'retrieve': case 'parse':
+      return jobs.run(command);
     case 'exportCurrent':
       return commands.exportReports(app.current, undefined, app.sort);
     case 'exportAll': {
@@ -286,5 +295,6 @@ new MenuBar(document.getElementById('menubar'), {
 buildToolbar();
 setStatus(READY);
 load()
+  .then(() => jobs.watch())
   .then(() => (app.state.show_tip_at_startup ? commands.showTip() : null))
   .catch((error) => view.clear(`The server did not answer: ${error.message}`));

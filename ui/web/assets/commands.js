@@ -113,8 +113,6 @@ export function keyName(event) {
 export const TERMINAL_EQUIVALENT = {
   new: () => 'velmora new NAME --path FOLDER',
   open: () => 'velmora -w FILE.stw serve',
-  retrieve: (file) => `velmora -w "${file}" retrieve`,
-  parse: (file) => `velmora -w "${file}" parse`,
   manageLogs: (file) => `ls "${file.replace(/[^/]*$/, '')}logs"`,
   settings: (file) => `velmora -w "${file}" settings show`,
 };
