@@ -77,7 +77,8 @@ Result<ImportResult> ImportLocal(Session& session, std::string_view path,
                      "'" + name + "' is not a log file of " + result.folder +
                          (listed.empty() ? " (it holds none)" : "; its logs are " + listed),
                      ErrorKind::kBadRequest};
-      });
+      },
+      /*ask_when_empty=*/request.boxes != nullptr);
   if (!choice.ok()) return choice.error();
   result.cancelled = choice->cancelled;
   // The chooser's folder field may have named another folder; its names are that folder's.

@@ -24,7 +24,8 @@ inline constexpr uint32_t kRetrieveRemoveSource = 8;
 
 // The options as check boxes under a chooser's list (the page's chooser shows them): preset from
 // the workspace and filled in by the chooser before it returns. A box left unset keeps the
-// request's choice.
+// request's choice. Such a chooser shows a local folder's name too, and may list another: it is
+// asked even when the folder lists nothing.
 struct ChooserBoxes {
   std::optional<bool> rename;
   std::optional<bool> remove_source;

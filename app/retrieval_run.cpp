@@ -25,6 +25,7 @@ Result<ImportResult> RunRetrieval(Session& session, std::string_view path,
   ProgressDialog dialog(
       std::string(kRetrievalTitle),
       [&](ProgressDialog& d) {
+        d.SetStatus("Reading file list...", 0);
         std::string last_status;
         const ImportProgress progress = [&](const std::string& status, const std::string& detail) {
           if (options.before_step) options.before_step();

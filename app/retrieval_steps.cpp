@@ -28,7 +28,8 @@ ImportRequest WithChosenBoxes(const ImportRequest& request) {
 Result<FileChoice> ChooseFiles(const std::vector<std::string>& names, bool all_new,
                                const std::vector<LogCandidate>& candidates,
                                const ImportChooser& chooser, const std::string& title,
-                               const std::function<Error(const std::string& name)>& unknown) {
+                               const std::function<Error(const std::string& name)>& unknown,
+                               bool ask_when_empty) {
   FileChoice choice;
   if (!names.empty()) {
     for (const std::string& name : names) {
@@ -42,7 +43,7 @@ Result<FileChoice> ChooseFiles(const std::vector<std::string>& names, bool all_n
     for (const LogCandidate& c : candidates) {
       if (c.is_new) choice.names.push_back(c.name);
     }
-  } else if (!candidates.empty() && chooser) {
+  } else if ((!candidates.empty() || ask_when_empty) && chooser) {
     std::optional<std::vector<std::string>> picked = chooser(title, candidates);
     if (!picked) {
       choice.cancelled = true;

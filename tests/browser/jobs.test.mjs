@@ -88,11 +88,13 @@ describe('Retrieve and Parse in the page', () => {
     await page.click('#chooser-invert');
     assert.deepEqual(await ticks(page), { [LOGS[1]]: false, [LOGS[0]]: true });
     await page.click(`#chooser-list input[data-name="${LOGS[1]}"]`);
-    assert.equal(await page.isChecked('#chooser-box-parse'), false, 'a new workspace parses on request only');
+    // A new workspace parses after a retrieval; this one parses when told to.
+    assert.equal(await page.isChecked('#chooser-box-parse'), true);
+    await page.click('#chooser-box-parse');
     await shot(page, 'jobs-chooser');
     await page.click('#chooser-ok');
     await runEnded(page);
-    const stored = fs.readdirSync(path.join(ws, 'logs'));
+    const stored = fs.readdirSync(path.join(ws, 'logs')).filter((name) => !name.startsWith('.'));
     assert.equal(stored.length, 2, stored.join());
   });
 
@@ -156,6 +158,7 @@ describe('Retrieve and Parse in the page', () => {
     const started = Date.now();
     await page.click('#job-cancel');
     await page.locator('#job-wait').waitFor({ state: 'visible' });
+    await shot(page, 'jobs-wait');
     const ask = page.locator('#job-question', { hasText: 'Terminate processing thread?' });
     await ask.waitFor({ timeout: 10000 });
     const waited = Date.now() - started;
