@@ -9,24 +9,19 @@
 // /usr/bin/chromium).
 import { after, before, describe, it } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFileSync, spawn } from 'node:child_process';
+import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
-import { chromium } from 'playwright-core';
-
-const velmora = process.env.VELMORA_BIN;
-const loggen = process.env.LOGGEN_BIN;
-const artifacts = process.env.ARTIFACTS || fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-shots-'));
+import {
+  artifacts, closeDialog, launchBrowser, loggen, menuCommand, serve as serveWith, shot, stop, testHome, velmora,
+} from './support.mjs';
 const HOSTILE_IP = '203.0.113.66';
 const HOSTILE_REFERRER = 'http://evil.example/<script>window.pwned=1</script>';
 const HOSTILE_AGENT = '<img src=x onerror="window.pwned=2">';
 
-const home = fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-browser-'));
-const env = { ...process.env, XDG_CONFIG_HOME: path.join(home, 'config'), HOME: home };
-delete env.DISPLAY;
-delete env.WAYLAND_DISPLAY;
+const { home, env } = testHome('velmora-browser-');
 const ws = path.join(home, 'demo');
 
 function cli(...args) {
@@ -36,27 +31,8 @@ function cliReport(id, ...args) {
   return JSON.parse(cli('report', id, '--format', 'json', ...args));
 }
 
-// Starts `velmora serve` and resolves with { child, url, port, token } once it prints its address.
 function serve(args, serveEnv = env) {
-  return new Promise((resolve, reject) => {
-    const child = spawn(velmora, [...args, 'serve', '--no-open', '--port', '0'], { env: serveEnv });
-    let out = '';
-    child.stdout.on('data', (chunk) => {
-      out += chunk;
-      const m = out.match(/http:\/\/127\.0\.0\.1:(\d+)\/\?token=([0-9a-f]{64})/);
-      if (m) resolve({ child, url: m[0], port: Number(m[1]), token: m[2] });
-    });
-    child.stderr.on('data', (chunk) => process.stderr.write(chunk));
-    child.on('exit', (code) => reject(new Error(`serve ended early with ${code}: ${out}`)));
-  });
-}
-
-function stop(server) {
-  return new Promise((resolve) => {
-    server.child.removeAllListeners('exit');
-    server.child.on('exit', (code) => resolve(code));
-    server.child.kill('SIGTERM');
-  });
+  return serveWith(args, serveEnv);
 }
 
 function request(port, { method = 'GET', pathname = '/api/state', headers = {}, body } = {}) {
@@ -70,10 +46,6 @@ function request(port, { method = 'GET', pathname = '/api/state', headers = {}, 
     if (body) req.write(body);
     req.end();
   });
-}
-
-async function shot(page, name) {
-  await page.screenshot({ path: path.join(artifacts, `${name}.png`) });
 }
 
 // The rows the page shows, as the cells' texts.
@@ -114,18 +86,6 @@ async function cliRows(page, id, ...args) {
   return cliReport(id, ...args).rows.map((r) => r.cells);
 }
 
-// Runs the command `command` of the menu `menu` by a click, as a person would.
-async function menuCommand(page, menu, command) {
-  await page.locator('.menu-title', { hasText: menu }).first().dispatchEvent('mousedown');
-  await page.locator(`.menu-panel .menu-item[data-command=${command}]`).click();
-}
-
-async function closeDialog(page, caption, button) {
-  const dialog = page.locator('dialog', { hasText: caption });
-  await dialog.locator('.buttons button', { hasText: button }).click();
-  await dialog.waitFor({ state: 'detached' });
-}
-
 function treeRow(page, id) {
   return page.locator(`li[data-report="${id}"] > .tree-row`);
 }
@@ -161,11 +121,7 @@ before(async () => {
   cli('parse');
   catalogue = JSON.parse(cli('reports', '--format', 'json')).filter((n) => n.id);
   server = await serve(['-w', ws]);
-  browser = await chromium.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu'],
-  });
+  browser = await launchBrowser();
   page = await browser.newPage({ viewport: { width: 1400, height: 900 } });
   page.on('pageerror', (error) => { throw error; });
   await page.goto(server.url);
