@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "platform/prompt_answers.h"
+
 namespace velmora::web {
 namespace {
 
@@ -17,21 +19,6 @@ constexpr std::array<Named, 7> kAnswers = {{{PromptAnswer::kOk, "ok"},
                                             {PromptAnswer::kYesToAll, "yes_to_all"},
                                             {PromptAnswer::kNoToAll, "no_to_all"},
                                             {PromptAnswer::kNo, "no"}}};
-
-bool Offers(PromptButtons buttons, PromptAnswer answer) {
-  switch (buttons) {
-    case PromptButtons::kOk:
-      return answer == PromptAnswer::kOk;
-    case PromptButtons::kRetryCancel:
-      return answer == PromptAnswer::kRetry || answer == PromptAnswer::kCancel;
-    case PromptButtons::kYesNo:
-      return answer == PromptAnswer::kYes || answer == PromptAnswer::kNo;
-    case PromptButtons::kYesAllNoAllNo:
-      return answer == PromptAnswer::kYes || answer == PromptAnswer::kYesToAll ||
-             answer == PromptAnswer::kNoToAll || answer == PromptAnswer::kNo;
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -142,7 +129,7 @@ PromptAnswer QuestionPrompter::Ask(std::string_view caption, std::string_view te
                                                               {"icon", IconName(icon)}});
   if (reply && reply->is_string()) {
     const std::optional<PromptAnswer> answer = AnswerNamed(reply->get<std::string>());
-    if (answer && Offers(buttons, *answer)) return *answer;
+    if (answer && AnswerFits(buttons, *answer)) return *answer;
   }
   return PolicyAnswer(buttons, false);
 }

@@ -25,11 +25,13 @@ std::string RunTitle(const std::string& kind) {
   return kind == "parse" ? std::string(kParsingTitle) : std::string(kRetrievalTitle);
 }
 
+// A failure the job's prompter showed already is not said twice.
+nlohmann::json FailureOutcome(const Error& error) {
+  return {{"error", error.kind == ErrorKind::kShownToUser ? "" : error.message}};
+}
+
 nlohmann::json ParseOutcome(const Result<ParseRunSummary>& run) {
-  if (!run.ok()) {
-    // A failure the job's prompter showed already is not said twice.
-    return {{"error", run.error().kind == ErrorKind::kShownToUser ? "" : run.error().message}};
-  }
+  if (!run.ok()) return FailureOutcome(run.error());
   const ParseRunSummary& s = *run;
   return {{"summary",
            {{"total_files", s.total_files},
@@ -46,9 +48,7 @@ nlohmann::json ParseOutcome(const Result<ParseRunSummary>& run) {
 }
 
 nlohmann::json RetrieveOutcome(const Result<ImportResult>& run) {
-  if (!run.ok()) {
-    return {{"error", run.error().kind == ErrorKind::kShownToUser ? "" : run.error().message}};
-  }
+  if (!run.ok()) return FailureOutcome(run.error());
   const ImportResult& r = *run;
   return {{"retrieved",
            {{"folder", r.folder},
