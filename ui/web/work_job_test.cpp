@@ -59,7 +59,7 @@ TEST(PageQuestionsTest, TheWorkerGetsThePagesAnswerOrItsPolicy) {
        PromptAnswer::kNoToAll},
   };
   for (const PromptCase& c : cases) {
-    PageQuestions questions(milliseconds(300));
+    PageQuestions questions(milliseconds(1500));
     QuestionPrompter prompter(questions);
     PromptAnswer got = PromptAnswer::kOk;
     std::thread worker(
@@ -183,7 +183,7 @@ TEST(WebApiJobsTest, RunsOneRetrievalOrParseAtATimeAndLetsGoOfTheWorkspaceWhenId
     ASSERT_TRUE(session.workspace().ChangeSettings(settings).ok());
   }
   WebTiming timing;
-  timing.idle_close = milliseconds(150);
+  timing.idle_close = milliseconds(1000);
   WebApi api("", Preferences(prefs), timing);
 
   // Held for a report, so a terminal's parse run is refused; let go once idle, so it is not.
