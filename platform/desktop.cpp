@@ -24,20 +24,6 @@ std::string EnvOrEmpty(const char* name) {
   return value != nullptr ? std::string(value) : std::string();
 }
 
-// $HOME, else the account's home folder, else "" when neither is known.
-std::string HomeFolder() {
-  std::string home = EnvOrEmpty("HOME");
-  if (!home.empty()) return home;
-  std::vector<char> buffer(16384);
-  passwd entry{};
-  passwd* found = nullptr;
-  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-      found->pw_dir != nullptr) {
-    home = found->pw_dir;
-  }
-  return home;
-}
-
 std::string CurrentFolder() {
   std::error_code ec;
   std::filesystem::path cwd = std::filesystem::current_path(ec);
@@ -65,6 +51,19 @@ std::string FindInPath(std::string_view name) {
 }
 
 }  // namespace
+
+std::string HomeFolder() {
+  std::string home = EnvOrEmpty("HOME");
+  if (!home.empty()) return home;
+  std::vector<char> buffer(16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+      found->pw_dir != nullptr) {
+    home = found->pw_dir;
+  }
+  return home;
+}
 
 std::string DocumentsFolder() {
   std::string documents = EnvOrEmpty("XDG_DOCUMENTS_DIR");

@@ -6,6 +6,8 @@
 
 namespace velmora {
 
+// $HOME, else the account's home folder, else "" when neither is known.
+std::string HomeFolder();
 // $XDG_DOCUMENTS_DIR, else ~/Documents (or the working folder when HOME is unset).
 std::string DocumentsFolder();
 // $XDG_CONFIG_HOME/velmora, else ~/.config/velmora.

@@ -13,35 +13,14 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora {
 namespace {
 
+using testing::ScopedEnv;
 using testing::TempDir;
-
-// Sets (or unsets, for nullopt) environment variables for one test and puts them back after.
-class ScopedEnv {
- public:
-  void Set(const char* name, std::optional<std::string> value) {
-    const char* old = std::getenv(name);
-    saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
-    Apply(name, value);
-  }
-  ~ScopedEnv() {
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) Apply(it->first, it->second);
-  }
-
- private:
-  static void Apply(const char* name, const std::optional<std::string>& value) {
-    if (value) {
-      setenv(name, value->c_str(), 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
-};
 
 TEST(DesktopTest, FoldersFollowTheEnvironment) {
   struct Case {

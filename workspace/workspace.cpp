@@ -86,6 +86,14 @@ bool HoldsFiles(const std::string& folder) {
   return fs::is_directory(folder, ec) && !fs::is_empty(folder, ec);
 }
 
+// A full path, so that the recent list and later runs find the workspace from any folder.
+std::string NewLocation(const NewWorkspaceParams& params) {
+  return WithSlash(
+      fs::absolute(params.location.empty() ? DefaultWorkspaceLocation() : params.location)
+          .lexically_normal()
+          .string());
+}
+
 // What creating a workspace adds to the disk, so that a creation that fails part way takes it
 // away again: the outermost folder it makes, or, in a folder that was there, the parts it adds.
 class NewPaths {
@@ -139,6 +147,17 @@ Result<std::string> FindWorkspaceFile(const std::string& path) {
 
 Workspace::Workspace(Prompter& prompter) : prompter_(&prompter) {}
 
+std::string NewWorkspaceFolder(const NewWorkspaceParams& params) {
+  return NewLocation(params) + params.name + "/";
+}
+
+std::string OverwriteQuestion(const NewWorkspaceParams& params) {
+  // Only files that are there can be overwritten: a fresh place needs no question, which also
+  // lets a script without a terminal create a workspace.
+  if (!IsValidWorkspaceName(params.name) || !HoldsFiles(NewWorkspaceFolder(params))) return {};
+  return std::string(kOverwriteQuestion) + NewLocation(params) + params.name;
+}
+
 Workspace::~Workspace() = default;
 
 void Workspace::CloseIdleDatabase() {
@@ -159,16 +178,8 @@ Status Workspace::NewWorkspace(const NewWorkspaceParams& params) {
     prompter_->ShowError(kAppCaption, kInvalidName);
     return Shown(kInvalidName);
   }
-  // A full path, so that the recent list and later runs find the workspace from any folder.
-  const std::string location =
-      WithSlash(fs::absolute(params.location.empty() ? DefaultWorkspaceLocation() : params.location)
-                    .lexically_normal()
-                    .string());
-  const std::string folder = location + params.name + "/";
-  // Only files that are there can be overwritten: a fresh place needs no question, which also
-  // lets a script without a terminal create a workspace.
-  if (HoldsFiles(folder)) {
-    const std::string question = std::string(kOverwriteQuestion) + location + params.name;
+  const std::string folder = NewWorkspaceFolder(params);
+  if (const std::string question = OverwriteQuestion(params); !question.empty()) {
     if (prompter_->Ask(kAppCaption, question, PromptButtons::kYesNo, PromptIcon::kWarning) !=
         PromptAnswer::kYes) {
       return Shown("The new workspace was not created");

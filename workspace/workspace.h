@@ -39,6 +39,13 @@ struct NewWorkspaceParams {
   SettingsBlock wizard;
 };
 
+// The folder NewWorkspace makes for `params`: the location (the default one when empty) as a
+// full path, then the name and '/'.
+std::string NewWorkspaceFolder(const NewWorkspaceParams& params);
+// What NewWorkspace asks before it goes on ("This action will overwrite some files in the\n",
+// the location and the name); empty when that folder holds no files or the name is invalid.
+std::string OverwriteQuestion(const NewWorkspaceParams& params);
+
 class Workspace {
  public:
   explicit Workspace(Prompter& prompter);

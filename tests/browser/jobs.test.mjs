@@ -7,13 +7,17 @@
 // Environment: VELMORA_BIN, LOGGEN_BIN, ARTIFACTS (screenshots), CHROMIUM.
 import { after, before, describe, it } from 'node:test';
 import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
+import os from 'node:os';
 import path from 'node:path';
-import {
-  closeDialog, launchBrowser, loggen, run, serve, shot, stop, testHome, velmora,
-} from './support.mjs';
+import { artifacts, launchBrowser, serve, shot, stop, velmora } from './support.mjs';
 
-const { home, env } = testHome('velmora-jobs-');
+const loggen = process.env.LOGGEN_BIN;
+const home = fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-jobs-'));
+const env = { ...process.env, XDG_CONFIG_HOME: path.join(home, 'config'), HOME: home };
+delete env.DISPLAY;
+delete env.WAYLAND_DISPLAY;
 const ws = path.join(home, 'demo');
 const source = path.join(home, 'source');
 const LOGS = ['access.log', 'access.log.1'];
@@ -58,13 +62,16 @@ async function runEnded(tab) {
   await tab.locator('#job-window').waitFor({ state: 'detached', timeout: 30000 });
 }
 
+const run = (program, args) => execFileSync(program, args, { env, encoding: 'utf8' });
+
 before(async () => {
   assert.ok(velmora && loggen, 'VELMORA_BIN and LOGGEN_BIN name the programs under test');
-  run(velmora, ['--yes', 'new', 'demo', '--path', home, '--server-names', 'www.example.com'], env);
+  fs.mkdirSync(artifacts, { recursive: true });
+  run(velmora, ['--yes', 'new', 'demo', '--path', home, '--server-names', 'www.example.com']);
   fs.mkdirSync(source);
   LOGS.forEach((name, seed) => {
     run(loggen, ['--format', 'combined', '--lines', '150000', '--seed', String(seed + 3), '--start',
-      seed === 0 ? '2026-11-11' : '2026-11-01', '--days', '10', '-o', path.join(source, name)], env);
+      seed === 0 ? '2026-11-11' : '2026-11-01', '--days', '10', '-o', path.join(source, name)]);
   });
   fs.writeFileSync(path.join(source, 'notes.txt'), 'not a log\n');
   server = await serve(['-w', ws], env);

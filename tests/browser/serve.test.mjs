@@ -11,17 +11,21 @@ import { after, before, describe, it } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import {
-  artifacts, closeDialog, launchBrowser, loggen, menuCommand, serve as serveWith, shot, stop, testHome, velmora,
+  artifacts, closeDialog, launchBrowser, menuCommand, menuState, request, serve, shot, stop, velmora,
 } from './support.mjs';
+
+const loggen = process.env.LOGGEN_BIN;
 const HOSTILE_IP = '203.0.113.66';
 const HOSTILE_REFERRER = 'http://evil.example/<script>window.pwned=1</script>';
 const HOSTILE_AGENT = '<img src=x onerror="window.pwned=2">';
 
-const { home, env } = testHome('velmora-browser-');
+const home = fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-browser-'));
+const env = { ...process.env, XDG_CONFIG_HOME: path.join(home, 'config'), HOME: home };
+delete env.DISPLAY;
+delete env.WAYLAND_DISPLAY;
 const ws = path.join(home, 'demo');
 
 function cli(...args) {
@@ -29,23 +33,6 @@ function cli(...args) {
 }
 function cliReport(id, ...args) {
   return JSON.parse(cli('report', id, '--format', 'json', ...args));
-}
-
-function serve(args, serveEnv = env) {
-  return serveWith(args, serveEnv);
-}
-
-function request(port, { method = 'GET', pathname = '/api/state', headers = {}, body } = {}) {
-  return new Promise((resolve, reject) => {
-    const req = http.request({ host: '127.0.0.1', port, method, path: pathname, headers }, (res) => {
-      let data = '';
-      res.on('data', (c) => { data += c; });
-      res.on('end', () => resolve({ status: res.statusCode, headers: res.headers, body: data }));
-    });
-    req.on('error', reject);
-    if (body) req.write(body);
-    req.end();
-  });
 }
 
 // The rows the page shows, as the cells' texts.
@@ -90,16 +77,6 @@ function treeRow(page, id) {
   return page.locator(`li[data-report="${id}"] > .tree-row`);
 }
 
-async function menuState(page, menu) {
-  await page.locator('.menu-title', { hasText: menu }).first().dispatchEvent('mousedown');
-  const items = await page.$$eval('.menu-panel .menu-item', (nodes) =>
-    Object.fromEntries(nodes.map((n) => [n.dataset.command, n.getAttribute('aria-disabled') !== 'true'])));
-  const texts = await page.$$eval('.menu-panel > *', (nodes) =>
-    nodes.map((n) => (n.classList.contains('menu-separator') ? '' : [...n.children].map((c) => c.textContent).filter(Boolean).join('\t'))));
-  await page.keyboard.press('Escape');
-  return { items, texts };
-}
-
 let browser;
 let server;
 let page;
@@ -120,7 +97,7 @@ before(async () => {
   fs.writeFileSync(path.join(ws, 'logs', 'hostile.log'), `${hostile.join('\n')}\n`);
   cli('parse');
   catalogue = JSON.parse(cli('reports', '--format', 'json')).filter((n) => n.id);
-  server = await serve(['-w', ws]);
+  server = await serve(['-w', ws], env);
   browser = await launchBrowser();
   page = await browser.newPage({ viewport: { width: 1400, height: 900 } });
   page.on('pageerror', (error) => { throw error; });

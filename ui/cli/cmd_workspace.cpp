@@ -5,6 +5,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "app/new_workspace_operation.h"
 #include "ui/cli/commands.h"
 #include "ui/cli/workspace_session.h"
 #include "workspace/file_commands.h"
@@ -28,28 +29,21 @@ struct NewOptions {
   std::string compression = "gzip";
 };
 
-// The wizard's values go through the same range checks as `settings set`, so a value the
-// settings would refuse never reaches a new workspace file.
 int RunNew(CliContext& context, const NewOptions& options) {
-  WorkspaceSettings checked = NewWorkspaceSettings(options.name);
-  const std::pair<std::string_view, std::string> values[] = {
-      {"server-names", options.server_names},  {"default-file", options.default_file},
-      {"log-format-mode", options.log_format}, {"custom-format", options.format_string},
-      {"retrieve-method", options.retrieval},  {"local-compression", options.compression},
-  };
-  for (const auto& [key, value] : values) {
-    if (Status s = SetSetting(checked, key, value); !s.ok()) return UsageError(s.error().message);
-  }
-  if (checked.block.log_format_mode == LogFormatMode::kCustom && options.format_string.empty()) {
-    return UsageError("--log-format custom needs the format itself: --format-string S");
-  }
+  const NewWorkspaceValues values = {options.name,
+                                     options.path,
+                                     {{"server-names", options.server_names},
+                                      {"default-file", options.default_file},
+                                      {"log-format-mode", options.log_format},
+                                      {"custom-format", options.format_string},
+                                      {"retrieve-method", options.retrieval},
+                                      {"local-compression", options.compression}}};
+  const Result<NewWorkspaceParams> params = CheckNewWorkspace(values);
+  if (!params.ok()) return UsageError(params.error().message);
 
-  NewWorkspaceParams params;
-  params.name = options.name;
-  params.location = options.path;
-  params.wizard = checked.block;
   CliSession session(context);
-  const Status made = NewWorkspaceCommand(session.workspace(), session.preferences(), params);
+  const Result<NewWorkspaceMade> made =
+      CreateWorkspace(session.session().prompter(), session.preferences(), params.value());
   if (!made.ok()) {
     // The prompter has said what went wrong; what it means for the workspace is said here.
     if (made.error().kind == ErrorKind::kShownToUser) {
@@ -57,10 +51,9 @@ int RunNew(CliContext& context, const NewOptions& options) {
     }
     return ReportFailure(made.error());
   }
-  std::printf("Created workspace \"%s\" in %s\n", options.name.c_str(),
-              session.workspace().folder().c_str());
+  std::printf("Created workspace \"%s\" in %s\n", options.name.c_str(), made->folder.c_str());
   std::printf("Put log files into %slogs/ (or use 'velmora import'), then run 'velmora parse'.\n",
-              session.workspace().folder().c_str());
+              made->folder.c_str());
   return kExitOk;
 }
 

@@ -35,7 +35,8 @@ nlohmann::json WhoisJson(const Preferences& preferences) {
 PromptAnswer PagePrompter::Ask(std::string_view caption, std::string_view text,
                                PromptButtons buttons, PromptIcon icon) {
   std::lock_guard lock(mutex_);
-  if (confirmed_) return PolicyAnswer(buttons, true);
+  // A plain message is shown all the same: only the question is the page's own.
+  if (confirmed_ && buttons != PromptButtons::kOk) return PolicyAnswer(buttons, true);
   messages_.push_back({{"caption", caption}, {"text", text}, {"icon", IconName(icon)}});
   return PolicyAnswer(buttons, false);
 }

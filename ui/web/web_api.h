@@ -23,6 +23,7 @@
 #include "core/tick_time.h"
 #include "reports/frame/report_model.h"
 #include "ui/web/export_job.h"
+#include "ui/web/folder_browser.h"
 #include "ui/web/work_job.h"
 
 namespace velmora::web {
@@ -104,6 +105,22 @@ class WebApi {
   // A page or picture of the workspace's export/ folder, `relative` to it.
   ApiReply ExportedFile(std::string_view relative);
 
+  // The File menu's workspaces: the new-workspace wizard, the folder browser and opening a
+  // workspace file. The browser shows the user's home folder and the folders of the recent
+  // workspaces only, and a workspace is made or opened only there (ui/web/folder_browser.h).
+  //
+  // The wizard's first values: {"name", "location", "settings": {key: text}}, passwords empty.
+  ApiReply NewWorkspaceDefaults();
+  // {"name", "location", "settings": {key: text}, "confirmed"}: checks the values, then asks
+  // {"question"} when files would be overwritten and "confirmed" is not true, else creates the
+  // workspace and opens it ({"created": true} and the state). A refusal the engine showed comes
+  // back as {"created": false} with its messages; a value refused, as a 400.
+  ApiReply NewWorkspace(const nlohmann::json& body);
+  // The folder `path` ("" for the home folder) with its folders, and .stw files unless
+  // `folders_only`: {"path", "parent", "entries": [{"name", "folder"}], "cut", "roots"}.
+  ApiReply Browse(std::string_view path, bool folders_only);
+  // {"path": a .stw file}: opens it as "Open Workspace..." does.
+  ApiReply OpenFile(const nlohmann::json& body);
   // Parse and Retrieve: the run starts on the job's thread; 409 while a run or an export is under
   // way. JobStatus is WorkJob::Status; AnswerJob takes {"id": question id, "answer": ...}.
   ApiReply StartParse();
@@ -125,6 +142,7 @@ class WebApi {
   ApiReply Failure(const Error& error);
   nlohmann::json StateJson();
   void RunExport(ExportJob& job, const ExportRequest& request);
+  FolderBrowser Browser();
   // The workspace hold: taken again for a report after the lazy close let it go or a job used
   // the workspace (whose settings and data it may have changed). Caller holds mutex_.
   Status Hold();

@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 #include <pthread.h>
+#include <unistd.h>
 
 #include <charconv>
 #include <csignal>
@@ -71,6 +72,29 @@ bool Guard(const httplib::Request& request, const std::string& token, int port) 
   return RequestAllowed({request.method, request.path, host, origin, fetch_site, header_token,
                          query_token, TokenCookie(cookies, port), static_file},
                         token, port);
+}
+
+// The File menu: the new-workspace wizard, the folder browser, opening a workspace file and Exit.
+void AddFileMenuRoutes(httplib::Server& server, WebApi& api) {
+  server.Get("/api/new-workspace", [&api](const httplib::Request&, httplib::Response& r) {
+    Send(r, api.NewWorkspaceDefaults());
+  });
+  server.Post("/api/new-workspace", [&api](const httplib::Request& request, httplib::Response& r) {
+    Send(r, api.NewWorkspace(Body(request)));
+  });
+  server.Get("/api/browse", [&api](const httplib::Request& request, httplib::Response& r) {
+    Send(r,
+         api.Browse(request.get_param_value("path"), request.get_param_value("show") == "folders"));
+  });
+  server.Post("/api/open", [&api](const httplib::Request& request, httplib::Response& r) {
+    Send(r, api.OpenFile(Body(request)));
+  });
+  // The main thread waits for a stop signal; this one ends the server the way Ctrl+C does, after
+  // the reply (the server finishes the requests it has begun before it stops).
+  server.Post("/api/exit", [](const httplib::Request&, httplib::Response& r) {
+    Send(r, {200, std::string(kJsonType), R"({"stopping":true})"});
+    kill(getpid(), SIGTERM);
+  });
 }
 
 void AddRoutes(httplib::Server& server, WebApi& api, const std::string& token, int port) {
@@ -149,6 +173,7 @@ void AddRoutes(httplib::Server& server, WebApi& api, const std::string& token, i
   server.Post("/api/tip-at-startup", [&api](const httplib::Request& request, httplib::Response& r) {
     Send(r, api.SetTipAtStartup(Body(request)));
   });
+  AddFileMenuRoutes(server, api);
 }
 
 // The test seam of the browser tests: VELMORA_SERVE_SLOW_WORKER=MS makes each step of a

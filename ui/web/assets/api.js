@@ -9,7 +9,7 @@ export class ApiError extends Error {
   }
 }
 
-async function call(method, path, body) {
+export async function call(method, path, body) {
   const init = { method, headers: { 'X-Velmora-Token': token }, cache: 'no-store' };
   if (body !== undefined) {
     init.headers['Content-Type'] = 'application/json';

@@ -9,6 +9,7 @@ import { ReportView } from './report_view.js';
 import { FilterBar } from './filter_bar.js';
 import { about, cellMenu, combinedExport, message } from './dialogs.js';
 import { MenuCommands } from './menu_commands.js';
+import { FileMenu } from './file_menu.js';
 import { JobCommands } from './progress.js';
 
 const READY = 'Ready';
@@ -53,6 +54,11 @@ const commands = new MenuCommands({
   takeState: (state) => takeState(state),
   showMessages: (messages) => showMessages(messages),
   refresh: () => (app.current !== null ? showCurrent() : null),
+});
+
+const fileMenu = new FileMenu({
+  showMessages: (messages) => showMessages(messages),
+  showWorkspace: (state) => showWorkspace(state),
 });
 
 function setStatus(text) {
@@ -155,7 +161,7 @@ async function load() {
   app.order = nodes.filter((n) => n.id).map((n) => n.id);
   if (!workspaceOpen()) {
     document.getElementById('tree').replaceChildren();
-    view.clear(app.state.open_failure || 'No workspace is open. Open one from File > Recent Workspaces, or start the server with -w.');
+    view.clear(app.state.open_failure || 'No workspace is open. Create one with File > New Workspace, or open one with File > Open Workspace.');
     return;
   }
   tree = new ReportTree(document.getElementById('tree'), nodes, (id) => {
@@ -164,6 +170,16 @@ async function load() {
   });
   view.clear('Choose a report in the tree.');
   await showMessages(app.state.messages);
+}
+
+// The workspace the server has just opened (or failed to open), from the first report on.
+async function showWorkspace(state) {
+  takeState(state);
+  await showMessages(state.messages);
+  app.current = null;
+  app.history = [];
+  app.position = -1;
+  await load();
 }
 
 async function run(command) {
@@ -181,9 +197,12 @@ async function run(command) {
       return showReport(app.history[app.position], false);
     case 'refresh':
       return showCurrent();
+    case 'new':
+      return fileMenu.newWorkspace();
+    case 'open':
+      return fileMenu.openWorkspace();
     case 'exit':
-      window.close();
-      return message('Velmora', 'Close this tab to leave Velmora; stop the server with Ctrl+C where it runs.');
+      return fileMenu.exit();
     case 'about':
       return about(app.state.version);
     case 'tip':
@@ -282,11 +301,7 @@ new MenuBar(document.getElementById('menubar'), {
   recent: () => (app.state ? app.state.recent : []),
   openRecent: async (index) => {
     try {
-      takeState(await api.openRecent(index));
-      app.current = null;
-      app.history = [];
-      app.position = -1;
-      await load();
+      await showWorkspace(await api.openRecent(index));
     } catch (error) {
       await message('Velmora', error.message, 'error');
     }

@@ -66,7 +66,7 @@ export function chooserDialog(question, answer) {
     folder.addEventListener('change', () => send({ folder: folder.value }));
     const browse = el('button', {
       type: 'button', id: 'chooser-browse', text: 'Browse...', onclick: async () => {
-        const picked = await browseFor({ pick: 'folder', start: folder.value, title: 'Select directory with log files to be analyzed' });
+        const picked = await browseFor({ show: 'folders', start: folder.value, caption: 'Select directory with log files to be analyzed' });
         if (picked) send({ folder: picked });
       },
     });

@@ -111,8 +111,6 @@ export function keyName(event) {
 // The terminal command that does what a command of the window that the browser does not run yet
 // does, for the workspace file `file`.
 export const TERMINAL_EQUIVALENT = {
-  new: () => 'velmora new NAME --path FOLDER',
-  open: () => 'velmora -w FILE.stw serve',
   manageLogs: (file) => `ls "${file.replace(/[^/]*$/, '')}logs"`,
   settings: (file) => `velmora -w "${file}" settings show`,
 };

@@ -48,9 +48,9 @@ export function message(caption, text, icon = 'information') {
 }
 
 // Resolves true for Yes, false for No or Escape.
-export async function question(caption, text) {
+export async function question(caption, text, icon = 'question') {
   const lines = String(text).split('\n').map((line) => el('div', { text: line }));
-  const answer = await modal(caption, [el('div', { className: 'message question' }, lines)], [
+  const answer = await modal(caption, [el('div', { className: `message ${icon}` }, lines)], [
     { text: 'Yes', value: true, primary: true },
     { text: 'No', value: false },
   ]);
