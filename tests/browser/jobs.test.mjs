@@ -70,7 +70,7 @@ before(async () => {
   run(velmora, ['--yes', 'new', 'demo', '--path', home, '--server-names', 'www.example.com']);
   fs.mkdirSync(source);
   LOGS.forEach((name, seed) => {
-    run(loggen, ['--format', 'combined', '--lines', '150000', '--seed', String(seed + 3), '--start',
+    run(loggen, ['--format', 'combined', '--lines', '300000', '--seed', String(seed + 3), '--start',
       seed === 0 ? '2026-11-11' : '2026-11-01', '--days', '10', '-o', path.join(source, name)]);
   });
   fs.writeFileSync(path.join(source, 'notes.txt'), 'not a log\n');
@@ -88,6 +88,13 @@ after(async () => {
 describe('Retrieve and Parse in the page', () => {
   it('imports the sample logs through the local chooser', async () => {
     await chooseSource(page);
+    // Browse picks the folder shown in the served folder browser, and the list is made again.
+    await page.click('#chooser-browse');
+    await page.locator('#folder-browser').waitFor();
+    await page.click('#browse-ok');
+    await page.locator('#folder-browser').waitFor({ state: 'detached' });
+    await page.locator(`#chooser-list input[data-name="${LOGS[0]}"]`).waitFor();
+    assert.equal(await page.inputValue('#chooser-folder'), `${source}/`);
     assert.deepEqual(await ticks(page), { [LOGS[1]]: true, [LOGS[0]]: true }, 'new logs are ticked, notes.txt is no log');
     await page.click('#chooser-none');
     assert.deepEqual(await ticks(page), { [LOGS[1]]: false, [LOGS[0]]: false });
@@ -105,6 +112,7 @@ describe('Retrieve and Parse in the page', () => {
     assert.equal(stored.length, 2, stored.join());
   });
 
+  // The logs are large enough that the run lasts a second or so: Cancel lands before its end.
   it('cancels a parse run, then parses with the progress window', async () => {
     await page.keyboard.press('F4');
     await page.locator('#job-window').waitFor();
