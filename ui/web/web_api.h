@@ -4,7 +4,12 @@
 // computed one at a time however many requests the server takes at once.
 //
 // Messages the engine shows while a call runs (through the Prompter) come back with the call's
-// reply as "messages"; questions are answered by policy, as nobody waits at a terminal.
+// reply as "messages"; questions are answered by policy, as nobody waits at a terminal. Parse and
+// Retrieve are the exception: they run as a job (work_job.h) whose questions wait for the page.
+//
+// The session holds the workspace (a reader's lock) while reports are asked for and lets go of it
+// after WebTiming::idle_close without one, and for the length of a run, which writes it alone.
+// While a run goes on every call that would use or change the workspace is refused (409).
 #pragma once
 
 #include <chrono>
