@@ -86,9 +86,10 @@ Result<ImportResult> RetrieveFetchlet(Session& session, std::string_view path,
   }
 
   const uint32_t old_options = block.retrieval_options;
+  const ImportRequest asked = WithChosenBoxes(request);
   uint32_t& options = settings.block.retrieval_options;
-  options = WithBit(options, kRetrieveParse, request.parse);
-  options = WithBit(options, kRetrieveRename, request.rename);
+  options = WithBit(options, kRetrieveParse, asked.parse);
+  options = WithBit(options, kRetrieveRename, asked.rename);
   const bool replaced_parsed = FetchAndStoreEach(
       session, logs, chosen, (options & kRetrieveRename) != 0, status, progress,
       [&](const std::string& name, std::vector<uint8_t>& data) {

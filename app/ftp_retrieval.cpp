@@ -57,10 +57,11 @@ Result<ImportResult> RetrieveFtp(Session& session, std::string_view path,
   }
 
   const uint32_t old_options = block.retrieval_options;
+  const ImportRequest asked = WithChosenBoxes(request);
   uint32_t& options = settings.block.retrieval_options;
-  options = WithBit(options, kRetrieveParse, request.parse);
-  options = WithBit(options, kRetrieveRename, request.rename);
-  options = WithBit(options, kRetrieveRemoveFromServer, request.remove_from_server);
+  options = WithBit(options, kRetrieveParse, asked.parse);
+  options = WithBit(options, kRetrieveRename, asked.rename);
+  options = WithBit(options, kRetrieveRemoveFromServer, asked.remove_from_server);
   const bool rename = (options & kRetrieveRename) != 0;
 
   const bool replaced_parsed = FetchAndStoreEach(

@@ -77,9 +77,12 @@ Result<ImportResult> ImportLocal(Session& session, std::string_view path,
                      "'" + name + "' is not a log file of " + result.folder +
                          (listed.empty() ? " (it holds none)" : "; its logs are " + listed),
                      ErrorKind::kBadRequest};
-      });
+      },
+      /*ask_when_empty=*/request.boxes != nullptr);
   if (!choice.ok()) return choice.error();
   result.cancelled = choice->cancelled;
+  // The chooser's folder field may have named another folder; its names are that folder's.
+  if (request.boxes && request.boxes->folder) result.folder = *request.boxes->folder;
   const std::vector<std::string>& chosen = choice->names;
   if (chosen.empty()) {
     if (!result.cancelled && std::none_of(candidates.begin(), candidates.end(),
@@ -89,10 +92,11 @@ Result<ImportResult> ImportLocal(Session& session, std::string_view path,
     return result;
   }
 
+  const ImportRequest asked = WithChosenBoxes(request);
   uint32_t& options = settings.block.retrieval_options;
-  options = WithBit(options, kRetrieveParse, request.parse);
-  options = WithBit(options, kRetrieveRename, request.rename);
-  options = WithBit(options, kRetrieveRemoveSource, request.remove_source);
+  options = WithBit(options, kRetrieveParse, asked.parse);
+  options = WithBit(options, kRetrieveRename, asked.rename);
+  options = WithBit(options, kRetrieveRemoveSource, asked.remove_source);
   const bool rename = (options & kRetrieveRename) != 0;
 
   std::unique_ptr<StoreFiles> files = DiskStoreFiles();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,19 @@ inline constexpr uint32_t kRetrieveRemoveFromServer = 2;
 inline constexpr uint32_t kRetrieveRename = 4;
 inline constexpr uint32_t kRetrieveRemoveSource = 8;
 
+// The options as check boxes under a chooser's list (the page's chooser shows them): preset from
+// the workspace and filled in by the chooser before it returns. A box left unset keeps the
+// request's choice. Such a chooser shows a local folder's name too, and may list another: it is
+// asked even when the folder lists nothing.
+struct ChooserBoxes {
+  std::optional<bool> rename;
+  std::optional<bool> remove_source;
+  std::optional<bool> remove_from_server;
+  std::optional<bool> parse;
+  // A local chooser that let the user pick another folder: the folder its names are in.
+  std::optional<std::string> folder;
+};
+
 struct ImportRequest {
   std::optional<std::string> from;  // the folder; unset: the last one imported from
   std::vector<std::string> files;   // names in the folder to import
@@ -31,7 +45,11 @@ struct ImportRequest {
   std::optional<bool> parse;
   // Retrieve: from the local folder, the FTP server or Fetchlet, as the workspace says.
   bool by_retrieval_method = false;
+  std::shared_ptr<ChooserBoxes> boxes;  // set when the chooser shows the check boxes
 };
+
+// `request` with what its chooser's check boxes said.
+ImportRequest WithChosenBoxes(const ImportRequest& request);
 
 // Asked when the request names no files and not --all: the list, headed by a title, with the new
 // files ticked; the answer is the names to import, or none to cancel.

@@ -14,10 +14,22 @@ uint32_t WithBit(uint32_t bits, uint32_t bit, std::optional<bool> value) {
   return *value ? (bits | bit) : (bits & ~bit);
 }
 
+ImportRequest WithChosenBoxes(const ImportRequest& request) {
+  ImportRequest chosen = request;
+  if (!request.boxes) return chosen;
+  const ChooserBoxes& boxes = *request.boxes;
+  if (boxes.rename) chosen.rename = boxes.rename;
+  if (boxes.remove_source) chosen.remove_source = boxes.remove_source;
+  if (boxes.remove_from_server) chosen.remove_from_server = boxes.remove_from_server;
+  if (boxes.parse) chosen.parse = boxes.parse;
+  return chosen;
+}
+
 Result<FileChoice> ChooseFiles(const std::vector<std::string>& names, bool all_new,
                                const std::vector<LogCandidate>& candidates,
                                const ImportChooser& chooser, const std::string& title,
-                               const std::function<Error(const std::string& name)>& unknown) {
+                               const std::function<Error(const std::string& name)>& unknown,
+                               bool ask_when_empty) {
   FileChoice choice;
   if (!names.empty()) {
     for (const std::string& name : names) {
@@ -31,7 +43,7 @@ Result<FileChoice> ChooseFiles(const std::vector<std::string>& names, bool all_n
     for (const LogCandidate& c : candidates) {
       if (c.is_new) choice.names.push_back(c.name);
     }
-  } else if (!candidates.empty() && chooser) {
+  } else if ((!candidates.empty() || ask_when_empty) && chooser) {
     std::optional<std::vector<std::string>> picked = chooser(title, candidates);
     if (!picked) {
       choice.cancelled = true;

@@ -28,11 +28,13 @@ struct FileChoice {
   bool cancelled = false;
 };
 // The files to fetch: the names given (each must be a candidate, else `unknown(name)` is the
-// error), every new candidate, or what the chooser (titled `title`) returns.
+// error), every new candidate, or what the chooser (titled `title`) returns. The chooser is not
+// asked about an empty list unless `ask_when_empty` (one that can list another folder).
 Result<FileChoice> ChooseFiles(const std::vector<std::string>& names, bool all_new,
                                const std::vector<LogCandidate>& candidates,
                                const ImportChooser& chooser, const std::string& title,
-                               const std::function<Error(const std::string& name)>& unknown);
+                               const std::function<Error(const std::string& name)>& unknown,
+                               bool ask_when_empty = false);
 
 // Values of the preferences' application section, for FTP and the companion alike: seconds to
 // wait for a connection, and for a server that has stopped answering or sending (1 to 3600; 30

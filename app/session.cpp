@@ -44,15 +44,21 @@ Status Session::Open(std::string_view path, DatabaseAccess access) {
     const LockWaitFn notice = [this](int64_t writer_pid) {
       if (wait_notice_) wait_notice_(WaitingText(writer_pid));
     };
-    Result<WorkspaceLock> lock = access == DatabaseAccess::kWrite
-                                     ? WorkspaceLock::TryExclusive(folder)
-                                     : WorkspaceLock::Shared(folder, notice);
+    Result<WorkspaceLock> lock =
+        access == DatabaseAccess::kWrite     ? WorkspaceLock::TryExclusive(folder)
+        : access == DatabaseAccess::kReadNow ? WorkspaceLock::TryShared(folder)
+                                             : WorkspaceLock::Shared(folder, notice);
     if (!lock.ok()) return lock.error();
     lock_ = std::move(lock).value();
   }
   Status opened = Open(path);
   if (!opened.ok()) lock_.Release();
   return opened;
+}
+
+void Session::Release() {
+  if (WorkspaceDatabase* db = workspace_->database()) db->CloseNow();
+  lock_.Release();
 }
 
 Status Session::OpenForDatabase(std::string_view path, DatabaseAccess access) {

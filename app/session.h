@@ -28,8 +28,9 @@ namespace velmora {
 
 // How a session uses the database, which decides how it shares the workspace with other processes.
 enum class DatabaseAccess : uint8_t {
-  kRead,   // waits while a parse run writes, then reads what it committed; readers share
-  kWrite,  // alone: refused at once while another process reads or writes the workspace
+  kRead,     // waits while a parse run writes, then reads what it committed; readers share
+  kWrite,    // alone: refused at once while another process reads or writes the workspace
+  kReadNow,  // as kRead, but refused at once (kBusy, naming the writer) while a parse run writes
 };
 
 // Shows the text that says a reader waits for a parse run; called once, before the wait.
@@ -57,6 +58,12 @@ class Session {
   // Open(path, access) for an operation on the database, which then first reports a parse run
   // that died mid-way, with the offer to remove all parsed data.
   Status OpenForDatabase(std::string_view path, DatabaseAccess access);
+
+  // Closes the database files and lets go of the workspace hold, so that another process (or
+  // another session) may write it; the workspace stays loaded. Open again to use the database.
+  void Release();
+  // Whether the session holds the workspace now.
+  bool holds_workspace() const { return lock_.held(); }
 
   // Where a reader's wait is shown; without one it waits silently.
   void set_wait_notice(WaitNoticeFn notice) { wait_notice_ = std::move(notice); }

@@ -8,24 +8,10 @@
 #include <string>
 
 #include "core/ascii.h"
+#include "platform/prompt_answers.h"
 
 namespace velmora {
 namespace {
-
-bool AnswerFits(PromptButtons buttons, PromptAnswer answer) {
-  switch (buttons) {
-    case PromptButtons::kOk:
-      return answer == PromptAnswer::kOk;
-    case PromptButtons::kRetryCancel:
-      return answer == PromptAnswer::kRetry || answer == PromptAnswer::kCancel;
-    case PromptButtons::kYesNo:
-      return answer == PromptAnswer::kYes || answer == PromptAnswer::kNo;
-    case PromptButtons::kYesAllNoAllNo:
-      return answer == PromptAnswer::kYes || answer == PromptAnswer::kYesToAll ||
-             answer == PromptAnswer::kNo || answer == PromptAnswer::kNoToAll;
-  }
-  return false;
-}
 
 std::string_view Choices(PromptButtons buttons) {
   switch (buttons) {
@@ -77,6 +63,21 @@ std::string_view NoTerminalNote(PromptButtons buttons, PromptAnswer answer) {
 }
 
 }  // namespace
+
+bool AnswerFits(PromptButtons buttons, PromptAnswer answer) {
+  switch (buttons) {
+    case PromptButtons::kOk:
+      return answer == PromptAnswer::kOk;
+    case PromptButtons::kRetryCancel:
+      return answer == PromptAnswer::kRetry || answer == PromptAnswer::kCancel;
+    case PromptButtons::kYesNo:
+      return answer == PromptAnswer::kYes || answer == PromptAnswer::kNo;
+    case PromptButtons::kYesAllNoAllNo:
+      return answer == PromptAnswer::kYes || answer == PromptAnswer::kYesToAll ||
+             answer == PromptAnswer::kNo || answer == PromptAnswer::kNoToAll;
+  }
+  return false;
+}
 
 PromptAnswer PolicyAnswer(PromptButtons buttons, bool assume_yes) {
   switch (buttons) {

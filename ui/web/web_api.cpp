@@ -20,20 +20,6 @@
 namespace velmora::web {
 namespace {
 
-std::string_view IconText(PromptIcon icon) {
-  switch (icon) {
-    case PromptIcon::kError:
-      return "error";
-    case PromptIcon::kWarning:
-      return "warning";
-    case PromptIcon::kQuestion:
-      return "question";
-    case PromptIcon::kInformation:
-      break;
-  }
-  return "information";
-}
-
 nlohmann::json WhoisJson(const Preferences& preferences) {
   nlohmann::json registries = nlohmann::json::array();
   for (const WhoisRegistry& registry : WhoisRegistries()) {
@@ -51,7 +37,7 @@ PromptAnswer PagePrompter::Ask(std::string_view caption, std::string_view text,
   std::lock_guard lock(mutex_);
   // A plain message is shown all the same: only the question is the page's own.
   if (confirmed_ && buttons != PromptButtons::kOk) return PolicyAnswer(buttons, true);
-  messages_.push_back({{"caption", caption}, {"text", text}, {"icon", IconText(icon)}});
+  messages_.push_back({{"caption", caption}, {"text", text}, {"icon", IconName(icon)}});
   return PolicyAnswer(buttons, false);
 }
 
@@ -65,17 +51,29 @@ nlohmann::json PagePrompter::Take() {
   return std::exchange(messages_, nlohmann::json::array());
 }
 
-WebApi::WebApi(std::string path) : session_(prompter_) { OpenWorkspace(path); }
+WebApi::WebApi(std::string path) : WebApi(std::move(path), Preferences()) {}
 
-WebApi::WebApi(std::string path, Preferences preferences)
-    : session_(prompter_, std::move(preferences)) {
+WebApi::WebApi(std::string path, Preferences preferences, WebTiming timing)
+    : session_(prompter_, std::move(preferences)), timing_(timing) {
   OpenWorkspace(path);
+  closer_ = std::thread([this] { CloseWhenIdle(); });
+}
+
+WebApi::~WebApi() {
+  {
+    std::lock_guard lock(closer_mutex_);
+    closing_down_ = true;
+  }
+  closer_wake_.notify_all();
+  closer_.join();
 }
 
 void WebApi::OpenWorkspace(std::string_view path) {
   picked_day_.reset();
   const Status opened = session_.OpenForDatabase(path, DatabaseAccess::kRead);
   open_ = opened.ok();
+  held_ = open_;
+  Used();
   std::lock_guard lock(export_folder_mutex_);
   export_folder_ = open_ ? WorkspacePath(session_.workspace().folder(), kExportFolder) : "";
   if (WorkspaceDatabase* db = session_.workspace().database()) db->CloseNow();
@@ -133,6 +131,9 @@ nlohmann::json WebApi::StateJson() {
 
 ApiReply WebApi::State() {
   std::lock_guard lock(mutex_);
+  // A run (here or from a terminal) may have changed the workspace since it was last held; shown
+  // from memory when it cannot be held now.
+  if (!job_.running()) (void)Hold();
   return Json(StateJson());
 }
 
@@ -143,7 +144,9 @@ Result<ReportModel> WebApi::Compute(std::string_view id, int32_t sort) {
   request.id = std::string(id);
   request.report_day = picked_day_;
   request.sort = static_cast<DateRange>(sort);
+  if (Status held = Hold(); !held.ok()) return held.error();
   Result<ReportModel> model = ComputeReport(session_, request);
+  Used();
   // Open table files are locked against other processes; closed after every report, they let
   // `velmora report` and the other commands read the workspace while the page is open. Opening
   // them again costs a few milliseconds.
@@ -153,6 +156,7 @@ Result<ReportModel> WebApi::Compute(std::string_view id, int32_t sort) {
 
 ApiReply WebApi::Report(std::string_view id, int32_t sort, int32_t rows) {
   std::lock_guard lock(mutex_);
+  if (std::optional<ApiReply> refused = RefusedWhileRunning()) return *refused;
   if (!open_) return Json({{"error", kNoWorkspaceLoaded}}, 409);
   if (sort < 0 || sort >= kDateRangeCount) return Json({{"error", "no such period"}}, 400);
   if (rows < 0) return Json({{"error", "rows is 0 (all) or more"}}, 400);
@@ -174,6 +178,7 @@ ApiReply WebApi::Chart(std::string_view id, int32_t sort, int32_t width) {
   {
     std::lock_guard lock(mutex_);
     if (!open_) return {409, "text/plain", std::string(kNoWorkspaceLoaded)};
+    if (job_.running()) return {409, "text/plain", "a run is under way"};
     if (sort < 0 || sort >= kDateRangeCount || !CheckChartWidth(width).ok()) {
       return {400, "text/plain", "no such period or width"};
     }
@@ -208,6 +213,7 @@ ApiReply WebApi::PickDay(const nlohmann::json& body) {
 
 ApiReply WebApi::ChangeFilters(const nlohmann::json& body) {
   std::lock_guard lock(mutex_);
+  if (std::optional<ApiReply> refused = RefusedWhileRunning()) return *refused;
   if (!open_) return Json({{"error", kNoWorkspaceLoaded}}, 409);
   if (Status changed = ChangeFilterBar(session_.workspace(), body); !changed.ok()) {
     return Failure(changed.error());
@@ -217,6 +223,7 @@ ApiReply WebApi::ChangeFilters(const nlohmann::json& body) {
 
 ApiReply WebApi::OpenRecent(const nlohmann::json& body) {
   std::lock_guard lock(mutex_);
+  if (std::optional<ApiReply> refused = RefusedWhileRunning()) return *refused;
   const std::vector<std::string> recent =
       RecentList::Load(session_.preferences()).MostRecentFirst();
   const auto index = body.is_object() ? body.find("index") : body.end();

@@ -4,15 +4,23 @@
 // computed one at a time however many requests the server takes at once.
 //
 // Messages the engine shows while a call runs (through the Prompter) come back with the call's
-// reply as "messages"; questions are answered by policy, as nobody waits at a terminal.
+// reply as "messages"; questions are answered by policy, as nobody waits at a terminal. Parse and
+// Retrieve are the exception: they run as a job (work_job.h) whose questions wait for the page.
+//
+// The session holds the workspace (a reader's lock) while reports are asked for and lets go of it
+// after WebTiming::idle_close without one, and for the length of a run, which writes it alone.
+// While a run goes on every call that would use or change the workspace is refused (409).
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "app/export_operation.h"
 #include "app/session.h"
@@ -21,6 +29,7 @@
 #include "reports/frame/report_model.h"
 #include "ui/web/export_job.h"
 #include "ui/web/folder_browser.h"
+#include "ui/web/work_job.h"
 
 namespace velmora::web {
 
@@ -50,12 +59,25 @@ class PagePrompter final : public Prompter {
   nlohmann::json messages_ = nlohmann::json::array();
 };
 
+// How long the server waits before it lets go of the workspace, and for the page's answers.
+struct WebTiming {
+  // After this long without a report the workspace is let go, so that a parse run from a
+  // terminal may write it.
+  std::chrono::milliseconds idle_close = std::chrono::seconds(30);
+  // A question of a job that no tab answers within this gets its policy answer.
+  std::chrono::milliseconds answer_timeout = std::chrono::minutes(30);
+  // Test seam: each step of a retrieval's worker takes this long, so Cancel meets a worker that
+  // does not stop at once.
+  std::chrono::milliseconds slow_worker{0};
+};
+
 class WebApi {
  public:
   // Opens the workspace `path` names, or the most recent one when it is empty; without either the
   // page shows "No Workspace Loaded".
   explicit WebApi(std::string path);
-  WebApi(std::string path, Preferences preferences);
+  WebApi(std::string path, Preferences preferences, WebTiming timing = {});
+  ~WebApi();
 
   ApiReply State();
   ApiReply Tree();
@@ -104,6 +126,15 @@ class WebApi {
   ApiReply Browse(std::string_view path, bool folders_only);
   // {"path": a .stw file}: opens it as "Open Workspace..." does.
   ApiReply OpenFile(const nlohmann::json& body);
+  // Parse and Retrieve: the run starts on the job's thread; 409 while a run or an export is under
+  // way. JobStatus is WorkJob::Status; AnswerJob takes {"id": question id, "answer": ...}.
+  ApiReply StartParse();
+  ApiReply StartRetrieve();
+  ApiReply JobStatus();
+  ApiReply AnswerJob(const nlohmann::json& body);
+  ApiReply CancelJob();
+  // Whether the workspace is held now (the lazy close has not let it go).
+  bool holds_workspace();
 
   // The "Workspace settings" dialog and "Manage Imported Log Files" (web_api_settings.cpp).
   // The dialog's values, SettingsDialogJson: whether a password is set, never the password.
@@ -129,6 +160,13 @@ class WebApi {
   nlohmann::json StateJson();
   void RunExport(ExportJob& job, const ExportRequest& request);
   FolderBrowser Browser();
+  // The workspace hold: taken again for a report after the lazy close let it go or a job used
+  // the workspace (whose settings and data it may have changed). Caller holds mutex_.
+  Status Hold();
+  void Used();
+  void CloseWhenIdle();
+  std::optional<ApiReply> RefusedWhileRunning();
+  ApiReply StartJob(std::string kind, WorkJob::Work work);
 
   std::mutex mutex_;
   PagePrompter prompter_;
@@ -140,6 +178,15 @@ class WebApi {
   std::string export_folder_;  // empty while no workspace is open
   // Last, so that a running export ends before the session it uses goes.
   ExportJob export_;
+
+  WebTiming timing_;
+  bool held_ = false;  // the session holds the workspace; the lazy close lets it go
+  std::chrono::steady_clock::time_point last_use_;
+  std::mutex closer_mutex_;
+  std::condition_variable closer_wake_;
+  bool closing_down_ = false;
+  std::thread closer_;
+  WorkJob job_{timing_.answer_timeout};
 };
 
 }  // namespace velmora::web

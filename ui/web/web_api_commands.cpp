@@ -60,6 +60,7 @@ ApiReply WebApi::ParsingLog() {
 
 ApiReply WebApi::RemoveAllData(const nlohmann::json& body) {
   std::lock_guard lock(mutex_);
+  if (std::optional<ApiReply> refused = RefusedWhileRunning()) return *refused;
   if (!open_) return Json({{"error", kNoWorkspaceLoaded}}, 409);
   const auto confirmed = body.is_object() ? body.find("confirmed") : body.end();
   if (confirmed == body.end() || *confirmed != true) {
@@ -104,6 +105,7 @@ ApiReply WebApi::StartExport(const nlohmann::json& body) {
   {
     std::lock_guard lock(mutex_);
     if (!open_) return Json({{"error", kNoWorkspaceLoaded}}, 409);
+    if (std::optional<ApiReply> refused = RefusedWhileRunning()) return *refused;
   }
   if (!export_.Start([this, request](ExportJob& job) { RunExport(job, request); })) {
     return JobReply({{"error", "An export is running already; wait for it or cancel it."}}, 409);
@@ -113,6 +115,7 @@ ApiReply WebApi::StartExport(const nlohmann::json& body) {
 
 void WebApi::RunExport(ExportJob& job, const ExportRequest& request) {
   std::lock_guard lock(mutex_);
+  Used();
   const std::string folder = WorkspacePath(session_.workspace().folder(), kExportFolder);
   const ChartWriter charts = [](const ChartData& chart, const std::string& path, int width) {
     return SaveChartAsPng(chart, path, width).ok();
@@ -121,6 +124,9 @@ void WebApi::RunExport(ExportJob& job, const ExportRequest& request) {
       ExportReports(session_, session_.workspace().file_path(), request, charts,
                     [&job](const std::string& status) { return job.Progress(status); });
   if (WorkspaceDatabase* db = session_.workspace().database()) db->CloseNow();
+  // The export opened the workspace for reading again, and holds it.
+  held_ = session_.holds_workspace();
+  Used();
   nlohmann::json outcome;
   if (!result.ok()) {
     outcome = {{"error", result.error().message}};

@@ -20,6 +20,8 @@ ApiReply WebApi::Settings() {
 ApiReply WebApi::ChangeSettings(const nlohmann::json& body) {
   std::lock_guard lock(mutex_);
   if (!open_) return Json({{"error", kNoWorkspaceLoaded}}, 409);
+  // A run writes the settings file (a detected format) and the database the listing reads.
+  if (std::optional<ApiReply> refused = RefusedWhileRunning()) return *refused;
   SettingsChangeOutcome outcome = ChangeWorkspaceSettings(session_.workspace(), body);
   if (!outcome.status.ok()) {
     if (outcome.status.error().kind != ErrorKind::kBadRequest) {
@@ -35,6 +37,8 @@ ApiReply WebApi::ChangeSettings(const nlohmann::json& body) {
 ApiReply WebApi::LogFiles() {
   std::lock_guard lock(mutex_);
   if (!open_) return Json({{"error", kNoWorkspaceLoaded}}, 409);
+  // A run writes the settings file (a detected format) and the database the listing reads.
+  if (std::optional<ApiReply> refused = RefusedWhileRunning()) return *refused;
   Result<std::vector<ImportedLogFile>> listed = ListImportedLogFiles(session_.workspace());
   if (!listed.ok()) return Failure(listed.error());
   nlohmann::json files = nlohmann::json::array();

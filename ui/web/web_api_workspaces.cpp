@@ -87,6 +87,7 @@ ApiReply WebApi::NewWorkspace(const nlohmann::json& body) {
   }
 
   std::lock_guard lock(mutex_);
+  if (std::optional<ApiReply> refused = RefusedWhileRunning()) return *refused;
   const Result<std::string> location =
       Browser().Confine(values.location.empty() ? DefaultWorkspaceLocation() : values.location);
   if (!location.ok()) {
@@ -144,6 +145,7 @@ ApiReply WebApi::Browse(std::string_view path, bool folders_only) {
 ApiReply WebApi::OpenFile(const nlohmann::json& body) {
   const std::string path = body.is_object() ? TextMember(body, "path") : std::string();
   std::lock_guard lock(mutex_);
+  if (std::optional<ApiReply> refused = RefusedWhileRunning()) return *refused;
   const Result<std::string> file = Browser().WorkspaceFile(path);
   if (!file.ok()) return Json({{"error", file.error().message}}, BrowseStatus(file.error()));
   OpenWorkspace(file.value());

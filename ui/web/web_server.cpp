@@ -164,12 +164,41 @@ void AddRoutes(httplib::Server& server, WebApi& api, const std::string& token, i
   server.Post("/api/log-files/open", [&api](const httplib::Request&, httplib::Response& r) {
     Send(r, api.OpenLogsFolder());
   });
+  // Parse and Retrieve: every tab polls the same run and may answer its questions.
+  server.Post("/api/parse",
+              [&api](const httplib::Request&, httplib::Response& r) { Send(r, api.StartParse()); });
+  server.Post("/api/retrieve", [&api](const httplib::Request&, httplib::Response& r) {
+    Send(r, api.StartRetrieve());
+  });
+  server.Get("/api/job",
+             [&api](const httplib::Request&, httplib::Response& r) { Send(r, api.JobStatus()); });
+  server.Post("/api/job/answer", [&api](const httplib::Request& request, httplib::Response& r) {
+    Send(r, api.AnswerJob(Body(request)));
+  });
+  server.Post("/api/job/cancel",
+              [&api](const httplib::Request&, httplib::Response& r) { Send(r, api.CancelJob()); });
   server.Post("/api/tip",
               [&api](const httplib::Request&, httplib::Response& r) { Send(r, api.NextTip()); });
   server.Post("/api/tip-at-startup", [&api](const httplib::Request& request, httplib::Response& r) {
     Send(r, api.SetTipAtStartup(Body(request)));
   });
   AddFileMenuRoutes(server, api);
+}
+
+// The test seam of the browser tests: VELMORA_SERVE_SLOW_WORKER=MS makes each step of a
+// retrieval's worker take MS milliseconds, so that Cancel meets a worker that does not stop.
+WebTiming TimingFromEnvironment() {
+  WebTiming timing;
+  const char* slow = std::getenv("VELMORA_SERVE_SLOW_WORKER");
+  int ms = 0;
+  if (slow != nullptr) {
+    const std::string_view text(slow);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), ms);
+    if (error == std::errc() && end == text.data() + text.size() && ms > 0 && ms <= 60000) {
+      timing.slow_worker = std::chrono::milliseconds(ms);
+    }
+  }
+  return timing;
 }
 
 }  // namespace
@@ -193,7 +222,7 @@ int RunServe(const ServeOptions& options, std::FILE* out) {
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 
-  WebApi api(options.workspace);
+  WebApi api(options.workspace, Preferences(), TimingFromEnvironment());
   // The page says it too, but whoever typed the command is looking at the terminal now.
   if (!api.open_failure().empty())
     std::fprintf(stderr, "velmora: %s\n", api.open_failure().c_str());

@@ -2,7 +2,7 @@
 // and status bar, and the commands that tie them together (showing, navigation and history).
 import { api } from './api.js';
 import { el, openInNewTab } from './dom.js';
-import { KEYS, TERMINAL_EQUIVALENT, keyName, statusPrompt, tooltip } from './commands.js';
+import { KEYS, keyName, statusPrompt, tooltip } from './commands.js';
 import { MenuBar } from './menu.js';
 import { ReportTree } from './tree.js';
 import { ReportView } from './report_view.js';
@@ -12,6 +12,7 @@ import { MenuCommands } from './menu_commands.js';
 import { FileMenu } from './file_menu.js';
 import { workspaceSettings } from './settings_dialog.js';
 import { manageLogFiles } from './log_files.js';
+import { JobCommands } from './progress.js';
 
 const READY = 'Ready';
 // Rows drawn at first; a longer list is finished on request ("Show all").
@@ -44,6 +45,12 @@ const filterBar = new FilterBar(document.getElementById('filterbar'), {
   },
 });
 let tree = null;
+const jobs = new JobCommands({
+  afterRun: async () => {
+    takeState(await api.state());
+    await showCurrent();
+  },
+});
 const commands = new MenuCommands({
   state: () => app.state,
   takeState: (state) => takeState(state),
@@ -206,6 +213,8 @@ async function run(command) {
       return commands.viewParsingLog();
     case 'remove':
       return commands.removeAllData();
+    case 'retrieve': case 'parse':
+      return jobs.run(command);
     case 'exportCurrent':
       return commands.exportReports(app.current, undefined, app.sort);
     case 'exportAll': {
@@ -218,11 +227,8 @@ async function run(command) {
       return changeSettings();
     case 'manageLogs':
       return manageLogFiles().catch((error) => message('Velmora', error.message, 'error'));
-    default: {
-      const file = workspaceOpen() ? app.state.workspace.file : '';
-      const terminal = TERMINAL_EQUIVALENT[command];
-      return message('Velmora', `The browser window does not do this yet. In a terminal:\n${terminal ? terminal(file, app.current) : ''}`);
-    }
+    default:
+      return null;
   }
 }
 
@@ -326,5 +332,6 @@ new MenuBar(document.getElementById('menubar'), {
 buildToolbar();
 setStatus(READY);
 load()
+  .then(() => jobs.watch())
   .then(() => (app.state.show_tip_at_startup ? commands.showTip() : null))
   .catch((error) => view.clear(`The server did not answer: ${error.message}`));

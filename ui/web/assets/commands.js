@@ -107,10 +107,3 @@ export function keyName(event) {
   if (event.ctrlKey || event.metaKey) name = `Ctrl+${name}`;
   return name;
 }
-
-// The terminal command that does what a command of the window that the browser does not run yet
-// does, for the workspace file `file`.
-export const TERMINAL_EQUIVALENT = {
-  retrieve: (file) => `velmora -w "${file}" retrieve`,
-  parse: (file) => `velmora -w "${file}" parse`,
-};
