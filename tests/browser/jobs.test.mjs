@@ -11,7 +11,7 @@ import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { artifacts, launchBrowser, serve, shot, stop, velmora } from './support.mjs';
+import { artifacts, launchBrowser, openPage, serve, shot, stop, velmora } from './support.mjs';
 
 const loggen = process.env.LOGGEN_BIN;
 const home = fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-jobs-'));
@@ -26,10 +26,8 @@ let browser;
 let server;
 let page;
 
-async function openPage(url) {
-  const tab = await browser.newPage({ viewport: { width: 1200, height: 800 } });
-  tab.on('pageerror', (error) => { throw error; });
-  await tab.goto(url);
+async function openTab(url) {
+  const tab = await openPage(browser, url);
   await tab.waitForSelector('#tree .tree-row');
   return tab;
 }
@@ -76,7 +74,7 @@ before(async () => {
   fs.writeFileSync(path.join(source, 'notes.txt'), 'not a log\n');
   server = await serve(['-w', ws], env);
   browser = await launchBrowser();
-  page = await openPage(server.url);
+  page = await openTab(server.url);
 });
 
 after(async () => {
@@ -135,7 +133,7 @@ describe('Retrieve and Parse in the page', () => {
   });
 
   it('shows the running job in a second tab, refuses it a second run and takes answers from both', async () => {
-    const second = await openPage(server.url);
+    const second = await openTab(server.url);
     await chooseSource(page);
     await second.locator('#job-window').waitFor({ timeout: 10000 });
     await second.locator('#chooser-list').waitFor();

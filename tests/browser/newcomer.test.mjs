@@ -9,7 +9,7 @@ import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import { artifacts, closeDialog, launchBrowser, loggen, menuCommand, serve, shot, stop, testHome, velmora } from './support.mjs';
+import { artifacts, closeDialog, launchBrowser, openPage, loggen, menuCommand, serve, shot, stop, testHome, velmora } from './support.mjs';
 
 const { home, env } = testHome('velmora-newcomer-');
 const samples = path.join(home, 'sample-logs');
@@ -44,9 +44,7 @@ before(async () => {
   }
   server = await serve([], env);
   browser = await launchBrowser();
-  page = await browser.newPage({ viewport: { width: 1200, height: 800 } });
-  page.on('pageerror', (error) => { throw error; });
-  await page.goto(server.url);
+  page = await openPage(browser, server.url);
   await page.waitForFunction(() => document.title === '[No Workspace Loaded] - Velmora');
 });
 

@@ -73,6 +73,14 @@ export function launchBrowser() {
   });
 }
 
+// A tab on `url` that fails the test on any error of the page's own scripts.
+export async function openPage(browser, url, viewport = { width: 1200, height: 800 }) {
+  const page = await browser.newPage({ viewport });
+  page.on('pageerror', (error) => { throw error; });
+  await page.goto(url);
+  return page;
+}
+
 export async function shot(page, name) {
   await page.screenshot({ path: path.join(artifacts, `${name}.png`) });
 }

@@ -11,7 +11,7 @@ import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { artifacts, closeDialog, launchBrowser, menuCommand, request, serve, shot, stop, velmora } from './support.mjs';
+import { artifacts, closeDialog, launchBrowser, openPage, menuCommand, request, serve, shot, stop, velmora } from './support.mjs';
 
 const home = fs.realpathSync(fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-wizard-')));
 const outside = fs.realpathSync(fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-outside-')));
@@ -53,9 +53,7 @@ before(async () => {
   fs.symlinkSync(outside, path.join(home, 'link-out'));
   server = await serve([], env);
   browser = await launchBrowser();
-  page = await browser.newPage({ viewport: { width: 1200, height: 800 } });
-  page.on('pageerror', (error) => { throw error; });
-  await page.goto(server.url);
+  page = await openPage(browser, server.url);
   await page.waitForFunction(() => document.title === '[No Workspace Loaded] - Velmora');
 });
 
