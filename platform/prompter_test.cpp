@@ -60,17 +60,6 @@ TEST(ScriptedPrompterTest, AnswersFromTheQueueThenByPolicy) {
   EXPECT_TRUE(prompter.texts().empty());
 }
 
-TEST(ScriptedPrompterTest, PlainMessagesLeaveTheQueueForTheQuestion) {
-  ScriptedPrompter prompter;
-  prompter.QueueAnswer(PromptAnswer::kRetry);
-  prompter.ShowError(kAppCaption, "Cannot open");
-  EXPECT_EQ(prompter.Ask(kAppCaption, "Retry?", PromptButtons::kRetryCancel, PromptIcon::kError),
-            PromptAnswer::kRetry);
-  ASSERT_EQ(prompter.messages().size(), 2u);
-  EXPECT_EQ(prompter.messages()[0].answer, PromptAnswer::kOk);
-  EXPECT_EQ(prompter.messages()[0].caption, "Velmora");
-}
-
 TEST(ScriptedPrompterTest, AQueuedAnswerThatDoesNotFitIsReplacedByPolicy) {
   ScriptedPrompter prompter(/*assume_yes=*/true);
   prompter.QueueAnswer(PromptAnswer::kRetry);

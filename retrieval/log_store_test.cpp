@@ -3,12 +3,14 @@
 #include "retrieval/log_store.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "core/byte_order.h"
 #include "retrieval/first_entry.h"
 #include "retrieval/log_listing.h"
 #include "tests/support/temp_dir.h"
@@ -73,6 +75,10 @@ TEST(LogConversion, EveryKindToEveryKind) {
   const std::string gz = Converted(plain, C::kNone, C::kGzip);
   const std::string bz = Converted(plain, C::kNone, C::kBzip2);
   EXPECT_EQ(gz.substr(0, 10), std::string("\x1F\x8B\x08\0\0\0\0\0\0\x0B", 10));
+  // The trailer our reader skips but gzip checks: the plain text's CRC-32 and length.
+  EXPECT_EQ(LoadLE32(gz.data() + gz.size() - 8),
+            crc32(0, reinterpret_cast<const Bytef*>(plain.data()), plain.size()));
+  EXPECT_EQ(LoadLE32(gz.data() + gz.size() - 4), plain.size());
   EXPECT_EQ(SourceCompression(Bytes(gz)), C::kGzip);
   EXPECT_EQ(SourceCompression(Bytes(bz)), C::kBzip2);
   EXPECT_EQ(SourceCompression(Bytes(plain)), C::kNone);

@@ -257,29 +257,6 @@ TEST_F(WorkspaceDatabaseTest, UseCountTheIdleCloseAndOneReleaseTooMany) {
   EXPECT_EQ(prompter_.messages()[0].buttons, PromptButtons::kOk);
 }
 
-// The engine's reason first, then the database's question; Cancel gives up with every file as
-// it was.
-TEST_F(WorkspaceDatabaseTest, DamagedHeaderIsReportedAndNothingIsTouched) {
-  CreateClosed();
-  const std::string damaged = Disk(table_name::kReferers, 0x00100000);
-  testing::PokeLE32(damaged, 0, 0xDEADBEEF);
-  const auto before = Snapshot();
-  prompter_.QueueAnswer(PromptAnswer::kRetry);  // the second attempt fails the same way
-
-  EXPECT_FALSE(db_.Open());
-  std::vector<std::pair<std::string, std::string>> shown;
-  for (const auto& m : prompter_.messages()) shown.emplace_back(m.caption, m.text);
-  const std::pair<std::string, std::string> engine{"ZEQ Engine 2.0",
-                                                   "Can't open table: Bad Signature"};
-  const std::pair<std::string, std::string> database{"Velmora", "Cannot open database"};
-  EXPECT_EQ(shown,
-            (std::vector<std::pair<std::string, std::string>>{engine, database, engine, database}));
-  EXPECT_EQ(prompter_.messages()[1].buttons, PromptButtons::kRetryCancel);
-  EXPECT_EQ(db_.use_count(), -1);
-  EXPECT_FALSE(db_.files_open());
-  EXPECT_EQ(Snapshot(), before);
-}
-
 TEST_F(WorkspaceDatabaseTest, DeletedTableFileIsCreatedAgainByOpen) {
   CreateClosed();
   const std::string missing = Disk(table_name::kHourly, 1);
@@ -327,29 +304,6 @@ TEST_F(WorkspaceDatabaseTest, CreateFailureAsksRetryAndCancelLeavesItClosed) {
   EXPECT_FALSE(db_.files_open());
   ASSERT_TRUE(db_.Open());  // a later Open really opens the files
   EXPECT_TRUE(db_.files_open());
-  db_.Release();
-}
-
-TEST_F(WorkspaceDatabaseTest, ResetAsksThenEmptiesTheTables) {
-  CreateClosed();
-  ASSERT_TRUE(db_.Open());
-  ASSERT_EQ(db_.browsers().Add("Firefox"), 0);
-  db_.Release();
-  int reloads = 0;
-
-  EXPECT_FALSE(db_.Reset([&] { ++reloads; }));  // No (the policy answer)
-  ASSERT_EQ(prompter_.messages().size(), 1u);
-  EXPECT_EQ(prompter_.messages()[0].text, "Remove all collected data from the workspace?");
-  EXPECT_EQ(prompter_.messages()[0].buttons, PromptButtons::kYesNo);
-  EXPECT_EQ(prompter_.messages()[0].icon, PromptIcon::kQuestion);
-  EXPECT_EQ(reloads, 0);
-
-  prompter_.QueueAnswer(PromptAnswer::kYes);
-  EXPECT_TRUE(db_.Reset([&] { ++reloads; }));
-  EXPECT_EQ(reloads, 1);
-  EXPECT_EQ(db_.use_count(), 0);  // the use Create left is released
-  ASSERT_TRUE(db_.Open());
-  EXPECT_EQ(db_.browsers().Find("Firefox"), -1);
   db_.Release();
 }
 

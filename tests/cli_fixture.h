@@ -36,11 +36,14 @@ class CliTest : public ::testing::Test {
     EXPECT_EQ(r.status, 0) << r.err;
     return home_ / "ws" + "/" + name + "/";
   }
-  // A combined-format log of `lines` lines at `path`, the same for the same seed.
-  static void GenerateLog(const std::string& path, int lines, int seed) {
-    const auto r =
-        testing::RunProgram(LOGGEN_BIN, {"--format", "combined", "--lines", std::to_string(lines),
-                                         "--seed", std::to_string(seed), "-o", path});
+  // A log of `lines` lines at `path` (combined, uncompressed unless told), the same for the same
+  // seed.
+  static void GenerateLog(const std::string& path, int lines, int seed,
+                          const std::string& format = "combined",
+                          const std::string& compress = "none") {
+    const auto r = testing::RunProgram(
+        LOGGEN_BIN, {"--format", format, "--lines", std::to_string(lines), "--seed",
+                     std::to_string(seed), "--compress", compress, "-o", path});
     ASSERT_EQ(r.status, 0) << r.err;
   }
   // The names of the plain files of `folder`, sorted.

@@ -41,10 +41,7 @@ class ConcurrentCommandsTest : public CliTest {};
 
 TEST_F(ConcurrentCommandsTest, SecondWriterIsRefusedAndReaderWaitsForTheCommit) {
   const std::string ws = NewWorkspace();
-  const auto made = testing::RunProgram(
-      LOGGEN_BIN,
-      {"--format", "combined", "--lines", std::to_string(kLines), "-o", ws + "logs/access.log"});
-  ASSERT_EQ(made.status, 0) << made.err;
+  GenerateLog(ws + "logs/access.log", kLines, 1);
 
   const auto run = StartVelmora({"-w", ws, "parse"});
   const std::string log_path = ws + "parsing.log";

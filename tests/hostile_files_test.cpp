@@ -73,10 +73,7 @@ class HostileFilesTest : public CliTest {
   // A generated log compressed as `compress`, its bytes.
   std::string Generated(const std::string& scratch, const std::string& compress) {
     const std::string path = scratch + "/generated";
-    const auto r =
-        testing::RunProgram(LOGGEN_BIN, {"--format", "combined", "--lines", "20000", "--seed", "4",
-                                         "--compress", compress, "-o", path});
-    EXPECT_EQ(r.status, 0) << r.err;
+    GenerateLog(path, 20000, 4, "combined", compress);
     return ReadFile(path);
   }
 };

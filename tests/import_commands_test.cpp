@@ -20,13 +20,6 @@ class ImportCommandsTest : public CliTest {
   void TearDown() override {
     if (mounted_) umount2(disk_.c_str(), MNT_DETACH);
   }
-  void Generate(const std::string& path, int lines, int seed, const std::string& compress) {
-    std::vector<std::string> args = {
-        "--format", "combined",           "--lines", std::to_string(lines),
-        "--seed",   std::to_string(seed), "-o",      path};
-    if (!compress.empty()) args.insert(args.end(), {"--compress", compress});
-    ASSERT_EQ(testing::RunProgram(LOGGEN_BIN, args).status, 0);
-  }
 
   std::string disk_ = home_ / "disk";
   bool mounted_ = false;
@@ -36,9 +29,9 @@ TEST_F(ImportCommandsTest, AMixedFolderIsStoredParsedAndThenHasNothingNew) {
   const std::string folder = NewWorkspace();
   const std::string src = home_ / "src";
   fs::create_directories(src);
-  Generate(src + "/access.log", 1000, 1, "");
-  Generate(src + "/access-2.log.gz", 1000, 2, "gzip");
-  Generate(src + "/Other.log", 1000, 3, "bzip2");  // bzip2 inside, .log outside
+  GenerateLog(src + "/access.log", 1000, 1);
+  GenerateLog(src + "/access-2.log.gz", 1000, 2, "combined", "gzip");
+  GenerateLog(src + "/Other.log", 1000, 3, "combined", "bzip2");  // bzip2 inside, .log outside
   std::ofstream(src + "/notes.txt") << "not a log";
 
   const auto first = Velmora({"-w", folder, "import", "--from", src, "--all", "--parse"});
@@ -93,7 +86,7 @@ TEST_F(ImportCommandsTest, AKilledImportLeavesNoPartialFile) {
   ASSERT_EQ(Velmora({"-w", folder, "settings", "set", "local-compression", "0"}).status, 0);
   const std::string src = home_ / "src";
   fs::create_directories(src);
-  Generate(src + "/access.log", 150000, 4, "");  // bzip2 takes its time over this
+  GenerateLog(src + "/access.log", 150000, 4);  // bzip2 takes its time over this
   auto import = StartVelmora({"-w", folder, "import", "--from", src, "--all"});
   const auto start = std::chrono::steady_clock::now();
   while (!(fs::exists(folder + "logs/.incoming") && !Files(folder + "logs/.incoming").empty()) &&
@@ -123,7 +116,8 @@ TEST_F(ImportCommandsTest, AFullDiskLeavesNoPartialFile) {
   ASSERT_EQ(Velmora({"-w", ws, "settings", "set", "local-compression", "2"}).status, 0);
   const std::string src = home_ / "src";
   fs::create_directories(src);
-  Generate(src + "/access.log.gz", 150000, 1, "gzip");  // far more than the disk holds, unpacked
+  GenerateLog(src + "/access.log.gz", 150000, 1, "combined",
+              "gzip");  // far more than the disk holds, unpacked
 
   const auto r = Velmora({"-w", ws, "import", "--from", src, "--all"});
   EXPECT_EQ(r.status, 1);

@@ -10,22 +10,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ParseCommandTest : public CliTest {
- protected:
-  void Generate(const std::string& path, const std::string& format, int lines, int seed,
-                const std::string& compress = "none") {
-    const auto r = testing::RunProgram(
-        LOGGEN_BIN, {"--format", format, "--lines", std::to_string(lines), "--seed",
-                     std::to_string(seed), "--compress", compress, "-o", path});
-    ASSERT_EQ(r.status, 0) << r.err;
-  }
-};
+using ParseCommandTest = CliTest;
 
 TEST_F(ParseCommandTest, ParsesPlainGzipAndBzip2InNameOrderThenFindsNothingNew) {
   const std::string ws = NewWorkspace();
-  Generate(ws + "logs/b.log.gz", "combined", 3000, 2, "gzip");
-  Generate(ws + "logs/A.log", "combined", 2000, 1);
-  Generate(ws + "logs/c.LOG.BZ2", "w3c", 1000, 3, "bzip2");
+  GenerateLog(ws + "logs/b.log.gz", 3000, 2, "combined", "gzip");
+  GenerateLog(ws + "logs/A.log", 2000, 1);
+  GenerateLog(ws + "logs/c.LOG.BZ2", 1000, 3, "w3c", "bzip2");
 
   const auto first = Velmora({"-w", ws, "parse"});
   ASSERT_EQ(first.status, 0) << first.err;
@@ -103,7 +94,7 @@ TEST_F(ParseCommandTest, RejectedLinesAreShownWithTheirNumbersAndReasons) {
 TEST_F(ParseCommandTest, ParseFillsVisitsHoursAndClassifications) {
   const std::string ws = NewWorkspace();
   ASSERT_EQ(Velmora({"-w", ws, "settings", "set", "server-names", "example.com"}).status, 0);
-  Generate(ws + "logs/access.log", "combined", 5000, 7);
+  GenerateLog(ws + "logs/access.log", 5000, 7);
   ASSERT_EQ(Velmora({"-w", ws, "parse"}).status, 0);
   for (const char* table : {"Sessions", "Hourly", "Resources", "UserAgents", "Referers", "Pages",
                             "Browsers", "Oses", "RefDomains", "Spiders"}) {
@@ -153,7 +144,7 @@ TEST_F(ParseCommandTest, InspectLineGivesTheCompletedRecord) {
 
 TEST_F(ParseCommandTest, InspectDetectNamesTheFormat) {
   const std::string ws = NewWorkspace();
-  Generate(home_ / "w3c.log", "w3c", 300, 4);
+  GenerateLog(home_ / "w3c.log", 300, 4, "w3c");
   const auto r = Velmora({"-w", ws, "inspect", "detect", home_ / "w3c.log"});
   EXPECT_EQ(r.out, "{\"format\":\"W3C Extended\",\"layout\":\"W3C Extended\"}\n") << r.err;
   std::ofstream(home_ / "junk.log") << "nothing\nthat\nlooks\nlike\na\nlog\n";
@@ -174,7 +165,7 @@ TEST_F(ParseCommandTest, InspectDetectNamesTheFormat) {
 // a request.
 TEST_F(ParseCommandTest, ParsesNginxVirtualHostCloudFrontAndCaddyLogsWithoutAFormat) {
   const std::string ws = NewWorkspace();
-  Generate(home_ / "combined.log", "combined", 1500, 5);
+  GenerateLog(home_ / "combined.log", 1500, 5);
   const std::string combined = ReadFile(home_ / "combined.log");
   std::string nginx;
   std::string vhost;

@@ -44,6 +44,8 @@ TEST_F(CliTest, RulesEditAndInspect) {
                             R"("type_name":"Undefined"})"},
       {"/favicon.ico", R"({"class":515,"logging":2,"logging_name":"Log as non-Visit","type":3,)"
                        R"("type_name":"Image"})"},
+      {"/docs/", R"({"class":257,"logging":1,"logging_name":"Log as Visit","type":1,)"
+                 R"("type_name":"Page"})"},  // the default document, index.htm
   };
   for (const auto& [url, json] : urls) {
     EXPECT_EQ(Velmora({"-w", ws, "inspect", "rules", url}).out, json + "\n") << url;

@@ -45,16 +45,13 @@ TEST(LogReaderKindTest, FirstBytesDecide) {
     LogReaderKind kind;
   } cases[] = {
       {"\x1f\x8b", LogReaderKind::kGzip},
-      {"\x1f\x8b\x08\x00", LogReaderKind::kGzip},
       {"\x1f\x8b\x07", LogReaderKind::kGzip},  // the gzip reader says what is wrong with it
       {"BZh", LogReaderKind::kBzip2},
-      {"BZh91AY&SY", LogReaderKind::kBzip2},
       {"BZhx", LogReaderKind::kBzip2},
       {"\x1f", LogReaderKind::kPlain},
       {"\x8b\x1f", LogReaderKind::kPlain},
       {"BZ", LogReaderKind::kPlain},
       {"bzh9", LogReaderKind::kPlain},
-      {"BZH9", LogReaderKind::kPlain},
       {"10.0.0.1 - - [", LogReaderKind::kPlain},
       {"", LogReaderKind::kPlain},
   };
@@ -122,16 +119,13 @@ TEST(GzipHeaderLengthTest, ValidAndInvalidHeaders) {
     std::optional<size_t> length;
   } cases[] = {
       {"plain header", bytes({0x1F, 0x8B, 8, 0, 0, 0, 0, 0, 0, 3, 0xAA}), 10},
-      {"text flag allowed", bytes({0x1F, 0x8B, 8, 1, 0, 0, 0, 0, 0, 3}), 10},
       {"name", bytes({0x1F, 0x8B, 8, 8, 0, 0, 0, 0, 0, 3, 'a', 'b', 0, 0xAA}), 13},
       {"extra", bytes({0x1F, 0x8B, 8, 4, 0, 0, 0, 0, 0, 3, 2, 0, 9, 9, 0xAA}), 14},
       {"crc", bytes({0x1F, 0x8B, 8, 2, 0, 0, 0, 0, 0, 3, 1, 2}), 12},
       {"too short", bytes({0x1F, 0x8B, 8, 0, 0, 0, 0, 0, 0}), std::nullopt},
       {"bad magic 0", bytes({0x1E, 0x8B, 8, 0, 0, 0, 0, 0, 0, 3}), std::nullopt},
-      {"bad magic 1", bytes({0x1F, 0x8C, 8, 0, 0, 0, 0, 0, 0, 3}), std::nullopt},
       {"not deflate", bytes({0x1F, 0x8B, 7, 0, 0, 0, 0, 0, 0, 3}), std::nullopt},
       {"reserved 0x20", bytes({0x1F, 0x8B, 8, 0x20, 0, 0, 0, 0, 0, 3}), std::nullopt},
-      {"reserved 0x80", bytes({0x1F, 0x8B, 8, 0x80, 0, 0, 0, 0, 0, 3}), std::nullopt},
       {"name unterminated", bytes({0x1F, 0x8B, 8, 8, 0, 0, 0, 0, 0, 3, 'a', 'b'}), std::nullopt},
       {"comment unterminated", bytes({0x1F, 0x8B, 8, 16, 0, 0, 0, 0, 0, 3, 'a'}), std::nullopt},
       {"extra length cut", bytes({0x1F, 0x8B, 8, 4, 0, 0, 0, 0, 0, 3, 5}), std::nullopt},
@@ -196,14 +190,11 @@ std::vector<HostileInput> HostileInputs() {
   const std::string cannot_open = "cannot open: " + std::string(std::strerror(ENOENT));
   std::vector<HostileInput> cases = {
       {"missing.log", Make::kMissing, "", "", cannot_open},
-      {"missing.gz", Make::kMissing, "", "", cannot_open},
       {"dangling.log", Make::kDanglingSymlink, "", "", cannot_open},
       {"folder.log", Make::kFolder, "", "", "is a folder"},
       {"fifo.log", Make::kFifo, "", "", "is a FIFO"},
       {"empty.log", Make::kFile, "", "", std::nullopt},
-      {"plain.gz", Make::kFile, text, text, std::nullopt},
       {"gzip.log", Make::kFile, gz, text, std::nullopt},
-      {"two-members.gz", Make::kFile, Gzip("first\n") + Gzip("second\n"), "first\n", std::nullopt},
       {"bad-method.gz", Make::kFile, "\x1f\x8b\x07" + gz.substr(3), "", "not a gzip archive"},
       {"reserved-flag.gz", Make::kFile, "\x1f\x8b\x08\x20" + gz.substr(4), "",
        "not a gzip archive"},

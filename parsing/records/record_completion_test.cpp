@@ -73,14 +73,6 @@ TEST(CompletionTest, DateTimeTextIsReadAndShifted) {
   }
 }
 
-TEST(CompletionTest, DateTimeSeparatorsBecomeBlanksInTheText) {
-  LogRecord record;
-  record.Reset();
-  record.date_time.assign("2002-05-24 20:18:01");
-  CompleteRecord(ParseOptions{}, record);
-  EXPECT_EQ(record.date_time.view(), "2002 05 24 20 18 01");
-}
-
 TEST(CompletionTest, CustomFormatTimeIsShiftedToo) {
   LogRecord record;
   record.Reset();
@@ -91,24 +83,6 @@ TEST(CompletionTest, CustomFormatTimeIsShiftedToo) {
   CompleteRecord(options, record);
   EXPECT_EQ(WithoutWeekday(record.calendar_time), Calendar(2003, 1, 1, 0, 30, 0));
   EXPECT_EQ(record.calendar_time.day_of_week, 3);  // a Wednesday
-}
-
-TEST(CompletionTest, ClientHostToAddress) {
-  const struct {
-    const char* host;
-    uint32_t address;
-  } cases[] = {{"192.168.1.20", 0xC0A80114},
-               {"in24.inetnebr.com", 0xFFFFFFFF},
-               {"1.2.3.4.5", 0xFFFFFFFF},
-               {"", 0},
-               {"1.2.3", 0x00010203},
-               {"255.255.255.255", 0xFFFFFFFF},
-               {"256.1.1.1", 0xFFFFFFFF},
-               {"1.2.3.4.", 0xFFFFFFFF},
-               {"010.001.002.003", 0x0A010203},
-               {"99999999999999999999", 0xFFFFFFFF},
-               {"::1", 0xFFFFFFFF}};
-  for (const auto& c : cases) EXPECT_EQ(ClientAddressOf(c.host), c.address) << c.host;
 }
 
 LogRecord CompletedRecord(std::string_view stem, const ParseOptions& options = {}) {
@@ -148,7 +122,7 @@ TEST(CompletionTest, ClientAddressAsACharacterLoopReadsIt) {
   };
   const std::string alphabet = "0123456789.....2x/:";
   std::mt19937 random(3);
-  for (int round = 0; round < 100'000; ++round) {
+  for (int round = 0; round < 20'000; ++round) {
     std::string host(random() % 18, ' ');
     for (char& c : host) c = alphabet[random() % alphabet.size()];
     ASSERT_EQ(ClientAddressOf(host), reference(host)) << host;

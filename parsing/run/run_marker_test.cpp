@@ -76,52 +76,5 @@ TEST_F(RunMarkerTest, MarksThatDoNotNameALiveRunCountAsUnfinished) {
   }
 }
 
-class UnfinishedRunCheckTest : public RunMarkerTest {
- protected:
-  void SetUp() override {
-    fs::create_directories(dir_ / "database");
-    ASSERT_TRUE(database_.Create());
-    database_.Release();
-  }
-  void TearDown() override { database_.CloseNow(); }
-
-  ScriptedPrompter prompter_;
-  WorkspaceDatabase database_{prompter_, folder()};
-};
-
-TEST_F(UnfinishedRunCheckTest, NoMarkAsksNothing) {
-  EXPECT_EQ(CheckUnfinishedRun(database_, prompter_, {}), UnfinishedRunOutcome::kNone);
-  EXPECT_TRUE(prompter_.messages().empty());
-}
-
-TEST_F(UnfinishedRunCheckTest, DeclinedKeepsDataAndMark) {
-  WriteMarker("garbage\n");
-  prompter_.QueueAnswer(PromptAnswer::kNo);
-  EXPECT_EQ(CheckUnfinishedRun(database_, prompter_, {}), UnfinishedRunOutcome::kKept);
-  ASSERT_EQ(prompter_.messages().size(), 1u);
-  const auto& m = prompter_.messages()[0];
-  EXPECT_EQ(m.caption, "Velmora");
-  EXPECT_EQ(m.buttons, PromptButtons::kYesNo);
-  EXPECT_TRUE(m.text.starts_with(kUnfinishedRunMessage)) << m.text;
-  EXPECT_TRUE(fs::exists(marker()));
-}
-
-TEST_F(UnfinishedRunCheckTest, OneYesResetsAndClearsTheMark) {
-  WriteMarker("garbage\n");
-  ASSERT_TRUE(database_.Open());
-  ASSERT_GE(database_.pages().Add(std::vector<int32_t>{1, 2, 3}), 0);
-  database_.Release();
-  int reloads = 0;
-  prompter_.QueueAnswer(PromptAnswer::kYes);
-  EXPECT_EQ(CheckUnfinishedRun(database_, prompter_, [&] { ++reloads; }),
-            UnfinishedRunOutcome::kReset);
-  EXPECT_EQ(prompter_.messages().size(), 1u);
-  EXPECT_EQ(reloads, 1);
-  EXPECT_FALSE(fs::exists(marker()));
-  ASSERT_TRUE(database_.Open());
-  EXPECT_EQ(database_.pages().Count(), 0);
-  database_.Release();
-}
-
 }  // namespace
 }  // namespace velmora

@@ -116,17 +116,14 @@ TEST_F(ReportFilterTest, QuickFiltersOnEveryTarget) {
   const Case cases[] = {
       {Quick(T::kCountry, Op::kEquals, "germany"), {0, 3}},
       {Quick(T::kCountry, Op::kNotEquals, "GERMANY"), {1}},
-      {Quick(T::kCountry, Op::kEquals, "Atlantis"), {}},
       {Quick(T::kCountry, Op::kNotEquals, "Atlantis"), {0, 1, 3}},
       {Quick(T::kCountry, Op::kEquals, "unknown"), {1}},
       {Quick(T::kSearchWord, Op::kEquals, "apple"), {0, 3}},  // in any position
-      {Quick(T::kSearchWord, Op::kEquals, "red"), {0}},
       {Quick(T::kSearchWord, Op::kEquals, "pie"), {3}},
       {Quick(T::kSearchWord, Op::kNotEquals, "pie"), {0, 1}},
       {Quick(T::kSearchWord, Op::kEquals, "Apple"), {}},
       {Quick(T::kSearchPhrase, Op::kEquals, "apple red"), {0}},
       {Quick(T::kSearchPhrase, Op::kEquals, " red\t apple "), {0}},
-      {Quick(T::kSearchPhrase, Op::kEquals, "red pear"), {}},
       {Quick(T::kSearchPhrase, Op::kEquals, "red"), {}},
       {Quick(T::kSearchPhrase, Op::kNotEquals, "red pear"), {0, 1, 3}},
       {Quick(T::kExactPhrase, Op::kEquals, "red apple"), {0}},
@@ -136,15 +133,12 @@ TEST_F(ReportFilterTest, QuickFiltersOnEveryTarget) {
       {Quick(T::kRefDomain, Op::kNotEquals, "www.google.com"), {1}},
       {Quick(T::kSearchEngine, Op::kEquals, "GOOGLE"), {0, 3}},
       {Quick(T::kSearchEngine, Op::kEquals, "Nowhere"), {}},
-      {Quick(T::kPage, Op::kEquals, "/about.html"), {0, 3}},
       {Quick(T::kPage, Op::kEquals, "/index.html"), {0}},
       {Quick(T::kPage, Op::kEquals, "/file.zip"), {}},    // not the count word
       {Quick(T::kPage, Op::kEquals, "/INDEX.HTML"), {}},  // looked up as stored
       {Quick(T::kPage, Op::kNotEquals, "/index.html"), {1, 3}},
       {Quick(T::kDownload, Op::kEquals, "/file.zip"), {0}},
-      {Quick(T::kDownload, Op::kNotEquals, "/file.zip"), {1, 3}},
       {Quick(T::kImage, Op::kEquals, "/logo.gif"), {0}},
-      {Quick(T::kImage, Op::kEquals, "/index.html"), {}},
       // Includes and Not includes never hold, nor do unknown targets and operations.
       {Quick(T::kCountry, Op::kIncludes, "Germany"), {}},
       {Quick(T::kReferrer, Op::kNotIncludes, "nothing like it"), {}},

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "analysis/countries/country_list.h"
 #include "platform/prompter.h"
 #include "reports/filter/report_filter_resolve.h"
 #include "reports/frame/filter_fingerprint.h"
@@ -44,8 +43,8 @@ class ListReportsTest : public ::testing::Test {
     const int32_t google = db_.ref_domains().FindOrAdd("www.google.com");
     AddReferrer("http://www.example.org/", {example, 4, 0, -1, -1});
     AddReferrer("http://www.google.com/search?q=x", {google, 3, 2, -1, -1});
-    germany_ = CountryByNameForTest("Germany");
-    france_ = CountryByNameForTest("France");
+    germany_ = static_cast<uint32_t>(CountryByName("Germany"));
+    france_ = static_cast<uint32_t>(CountryByName("France"));
     AddVisit(40, 0, germany_, 0x100, {0, 1});
     AddVisit(10, 0, germany_, 0x100, {0});
     AddVisit(3, -1, france_, 0, {1});
@@ -55,12 +54,6 @@ class ListReportsTest : public ::testing::Test {
   }
   void TearDown() override { db_.Release(); }
 
-  static uint32_t CountryByNameForTest(std::string_view name) {
-    for (uint32_t i = 0; i < CountryCount(); ++i) {
-      if (CountryName(i) == name) return i;
-    }
-    return 0;
-  }
   void AddReferrer(std::string_view text, const RefererRecord& record) {
     ASSERT_EQ(db_.referers().Append(record), db_.referer_strings().FindOrAdd(text));
   }
