@@ -4,22 +4,21 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/ascii.h"
 #include "core/workspace_layout.h"
-#include "parsing/readers/log_reader.h"
 #include "parsing/run/log_positions.h"
+#include "parsing/run/parse_driver.h"
 #include "storage/string_table.h"
 
 namespace velmora {
 namespace fs = std::filesystem;
 
-std::string_view LogCompressionName(LogCompression compression) {
+std::string_view LogCompressionName(LogReaderKind compression) {
   switch (compression) {
-    case LogCompression::kGzip:
+    case LogReaderKind::kGzip:
       return "gzip";
-    case LogCompression::kBzip2:
+    case LogReaderKind::kBzip2:
       return "bzip2";
-    case LogCompression::kPlain:
+    case LogReaderKind::kPlain:
       break;
   }
   return "plain";
@@ -28,22 +27,6 @@ std::string_view LogCompressionName(LogCompression compression) {
 std::string LogsFolderOf(const Workspace& workspace) {
   return WorkspacePath(workspace.folder(), kLogsFolder);
 }
-
-namespace {
-
-LogCompression CompressionOf(const std::string& path) {
-  switch (LogReaderKindOfFile(path)) {
-    case LogReaderKind::kGzip:
-      return LogCompression::kGzip;
-    case LogReaderKind::kBzip2:
-      return LogCompression::kBzip2;
-    case LogReaderKind::kPlain:
-      break;
-  }
-  return LogCompression::kPlain;
-}
-
-}  // namespace
 
 Result<std::vector<ImportedLogFile>> ListImportedLogFiles(Workspace& workspace) {
   const std::string folder = LogsFolderOf(workspace);
@@ -61,14 +44,13 @@ Result<std::vector<ImportedLogFile>> ListImportedLogFiles(Workspace& workspace) 
     std::error_code size_ec;
     file.size = it->file_size(size_ec);
     if (size_ec) file.size = 0;
-    file.compression = CompressionOf(path);
+    file.compression = LogReaderKindOfFile(path);
     files.push_back(std::move(file));
   }
   if (ec) return Error{ec.value(), "Cannot list " + folder + ": " + ec.message()};
   // The parse run's order: names without regard to case, then byte by byte.
   std::sort(files.begin(), files.end(), [](const ImportedLogFile& a, const ImportedLogFile& b) {
-    const int order = AsciiCompareIgnoreCase(a.name, b.name);
-    return order != 0 ? order < 0 : a.name < b.name;
+    return LogFileOrder(a.name, b.name);
   });
   if (WorkspaceDatabase* db = workspace.database(); db != nullptr && !files.empty()) {
     db->ReadParsedLogs([&files](const StringTable& parsed) {

@@ -10,22 +10,21 @@
 #include <vector>
 
 #include "core/result.h"
+#include "parsing/readers/log_reader.h"
 #include "workspace/workspace.h"
 
 namespace velmora {
 
-enum class LogCompression : uint8_t { kPlain, kGzip, kBzip2 };
-
 struct ImportedLogFile {
   std::string name;
   uint64_t size = 0;  // bytes on disk
-  LogCompression compression = LogCompression::kPlain;
+  LogReaderKind compression = LogReaderKind::kPlain;
   bool parsed = false;  // named in ParsedLogs: a parse run has read it to its end
   bool grown = false;   // parsed, but longer now: the next parse run reads what was added
 };
 
 // "plain", "gzip" or "bzip2".
-std::string_view LogCompressionName(LogCompression compression);
+std::string_view LogCompressionName(LogReaderKind compression);
 
 // The regular files of the workspace's logs/ folder in name order, the order a parse run reads
 // them in. A folder that is missing lists nothing; one that cannot be read fails. When the

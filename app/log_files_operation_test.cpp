@@ -26,7 +26,7 @@ constexpr std::string_view kLine =
 struct Expected {
   const char* name;
   uint64_t size;
-  LogCompression compression;
+  LogReaderKind compression;
   bool parsed;
   bool grown = false;
 };
@@ -62,13 +62,13 @@ TEST(LogFilesOperationTest, ListsSizesCompressionAndWhatTheParseRunRead) {
   ASSERT_TRUE(listed.ok()) << listed.error().message;
 
   const Expected expected[] = {
-      {"<img src=x onerror=alert(1)>.log", 1, LogCompression::kPlain, false},
-      {"A-later.log.gz", 8, LogCompression::kGzip, false},
-      {"b-access.log", 2 * kLine.size(), LogCompression::kPlain, true},
-      {"c.log.bz2", 10, LogCompression::kBzip2, false},
-      {"d-growing.log", 2 * kLine.size(), LogCompression::kPlain, true, true},
-      {"empty.log", 0, LogCompression::kPlain, false},
-      {"gz-by-name-only.gz", 10, LogCompression::kPlain, false},
+      {"<img src=x onerror=alert(1)>.log", 1, LogReaderKind::kPlain, false},
+      {"A-later.log.gz", 8, LogReaderKind::kGzip, false},
+      {"b-access.log", 2 * kLine.size(), LogReaderKind::kPlain, true},
+      {"c.log.bz2", 10, LogReaderKind::kBzip2, false},
+      {"d-growing.log", 2 * kLine.size(), LogReaderKind::kPlain, true, true},
+      {"empty.log", 0, LogReaderKind::kPlain, false},
+      {"gz-by-name-only.gz", 10, LogReaderKind::kPlain, false},
   };
   ASSERT_EQ(listed->size(), std::size(expected)) << "files only, no folders";
   for (size_t i = 0; i < std::size(expected); ++i) {
@@ -79,7 +79,7 @@ TEST(LogFilesOperationTest, ListsSizesCompressionAndWhatTheParseRunRead) {
     EXPECT_EQ(file.parsed, expected[i].parsed) << file.name;
     EXPECT_EQ(file.grown, expected[i].grown) << file.name;
   }
-  EXPECT_EQ(LogCompressionName(LogCompression::kBzip2), "bzip2");
+  EXPECT_EQ(LogCompressionName(LogReaderKind::kBzip2), "bzip2");
 }
 
 TEST(LogFilesOperationTest, AWorkspaceWithoutALogsFolderListsNothing) {

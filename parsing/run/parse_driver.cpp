@@ -27,11 +27,6 @@ std::string_view FileNameOf(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-bool PathOrder(const std::string& a, const std::string& b) {
-  int order = AsciiCompareIgnoreCase(a, b);
-  return order != 0 ? order < 0 : a < b;
-}
-
 // The position after the last line end of the first `size` bytes of `path`; `size` when they
 // end with one (or cannot be read, which the reader then finds out).
 uint64_t EndOfLastLine(const std::string& path, uint64_t size) {
@@ -56,6 +51,11 @@ int32_t ClampToInt32(int64_t value) {
 }
 
 }  // namespace
+
+bool LogFileOrder(std::string_view a, std::string_view b) {
+  const int order = AsciiCompareIgnoreCase(a, b);
+  return order != 0 ? order < 0 : a < b;
+}
 
 LogParsers LogParsers::Standard() {
   LogParsers parsers;
@@ -82,7 +82,7 @@ LogListing ListNewLogFiles(const std::string& logs_folder,
     const std::string name = it->path().filename().string();
     if (is_parsed(name)) continue;
     std::string path = WorkspacePath(logs_folder, name);
-    auto at = std::upper_bound(listing.new_paths.begin(), listing.new_paths.end(), path, PathOrder);
+    auto at = std::upper_bound(listing.new_paths.begin(), listing.new_paths.end(), path, LogFileOrder);
     listing.new_paths.insert(at, std::move(path));
   }
   return listing;

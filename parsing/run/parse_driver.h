@@ -81,8 +81,11 @@ struct ParseRunSummary {
   CompletionTally completion;  // what the rules and filters decided, when the options counted it
 };
 
-// Files in `logs_folder` that are not directories, as full paths sorted ascending without regard
-// to case (byte order breaks ties), and their count before `is_parsed` filtered them. A folder
+// The order a parse run reads its logs in: ascending without regard to case, byte order breaking
+// ties.
+bool LogFileOrder(std::string_view a, std::string_view b);
+
+// Files in `logs_folder` that are not directories, as full paths sorted by LogFileOrder, and their count before `is_parsed` filtered them. A folder
 // that is missing or unreadable lists nothing.
 struct LogListing {
   int32_t total_files = 0;
