@@ -181,4 +181,15 @@ describe('Retrieve and Parse in the page', () => {
     await runEnded(page);
     assert.ok(Date.now() - started >= 6500, 'No waited for the worker, which ended by itself');
   });
+
+  it('says which logs a parse run could not read', async () => {
+    fs.symlinkSync(path.join(home, 'nowhere'), path.join(ws, 'logs', 'gone.log'));
+    await page.keyboard.press('F4');
+    const said = page.locator('dialog', { hasText: 'gone.log: cannot open: No such file or directory' });
+    await said.waitFor({ timeout: 30000 });
+    assert.match(await said.textContent(), /1 new file\(s\) were skipped; Workspace > View Latest Parsing Log says why/);
+    await shot(page, 'jobs-unreadable');
+    await said.locator('.buttons button', { hasText: 'OK' }).click();
+    await runEnded(page);
+  });
 });

@@ -102,16 +102,23 @@ function followOnce() {
   return following;
 }
 
+// What the run's end has to tell, as [text, icon]; null when it went as asked.
 function summaryText(kind, outcome) {
   if (kind === 'parse' && outcome.summary) {
     const s = outcome.summary;
-    if (s.failure) return s.failure;
-    if (s.cancelled) return `The parse run was cancelled${s.undone ? ' and undone: the next run reads its files again' : ''}.`;
-    return null;
+    if (s.failure) return [s.failure, 'error'];
+    if (s.cancelled) return [`The parse run was cancelled${s.undone ? ' and undone: the next run reads its files again' : ''}.`, 'information'];
+    // Files that could not be read or were replaced: without this the run would look whole.
+    const lines = [...s.unreadable, ...s.warnings.map((w) => `Warning: ${w}`)];
+    const skipped = s.new_files - s.parsed_files;
+    if (skipped > 0) {
+      lines.push(`${skipped} new file(s) were skipped; Workspace > View Latest Parsing Log says why. They are tried again next run.`);
+    }
+    return lines.length > 0 ? [lines.join('\n'), 'warning'] : null;
   }
   if (kind === 'retrieve' && outcome.retrieved) {
     const notes = outcome.retrieved.notes || [];
-    return notes.length > 0 ? notes.join('\n') : null;
+    return notes.length > 0 ? [notes.join('\n'), 'information'] : null;
   }
   return null;
 }
@@ -142,8 +149,8 @@ export class JobCommands {
     const outcome = job.outcome || {};
     await this.host.afterRun();
     if (outcome.error) return message('Velmora', outcome.error, 'error');
-    const text = summaryText(job.kind, outcome);
-    return text ? message('Velmora', text, 'information') : null;
+    const said = summaryText(job.kind, outcome);
+    return said ? message('Velmora', said[0], said[1]) : null;
   }
 
   // Looks now and then whether another tab started a run, and shows it here too.
