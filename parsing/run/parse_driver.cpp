@@ -82,7 +82,8 @@ LogListing ListNewLogFiles(const std::string& logs_folder,
     const std::string name = it->path().filename().string();
     if (is_parsed(name)) continue;
     std::string path = WorkspacePath(logs_folder, name);
-    auto at = std::upper_bound(listing.new_paths.begin(), listing.new_paths.end(), path, LogFileOrder);
+    auto at =
+        std::upper_bound(listing.new_paths.begin(), listing.new_paths.end(), path, LogFileOrder);
     listing.new_paths.insert(at, std::move(path));
   }
   return listing;

@@ -85,8 +85,9 @@ struct ParseRunSummary {
 // ties.
 bool LogFileOrder(std::string_view a, std::string_view b);
 
-// Files in `logs_folder` that are not directories, as full paths sorted by LogFileOrder, and their count before `is_parsed` filtered them. A folder
-// that is missing or unreadable lists nothing.
+// Files in `logs_folder` that are not directories, as full paths sorted by LogFileOrder, and
+// their count before `is_parsed` filtered them. A folder that is missing or unreadable lists
+// nothing.
 struct LogListing {
   int32_t total_files = 0;
   std::vector<std::string> new_paths;
