@@ -17,8 +17,6 @@ using testing::TempDir;
 
 class MappedFileTest : public ::testing::Test {
  protected:
-  void TearDown() override { SetMappedFileFaultHook(nullptr); }
-
   // A file of `size` bytes, mapped whole.
   MappedFile CreateMapped(const std::string& path, size_t size) {
     MappedFile file;
@@ -30,21 +28,6 @@ class MappedFileTest : public ::testing::Test {
 
   TempDir dir_;
 };
-
-TEST_F(MappedFileTest, GrowthKeepsContentAndZeroFillsTheRest) {
-  MappedFile file = CreateMapped(dir_ / "t.dat", 65536);
-  std::memcpy(file.data(), "header", 6);
-  file.data()[65535] = 0x7F;
-
-  ASSERT_TRUE(file.Resize(3 * 65536).ok());
-  ASSERT_TRUE(file.Map(3 * 65536).ok());
-  EXPECT_EQ(file.mapped_size(), 3u * 65536);
-  EXPECT_EQ(std::memcmp(file.data(), "header", 6), 0);
-  EXPECT_EQ(file.data()[65535], 0x7F);
-  EXPECT_EQ(file.data()[65536], 0);
-  EXPECT_EQ(file.data()[3 * 65536 - 1], 0);
-  EXPECT_EQ(*file.FileSize(), 3u * 65536);
-}
 
 TEST_F(MappedFileTest, WritesThroughTheViewReachTheFileUntilCreateAlwaysTruncatesIt) {
   const std::string path = dir_ / "t.dat";
@@ -120,31 +103,6 @@ TEST_F(MappedFileTest, MisuseFailsInsteadOfFaulting) {
   EXPECT_EQ(file.Resize(4096).error().code, EBUSY) << "shrinking under a view";
   file.Unmap();
   EXPECT_TRUE(file.Resize(4096).ok());
-}
-
-TEST_F(MappedFileTest, FaultHookFailsEachStep) {
-  const std::string path = dir_ / "t.dat";
-  for (MappedFileStep failing :
-       {MappedFileStep::kOpen, MappedFileStep::kResize, MappedFileStep::kMap}) {
-    std::string seen_path;
-    SetMappedFileFaultHook([&](MappedFileStep step, const std::string& p) {
-      seen_path = p;
-      return step == failing ? ENOSPC : 0;
-    });
-    MappedFile file;
-    Status status = file.Open(path, FileOpenMode::kCreateAlways);
-    if (status.ok()) status = file.Resize(4096);
-    if (status.ok()) status = file.Map(4096);
-    ASSERT_FALSE(status.ok()) << static_cast<int>(failing);
-    EXPECT_EQ(status.error().code, ENOSPC);
-    EXPECT_EQ(status.error().message, SystemErrorText(ENOSPC));
-    EXPECT_EQ(seen_path, path);
-    EXPECT_EQ(file.data(), nullptr);
-    EXPECT_EQ(file.is_open(), failing != MappedFileStep::kOpen);
-  }
-  SetMappedFileFaultHook(nullptr);
-  MappedFile file = CreateMapped(path, 4096);
-  EXPECT_NE(file.data(), nullptr);
 }
 
 TEST_F(MappedFileTest, MovesTransferOwnership) {

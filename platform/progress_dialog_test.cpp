@@ -112,31 +112,10 @@ TEST(ProgressDialogTest, BarMovesWakeTheWindowAFewTimesASecond) {
   EXPECT_EQ(view.shows.back().state.file_position, last);
 }
 
-TEST(ProgressDialogTest, StartsWithHiddenBarsAndShowsEveryPartFirst) {
-  ProgressDialog dialog("Parsing files", [](ProgressDialog& d) {
-    d.PostOk();
-    return 0;
-  });
-  ProgressState initial = dialog.state();
-  EXPECT_EQ(initial.overall_range, -1);
-  EXPECT_EQ(initial.file_range, -1);
-  // Ranges set before RunModal starts are shown at once.
-  dialog.SetFileCount(7);
-  dialog.SetFileRange(0);
-  ScriptedView view;
-  ActingPrompter prompter;
-  EXPECT_EQ(dialog.RunModal(view, prompter), ProgressResult::kOk);
-  ASSERT_FALSE(view.shows.empty());
-  EXPECT_EQ(view.shows.front().parts, static_cast<uint32_t>(kProgressAllParts));
-  EXPECT_EQ(view.shows.front().state.title, "Parsing files");
-  EXPECT_EQ(view.shows.front().state.overall_range, 7);
-  EXPECT_EQ(view.shows.front().state.file_range, 0);
-  EXPECT_THAT(view.closed, ::testing::ElementsAre(ProgressResult::kOk));
-  EXPECT_TRUE(prompter.asked.empty());
-}
-
+// Bars start hidden; ranges set before RunModal are shown at once, with every part. Later
+// refreshes coalesce, but the last state is always shown and no part is shown unasked.
 TEST(ProgressDialogTest, WorkerUpdatesReachTheViewWithTheirDirtyParts) {
-  ProgressDialog dialog("t", [](ProgressDialog& d) {
+  ProgressDialog dialog("Parsing files", [](ProgressDialog& d) {
     d.SetFileCount(3);
     for (int i = 0; i < 3; ++i) {
       d.SetStatus("Parsing file " + std::to_string(i + 1) + " of 3", i);
@@ -146,10 +125,19 @@ TEST(ProgressDialogTest, WorkerUpdatesReachTheViewWithTheirDirtyParts) {
     d.PostOk();
     return 0;
   });
+  EXPECT_EQ(dialog.state().overall_range, -1);
+  EXPECT_EQ(dialog.state().file_range, -1);
+  dialog.SetFileCount(7);
+  dialog.SetFileRange(0);
   ScriptedView view;
   ActingPrompter prompter;
   EXPECT_EQ(dialog.RunModal(view, prompter), ProgressResult::kOk);
-  // Refreshes coalesce, but the last state is always shown and no part is shown unasked.
+  ASSERT_FALSE(view.shows.empty());
+  const ScriptedView::Shown& first = view.shows.front();
+  EXPECT_EQ(first.parts, static_cast<uint32_t>(kProgressAllParts));
+  EXPECT_EQ(first.state.title, "Parsing files");
+  EXPECT_EQ(first.state.overall_range, 7);
+  EXPECT_EQ(first.state.file_range, 0);
   const ScriptedView::Shown& last = view.shows.back();
   EXPECT_EQ(last.state.status, "Parsing file 3 of 3");
   EXPECT_EQ(last.state.overall_range, 3);
@@ -159,6 +147,8 @@ TEST(ProgressDialogTest, WorkerUpdatesReachTheViewWithTheirDirtyParts) {
   for (size_t i = 1; i < view.shows.size(); ++i) {
     EXPECT_EQ(view.shows[i].parts & kProgressTitle, 0u) << "the title never changed";
   }
+  EXPECT_THAT(view.closed, ::testing::ElementsAre(ProgressResult::kOk));
+  EXPECT_TRUE(prompter.asked.empty());
 }
 
 TEST(ProgressDialogTest, CancelReachesTheWorkerAndItsLastWordsAreShown) {
@@ -173,21 +163,13 @@ TEST(ProgressDialogTest, CancelReachesTheWorkerAndItsLastWordsAreShown) {
   view.cancel_when = [&](const ProgressState& s) { return s.status == "file 1"; };
   ActingPrompter prompter;
   EXPECT_EQ(dialog.RunModal(view, prompter), ProgressResult::kCancel);
-  EXPECT_FALSE(dialog.KeepGoing());
+  EXPECT_FALSE(dialog.KeepGoing()) << "asking does not use the request up";
+  dialog.PressCancel();
+  EXPECT_FALSE(dialog.KeepGoing()) << "a second Cancel does not resume the run";
   EXPECT_EQ(view.statuses().back(), "Cancelling...");
   EXPECT_TRUE(prompter.asked.empty()) << "a worker that stops in time is not questioned";
   EXPECT_THAT(view.notices, ::testing::ElementsAre(true, false));
   EXPECT_THAT(view.closed, ::testing::ElementsAre(ProgressResult::kCancel));
-}
-
-TEST(ProgressDialogTest, CancelPressedTwiceStillStops) {
-  ProgressDialog dialog("t", [](ProgressDialog&) { return 0; });
-  EXPECT_TRUE(dialog.KeepGoing());
-  dialog.PressCancel();
-  EXPECT_FALSE(dialog.KeepGoing());
-  dialog.PressCancel();
-  EXPECT_FALSE(dialog.KeepGoing());
-  EXPECT_FALSE(dialog.KeepGoing()) << "asking does not use the request up";
 }
 
 TEST(ProgressDialogTest, WorkerEndingWithoutOkEndsTheDialog) {

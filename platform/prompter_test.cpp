@@ -48,11 +48,7 @@ TEST(ScriptedPrompterTest, AnswersFromTheQueueThenByPolicy) {
             PromptAnswer::kNo);
 
   ASSERT_EQ(prompter.messages().size(), 4u);
-  const auto& first = prompter.messages()[0];
-  EXPECT_EQ(first.caption, "C");
-  EXPECT_EQ(first.buttons, PromptButtons::kRetryCancel);
-  EXPECT_EQ(first.icon, PromptIcon::kError);
-  EXPECT_EQ(first.answer, PromptAnswer::kRetry);
+  EXPECT_EQ(prompter.messages()[0].answer, PromptAnswer::kRetry);
   EXPECT_EQ(prompter.messages()[3].answer, PromptAnswer::kNo);
   EXPECT_THAT(prompter.texts(), ElementsAre("one", "two", "three", "four"));
 

@@ -44,26 +44,35 @@ class TableGrowthTest : public ::testing::Test {
   ScriptedPrompter prompter_;
 };
 
-TEST_F(TableGrowthTest, RetryAfterAFailedMappingGrowsTheFile) {
+// Retry grows the file after the failed step. Cancel closes the table; the file on disk keeps its
+// old size and header, so it opens again with everything it held.
+TEST_F(TableGrowthTest, FailedGrowthAsksRetryOrCancel) {
+  const std::string mapping =
+      "Can't expand table: CreateFileMapping failed" + SystemErrorSuffix(ENOSPC);
+  const std::string view = "Can't expand table: MapViewOfFile failed";
   struct Case {
     MappedFileStep step;
     int failures;
+    PromptAnswer last_answer;
     std::string text;
   };
   const Case cases[] = {
-      {MappedFileStep::kResize, 1,
-       "Can't expand table: CreateFileMapping failed" + SystemErrorSuffix(ENOSPC)},
-      {MappedFileStep::kMap, 3, "Can't expand table: MapViewOfFile failed"},
+      {MappedFileStep::kResize, 1, PromptAnswer::kRetry, mapping},
+      {MappedFileStep::kMap, 3, PromptAnswer::kRetry, view},
+      {MappedFileStep::kResize, 1, PromptAnswer::kCancel, mapping},
+      {MappedFileStep::kMap, 1, PromptAnswer::kCancel, view},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
+    const bool retried = c.last_answer == PromptAnswer::kRetry;
+    SCOPED_TRACE(c.text + (retried ? ", Retry" : ", Cancel"));
     prompter_.Clear();
     TableFile table(prompter_, UnitSize::k4);
     FillFirstStep(table);
-    for (int i = 0; i < c.failures; ++i) prompter_.QueueAnswer(PromptAnswer::kRetry);
+    for (int i = 1; i < c.failures; ++i) prompter_.QueueAnswer(PromptAnswer::kRetry);
+    prompter_.QueueAnswer(c.last_answer);
     {
       ScopedFaultHook hook(FailTimes(c.step, c.failures));
-      EXPECT_EQ(table.Append(), 16255);
+      EXPECT_EQ(table.Append(), retried ? 16255 : -1);
     }
     ASSERT_EQ(prompter_.messages().size(), static_cast<size_t>(c.failures));
     for (const auto& m : prompter_.messages()) {
@@ -72,34 +81,17 @@ TEST_F(TableGrowthTest, RetryAfterAFailedMappingGrowsTheFile) {
       EXPECT_EQ(m.buttons, PromptButtons::kRetryCancel);
       EXPECT_EQ(m.icon, PromptIcon::kError);
     }
-    EXPECT_EQ(table.MappedSize(), 131072u);
+    if (!retried) {
+      EXPECT_FALSE(table.is_open());
+      EXPECT_EQ(table.Append(), -1);  // every later use finds it closed
+      EXPECT_EQ(DiskSize(HashedTableFileName(path_, 0)), 65536u);
+      ASSERT_TRUE(table.OpenOrCreate(path_, 0));
+      EXPECT_EQ(table.Count(), 16255);
+      EXPECT_EQ(prompter_.messages().size(), 1u);
+    }
+    EXPECT_EQ(table.MappedSize(), retried ? 131072u : 65536u);
     EXPECT_EQ(table.Entry(16254), 16254u);
     EXPECT_EQ(table.Entry(16255), 0u);
-    table.Close();
-  }
-}
-
-// Cancel closes the table; the file on disk keeps its old size and header, so it opens again
-// with everything it held.
-TEST_F(TableGrowthTest, CancelClosesTheTableAndLeavesTheFileValid) {
-  for (const MappedFileStep step : {MappedFileStep::kResize, MappedFileStep::kMap}) {
-    prompter_.Clear();
-    TableFile table(prompter_, UnitSize::k4);
-    FillFirstStep(table);
-    prompter_.QueueAnswer(PromptAnswer::kCancel);
-    {
-      ScopedFaultHook hook(FailTimes(step, 1));
-      EXPECT_EQ(table.Append(), -1);
-    }
-    EXPECT_EQ(prompter_.messages().size(), 1u);
-    EXPECT_FALSE(table.is_open());
-    EXPECT_EQ(table.Append(), -1);  // every later use finds it closed
-    EXPECT_EQ(DiskSize(HashedTableFileName(path_, 0)), 65536u);
-
-    ASSERT_TRUE(table.OpenOrCreate(path_, 0));
-    EXPECT_EQ(table.Count(), 16255);
-    EXPECT_EQ(table.Entry(16254), 16254u);
-    EXPECT_EQ(prompter_.messages().size(), 1u);
     table.Close();
   }
 }
