@@ -413,13 +413,6 @@ TEST_F(ParseDriverTest, FilesThatCannotBeReadAreNamedWithTheReasonAndStayNew) {
   EXPECT_THAT(log, HasSubstr("ERROR: b.log: cannot open: No such file or directory\r\n"));
 }
 
-TEST_F(ParseDriverTest, MissingLogsFolderIsARunWithoutFiles) {
-  fs::remove_all(dir_.path() / "logs");
-  ParseCommandResult result = RunParse();
-  EXPECT_THAT(ParseLogText(), HasSubstr("Total Files: 0\r\nNew Files: 0\r\nProcess finished: "));
-  EXPECT_EQ(result.dialog_result, ProgressResult::kOk);
-}
-
 TEST_F(ParseDriverTest, UnwritableParseLogDoesNotStopTheRun) {
   AddLog("a.log", "2\n");
   fs::create_directories(dir_.path() / "parsing.log");  // cannot be created as a file
