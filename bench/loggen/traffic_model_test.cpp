@@ -37,19 +37,6 @@ TEST(TrafficModelTest, MakesExactlyTheLinesAskedFor) {
   }
 }
 
-TEST(TrafficModelTest, TheSeedAloneDecidesTheOutput) {
-  TrafficOptions options;
-  options.lines = 4000;
-  options.seed = 42;
-  const auto first = CombinedLines(options);
-  EXPECT_EQ(CombinedLines(options), first);
-  options.seed = 43;
-  EXPECT_NE(CombinedLines(options), first);
-  options.seed = 42;
-  options.visitors = 10;
-  EXPECT_NE(CombinedLines(options), first);
-}
-
 TEST(TrafficModelTest, TimesStayInRangeAndOnlySlightlyOutOfOrder) {
   TrafficOptions options;
   options.lines = 60000;
