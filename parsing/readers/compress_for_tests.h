@@ -21,16 +21,17 @@ struct GzipHeaderFields {
   bool header_crc = false;
 };
 
-// Raw deflate of `text`, no header or trailer.
-inline std::string RawDeflate(std::string_view text, int level = 6) {
+// Raw deflate of `text`, no header or trailer; Z_FULL_FLUSH leaves the stream open on a byte
+// boundary.
+inline std::string RawDeflate(std::string_view text, int flush = Z_FINISH) {
   z_stream s{};
-  deflateInit2(&s, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&s, text.size()) + 16, '\0');
+  deflateInit2(&s, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&s, text.size()) + 64, '\0');
   s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
   s.avail_in = static_cast<uInt>(text.size());
   s.next_out = reinterpret_cast<Bytef*>(out.data());
   s.avail_out = static_cast<uInt>(out.size());
-  deflate(&s, Z_FINISH);
+  deflate(&s, flush);
   out.resize(s.total_out);
   deflateEnd(&s);
   return out;
@@ -73,17 +74,8 @@ inline std::string Gzip(std::string_view text, const GzipHeaderFields& fields = 
 // A gzip member whose deflate data holds `first`, then, on the byte boundary a full flush leaves,
 // a block of the reserved type 3 that no decoder accepts; `bad_block_at` gets that byte's offset.
 inline std::string GzipWithBadBlockAfter(std::string_view first, size_t& bad_block_at) {
-  z_stream s{};
-  deflateInit2(&s, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-  std::string deflated(deflateBound(&s, first.size()) + 64, '\0');
-  s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(first.data()));
-  s.avail_in = static_cast<uInt>(first.size());
-  s.next_out = reinterpret_cast<Bytef*>(deflated.data());
-  s.avail_out = static_cast<uInt>(deflated.size());
-  deflate(&s, Z_FULL_FLUSH);
-  deflated.resize(s.total_out);
-  deflateEnd(&s);
-  std::string out = std::string{'\x1f', '\x8b', 8, 0, 0, 0, 0, 0, 0, 3} + deflated;
+  std::string out =
+      std::string{'\x1f', '\x8b', 8, 0, 0, 0, 0, 0, 0, 3} + RawDeflate(first, Z_FULL_FLUSH);
   bad_block_at = out.size();
   out += '\x07';  // last block, type 3
   out += std::string(24, '\0');
@@ -105,7 +97,6 @@ inline void WriteFile(const std::string& path, std::string_view bytes) {
       .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// Text that compresses like a log: repeated lines with a counter, so no two lines are equal.
 // Everything GetChar hands out until -1, stopping after `cap` bytes so that a reader that never
 // ends fails the comparison instead of hanging the test.
 inline std::string ReadAll(LogReader& reader, size_t cap = size_t{64} << 20) {
@@ -116,6 +107,7 @@ inline std::string ReadAll(LogReader& reader, size_t cap = size_t{64} << 20) {
   return out;
 }
 
+// Text that compresses like a log: repeated lines with a counter, so no two lines are equal.
 inline std::string SampleLogText(size_t lines) {
   std::string text;
   for (size_t i = 0; i < lines; ++i) {

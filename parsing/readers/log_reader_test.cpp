@@ -80,8 +80,6 @@ TEST(LogReaderTest, EveryKindReadsBackItsText) {
   } cases[] = {
       {"plain.log", text, text},
       {"plain.gz", text, text},
-      {"plain.bz2", text, text},
-      {"zipped.log.gz", Gzip(text), text},
       {"zipped.log", Gzip(text), text},
       {"zipped.bz2", Gzip(text), text},
       {"packed.log.bz2", Bzip2(text), text},
@@ -91,7 +89,6 @@ TEST(LogReaderTest, EveryKindReadsBackItsText) {
       {"header-crc.gz", with("", "", "", true), small},
       {"extra.gz", with(std::string("AB\x04\0\x01\x02\x03\x04", 8), "", "", false), small},
       {"all-fields.gz", with("xy", "access.log", "c", true), small},
-      {"name-comment-crc.gz", with("", "access.log", "rotated nightly", true), small},
       {"two.gz", Gzip("first\n") + Gzip("second\n"), "first\n"},
       {"two.bz2", Bzip2("first\n") + Bzip2("second\n"), "first\n"},
       {"tail.gz", Gzip("first\n") + "trailing garbage", "first\n"},
@@ -119,8 +116,6 @@ TEST(GzipHeaderLengthTest, ValidAndInvalidHeaders) {
     std::optional<size_t> length;
   } cases[] = {
       {"plain header", bytes({0x1F, 0x8B, 8, 0, 0, 0, 0, 0, 0, 3, 0xAA}), 10},
-      {"name", bytes({0x1F, 0x8B, 8, 8, 0, 0, 0, 0, 0, 3, 'a', 'b', 0, 0xAA}), 13},
-      {"extra", bytes({0x1F, 0x8B, 8, 4, 0, 0, 0, 0, 0, 3, 2, 0, 9, 9, 0xAA}), 14},
       {"crc", bytes({0x1F, 0x8B, 8, 2, 0, 0, 0, 0, 0, 3, 1, 2}), 12},
       {"too short", bytes({0x1F, 0x8B, 8, 0, 0, 0, 0, 0, 0}), std::nullopt},
       {"bad magic 0", bytes({0x1E, 0x8B, 8, 0, 0, 0, 0, 0, 0, 3}), std::nullopt},

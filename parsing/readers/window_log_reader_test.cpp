@@ -6,16 +6,13 @@
 #include <memory>
 #include <string>
 
+#include "parsing/readers/compress_for_tests.h"
 #include "parsing/readers/string_log_reader_for_tests.h"
 
 namespace velmora {
 namespace {
 
-std::string ReadAll(LogReader& reader) {
-  std::string out;
-  for (int c = reader.GetChar(); c != -1; c = reader.GetChar()) out.push_back(static_cast<char>(c));
-  return out;
-}
+using testing::ReadAll;
 
 TEST(WindowLogReaderTest, HandsOutThePreambleThenItsWindowOfTheContent) {
   // Long enough that skipping and stopping cross the inner reader's 61-byte refills.

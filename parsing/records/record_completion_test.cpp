@@ -46,6 +46,7 @@ TEST(CompletionTest, DateTimeTextIsReadAndShifted) {
       {"2002-05-24 22:30:00", 18000, Calendar(2002, 5, 25, 3, 30, 0)},
       {"2002-12-31 23:30:00", 3600, Calendar(2003, 1, 1, 0, 30, 0)},
       {"2003-03-01 00:30:00", -90000, Calendar(2003, 2, 27, 23, 30, 0)},
+      {"2004-02-28 23:00:00", 3600, Calendar(2004, 2, 29, 0, 0, 0)},
       {"2002/05/24T20h18m01", 0, Calendar(2002, 5, 24, 20, 18, 1)},
       {"2002-02-30 10:00:00", 0, std::nullopt},
       {"2002-05-24 25:00:00", 0, std::nullopt},
@@ -66,23 +67,12 @@ TEST(CompletionTest, DateTimeTextIsReadAndShifted) {
     if (c.expected) {
       ASSERT_NE(record.time, 0u);
       EXPECT_EQ(WithoutWeekday(record.calendar_time), *c.expected);
-      EXPECT_EQ(CalendarToTicks(record.calendar_time), record.time);
+      // The shifted calendar is the time's, weekday included.
+      EXPECT_EQ(TicksToCalendar(record.time), record.calendar_time);
     } else {
       EXPECT_EQ(record.time, 0u);
     }
   }
-}
-
-TEST(CompletionTest, CustomFormatTimeIsShiftedToo) {
-  LogRecord record;
-  record.Reset();
-  record.calendar_time = Calendar(2002, 12, 31, 23, 30, 0);
-  TimeFromCalendar(record);
-  ParseOptions options;
-  options.time_offset_seconds = 3600;
-  CompleteRecord(options, record);
-  EXPECT_EQ(WithoutWeekday(record.calendar_time), Calendar(2003, 1, 1, 0, 30, 0));
-  EXPECT_EQ(record.calendar_time.day_of_week, 3);  // a Wednesday
 }
 
 LogRecord CompletedRecord(std::string_view stem, const ParseOptions& options = {}) {
@@ -129,16 +119,10 @@ TEST(CompletionTest, ClientAddressAsACharacterLoopReadsIt) {
   }
 }
 
-TEST(CompletionTest, DefaultDocumentCaseMappingReferrerAndUserAgent) {
+// The usual completion of one line is InspectLineTest's; here the edges of the default document.
+TEST(CompletionTest, DefaultDocumentGoesAfterAnySlashAndWithinTheLength) {
   ParseOptions options;
   options.default_file = "index.html";
-  const LogRecord record = CompletedRecord("/Docs/", options);
-  EXPECT_EQ(record.uri_stem.view(), "/docs/index.html");
-  EXPECT_EQ(record.method.view(), "GET");
-  EXPECT_EQ(record.request_class, 0x101u);  // the rules saw the appended name
-  EXPECT_EQ(record.client_address, 0xC0A80114u);
-  EXPECT_EQ(record.referrer.view(), "http://ref/page");
-  EXPECT_EQ(record.user_agent.view(), "Mozilla/4.0 (compatible)");
   EXPECT_EQ(CompletedRecord("\\dir\\", options).uri_stem.view(), "\\dir\\index.html");
   const LogRecord full = CompletedRecord(std::string(2047, 'a') + "/", options);
   EXPECT_EQ(full.uri_stem.size(), 2048u);

@@ -88,27 +88,6 @@ TEST(TimeZones, OffsetsBetweenServerAndUser) {
   }
 }
 
-TEST(TimeZones, ShiftCrossesMidnightMonthAndYearEnds) {
-  struct Case {
-    CalendarTime logged;
-    int32_t offset;
-    CalendarTime stored;
-  } const cases[] = {
-      // 22:30 in (GMT-05:00) is 04:30 of the next day in (GMT+01:00).
-      {{2002, 6, 0, 14, 22, 30, 0, 0}, TimeOffset(11, 26), {2002, 6, 0, 15, 4, 30, 0, 0}},
-      {{2002, 12, 0, 31, 23, 30, 0, 0}, 3'600, {2003, 1, 0, 1, 0, 30, 0, 0}},
-      {{2003, 3, 0, 1, 0, 10, 0, 0}, -3'600, {2003, 2, 0, 28, 23, 10, 0, 0}},
-      {{2004, 2, 0, 28, 23, 0, 0, 0}, 3'600, {2004, 2, 0, 29, 0, 0, 0, 0}},
-  };
-  for (const Case& c : cases) {
-    const std::optional<Ticks> ticks = CalendarToTicks(c.logged);
-    ASSERT_TRUE(ticks.has_value());
-    CalendarTime got = TicksToCalendar(ShiftTicks(*ticks, c.offset));
-    got.day_of_week = 0;
-    EXPECT_EQ(got, c.stored);
-  }
-}
-
 TEST(TimeZones, LocalNowIsUtcPlusTheUsersOffset) {
   const Ticks before = UtcNowTicks();
   const Ticks gmt = LocalNow(24);
