@@ -12,8 +12,8 @@
 
 #include "app/session.h"
 #include "tests/support/ftp_server.h"
+#include "tests/support/new_workspace.h"
 #include "tests/support/temp_dir.h"
-#include "workspace/file_commands.h"
 
 namespace velmora {
 namespace {
@@ -68,12 +68,9 @@ TEST(RetrieveFtpTest, AFileGoneBeforeItsDownloadIsReportedAndTheRunGoesOn) {
   ASSERT_NE(server.port(), 0) << server.why_not();
 
   ScriptedPrompter prompter(/*assume_yes=*/true);
+  testing::MakeTestWorkspace(prompter, dir / "prefs.ini", dir.str());
   Session session(prompter, Preferences(dir / "prefs.ini"));
-  NewWorkspaceParams params;
-  params.name = "site";
-  params.location = dir.str();
-  ASSERT_TRUE(NewWorkspaceCommand(session.workspace(), session.preferences(), params).ok());
-  const std::string folder = session.workspace().folder();
+  const std::string folder = dir / "site/";
   ASSERT_TRUE(session.Open(folder, DatabaseAccess::kWrite).ok());
   WorkspaceSettings settings = session.workspace().settings();
   settings.block.retrieve_method = RetrieveMethod::kFtp;

@@ -20,8 +20,8 @@
 #include "storage/heap_table_files.h"
 #include "storage/table_file_name.h"
 #include "storage/table_test_support.h"
+#include "tests/support/new_workspace.h"
 #include "tests/support/temp_dir.h"
-#include "workspace/file_commands.h"
 
 namespace velmora {
 namespace {
@@ -73,12 +73,8 @@ class OperationsTest : public ::testing::Test {
  protected:
   // A new workspace "site" in the temporary folder, listed as the most recent one.
   std::string MakeWorkspace(const std::string& name = "site") {
-    Session maker(prompter_, Preferences(prefs_path_));
-    NewWorkspaceParams params;
-    params.name = name;
-    params.location = dir_.str();
-    EXPECT_TRUE(NewWorkspaceCommand(maker.workspace(), maker.preferences(), params).ok());
-    return maker.workspace().folder();
+    testing::MakeTestWorkspace(prompter_, prefs_path_, dir_.str(), name);
+    return dir_ / (name + "/");
   }
   Session NewSession() { return Session(prompter_, Preferences(prefs_path_)); }
 

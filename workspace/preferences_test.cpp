@@ -53,9 +53,10 @@ TEST_F(PreferencesTest, CapacityIsClamped) {
   } const cases[] = {{0, 2}, {1, 2}, {2, 2}, {12, 12}, {16, 16}, {17, 16}, {1000, 16}};
   for (const Case& c : cases) EXPECT_EQ(RecentList(c.asked).capacity(), c.got) << c.asked;
   RecentList list(16);
-  for (int i = 1; i <= 16; ++i) list.Add(Path(i));
+  for (int i = 1; i <= 17; ++i) list.Add(Path(i));  // the oldest makes room for the 17th
+  EXPECT_EQ(list.entries().front(), Path(2));
   list.SetCapacity(3);
-  EXPECT_EQ(list.entries(), (std::vector<std::string>{Path(14), Path(15), Path(16)}));
+  EXPECT_EQ(list.entries(), (std::vector<std::string>{Path(15), Path(16), Path(17)}));
 }
 
 TEST_F(PreferencesTest, StoringNumbersTheMostRecentFirstAndDeletesTheRest) {

@@ -216,50 +216,6 @@ TEST(SettingsFile, PasswordFillerIsOddAndNeverZero) {
     EXPECT_EQ(plain[2880], '\0');  // the empty FTP password
     for (size_t i = 2881; i < 3140; ++i) ASSERT_EQ(plain[i] & 1, 1) << i;
   }
-  Result<WorkspaceSettings> back = DecodeWorkspaceFile(Bytes(EncodeWorkspaceFile(s, 9)));
-  ASSERT_TRUE(back.ok());
-  EXPECT_EQ(back->block.http_password, "pw");
-  EXPECT_EQ(back->block.ftp_password, "");
-}
-
-// The key depends on the name, the server names and the user names: saving after a change of
-// any of them stores different bytes, and the file still reads back the same passwords.
-TEST(SettingsFile, ChangingAKeyFieldRescramblesThePasswords) {
-  struct Change {
-    const char* field;
-    void (*apply)(SettingsBlock&);
-    size_t offset;
-  } const changes[] = {
-      {"workspace name", [](SettingsBlock& b) { b.workspace_name = "Other"; }, 10},
-      {"server names", [](SettingsBlock& b) { b.server_names = "example.net"; }, 270},
-      {"HTTP user", [](SettingsBlock& b) { b.http_user = "someone"; }, 2100},
-      {"FTP login", [](SettingsBlock& b) { b.ftp_login = "someone"; }, 2360},
-  };
-  const WorkspaceSettings before = FullSettings();
-  const std::string old_file = EncodeWorkspaceFile(before, 5);
-  for (const Change& c : changes) {
-    SCOPED_TRACE(c.field);
-    WorkspaceSettings after = before;
-    c.apply(after.block);
-    const std::string new_file = EncodeWorkspaceFile(after, 5);
-    const bool http_changes = c.offset != 2360;
-    const bool ftp_changes = c.offset != 2100;
-    EXPECT_EQ(old_file.substr(2620, 260) != new_file.substr(2620, 260), http_changes);
-    EXPECT_EQ(old_file.substr(2880, 260) != new_file.substr(2880, 260), ftp_changes);
-    Result<WorkspaceSettings> back = DecodeWorkspaceFile(Bytes(new_file));
-    ASSERT_TRUE(back.ok());
-    EXPECT_EQ(back.value(), after);
-
-    // Editing the key field without rescrambling leaves a password the reader cannot recover.
-    std::string tampered = old_file;
-    const std::string value = new_file.substr(c.offset, 260);
-    tampered.replace(c.offset, 260, value);
-    Result<WorkspaceSettings> broken = DecodeWorkspaceFile(Bytes(tampered));
-    if (broken.ok()) {
-      EXPECT_TRUE(broken->block.http_password != "h-secret" ||
-                  broken->block.ftp_password != "f-secret");
-    }
-  }
 }
 
 TEST(SettingsFile, DamagedFilesAreRefused) {

@@ -32,14 +32,10 @@ TEST(ReportCatalogue, TreeHasItsShapeAndOrder) {
   };
   const Node nodes[] = {
       {1, 0, "Traffic", "traffic", 18, ""},
-      {3, 1, "Traffic by Month", "", 59, ""},
       {47, 0, "Pages", "", 27, ""},
-      {48, 1, "Requested Pages", "pagesreq", 4, "pages"},
       {61, 2, "Search Engines by Downloads", "dldsearchengines", 19, "SrchEngine_Dld"},
       {83, 1, "Search Words", "ref_swords", 2, "searchwords"},
-      {84, 2, "Google : Search Words", "ref_swords_1", 35, "searchwords"},
       {98, 2, "dmoz : Search Words", "ref_swords_15", 32, "searchwords"},
-      {99, 1, "Search Phrases", "ref_sphrases", 11, "searchwordcmbs"},
       {101, 2, "Yahoo : Search Phrases", "ref_swordcmbs_2", 38, "searchwordcmbs"},
       {116, 2, "Google : Exact Search Phrases", "ref_sphrases_1", 35, "searchphrases"},
       {132, 1, "Countries", "countries", 10, "countries"},

@@ -54,13 +54,6 @@ TEST(TrafficFormats, TrendMarks) {
   for (const auto& c : cases) EXPECT_EQ(TrendMark(4 * c.week, c.four_weeks), c.mark) << c.week;
 }
 
-TEST(TrafficFormats, Months) {
-  EXPECT_EQ(StartOfMonth(Day(2024, 2, 29, 13)), Day(2024, 2, 1));
-  EXPECT_EQ(AddMonths(Day(2024, 2, 1), -7), Day(2023, 7, 1));
-  EXPECT_EQ(AddMonths(Day(2023, 12, 1), 1), Day(2024, 1, 1));
-  EXPECT_EQ(AddMonths(Day(2024, 1, 1), -13), Day(2022, 12, 1));
-}
-
 // A day of traffic on 2024-03-01 (Today) and one on 2024-02-29 (Yesterday):
 //   Hourly: 10:00 Today 7 hits (2 client, 1 server errors, 3000 bytes out), 09:00 Yesterday 4;
 //   two visits Today at 10:05 (2 pages, 1 download of 500 bytes, two errors) and 10:40 (1 page),
