@@ -39,6 +39,15 @@ TEST_F(ParseCommandTest, ParsesPlainGzipAndBzip2InNameOrderThenFindsNothingNew) 
     EXPECT_FALSE(VelmoraIn(ws, {"dump", table}).out.empty()) << table;
   }
   EXPECT_EQ(HourlyHits(ws), 6000);
+  // The time index of the visits is ordered by last request.
+  long long previous = 0;
+  for (const std::string& line : Lines(VelmoraIn(ws, {"dump", "Sessions", "--index", "2"}).out)) {
+    const size_t at = line.find("\"last_request_time\":");
+    ASSERT_NE(at, std::string::npos);
+    const long long t = std::stoll(line.substr(at + 20));
+    EXPECT_LE(previous, t);
+    previous = t;
+  }
 
   // Each detection stores its result; the last file was W3C Extended, which empties it.
   EXPECT_EQ(Velmora({"-w", ws, "settings", "get", "custom-format"}).out, "\n");
