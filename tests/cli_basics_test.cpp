@@ -1,72 +1,37 @@
-// The command line's contract, seen from outside: help that lists the commands, the version, and
-// exit status 2 for anything the command line does not know.
-#include <gtest/gtest.h>
-
-#include <sstream>
-#include <string>
-#include <vector>
-
-#include "tests/support/help_text.h"
-#include "tests/support/run_command.h"
-#include "tests/support/temp_dir.h"
+// The command line's contract, seen from outside: help that teaches the global options, the
+// version, and exit status 2 with a reason for anything the command line does not know.
+#include "tests/cli_fixture.h"
 
 namespace velmora {
 namespace {
 
-using testing::RunProgram;
-using testing::SubcommandsIn;
-
-TEST(CliBasics, HelpAlsoWithoutArgumentsTeachesGlobalOptionsAndExamples) {
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, {}}) {
-    const auto r = RunProgram(VELMORA_BIN, args);
-    EXPECT_EQ(r.status, 0);
-    for (const char* needle :
-         {"Usage: velmora", "--workspace", "--yes", "--version", "Examples:", "Exit status"}) {
-      EXPECT_NE(r.out.find(needle), std::string::npos) << needle << " with " << args.size();
+TEST_F(CliTest, HelpVersionAndWhatTheCommandLineRefuses) {
+  const std::string ws = NewWorkspace();
+  const std::vector<std::string> help = {"Usage: velmora", "--workspace", "--yes",
+                                         "--version",      "Examples:",   "Exit status"};
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::vector<std::string> says;  // on stdout when it worked, else on stderr
+  } cases[] = {
+      {{"--help"}, 0, help},
+      {{}, 0, help},
+      {{"--version"}, 0, {"velmora "}},
+      {{"frobnicate"}, 2, {}},
+      {{"--frobnicate"}, 2, {}},
+      {{"-w"}, 2, {}},
+      {{"--yes", "--no-such-flag"}, 2, {}},
+      {{"completion", "zsh"}, 2, {"bash"}},
+      {{"-w", ws, "log"}, 1, {"velmora parse"}},  // before any run: what to do
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const auto r = Velmora(c.args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_FALSE((c.status == 0 ? r.out : r.err).empty());
+    for (const std::string& text : c.says) {
+      EXPECT_NE((c.status == 0 ? r.out : r.err).find(text), std::string::npos) << r.out << r.err;
     }
-  }
-}
-
-TEST(CliBasics, EveryHelpShowsExamplesOfItsOwnCommand) {
-  std::vector<std::vector<std::string>> pending = {{}};
-  int seen = 0;
-  while (!pending.empty()) {
-    std::vector<std::string> path = pending.back();
-    pending.pop_back();
-    std::vector<std::string> args = path;
-    args.push_back("--help");
-    const auto r = RunProgram(VELMORA_BIN, args);
-    ASSERT_EQ(r.status, 0) << ::testing::PrintToString(path);
-    ++seen;
-    std::string command = "velmora";
-    for (const std::string& word : path) command += " " + word;
-    const size_t examples = r.out.find("Example");
-    ASSERT_NE(examples, std::string::npos) << command;
-    EXPECT_NE(r.out.find("  " + command, examples), std::string::npos)
-        << command << " --help shows no example of itself:\n"
-        << r.out;
-    for (const std::string& sub : SubcommandsIn(r.out)) {
-      std::vector<std::string> next = path;
-      next.push_back(sub);
-      pending.push_back(next);
-    }
-  }
-  EXPECT_GT(seen, 30);
-}
-
-TEST(CliBasics, VersionNamesTheProgram) {
-  const auto r = RunProgram(VELMORA_BIN, {"--version"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out.rfind("velmora ", 0), 0u) << r.out;
-}
-
-TEST(CliBasics, UnknownCommandsAndOptionsAreUsageErrors) {
-  const std::vector<std::vector<std::string>> cases = {
-      {"frobnicate"}, {"--frobnicate"}, {"-w"}, {"--yes", "--no-such-flag"}};
-  for (const auto& args : cases) {
-    const auto r = RunProgram(VELMORA_BIN, args);
-    EXPECT_EQ(r.status, 2) << args[0];
-    EXPECT_FALSE(r.err.empty()) << args[0];
   }
 }
 

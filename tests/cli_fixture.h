@@ -10,6 +10,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/run_command.h"
@@ -21,6 +22,11 @@ class CliTest : public ::testing::Test {
  protected:
   testing::CommandResult Velmora(std::vector<std::string> args, const std::string& input = "") {
     return testing::RunProgram(VELMORA_BIN, args, Environment(), input);
+  }
+  // `velmora -w <workspace> args...`
+  testing::CommandResult VelmoraIn(const std::string& workspace, std::vector<std::string> args) {
+    args.insert(args.begin(), {"-w", workspace});
+    return Velmora(args);
   }
   // The same command left running in the background.
   std::unique_ptr<testing::BackgroundProgram> StartVelmora(std::vector<std::string> args) {
@@ -35,6 +41,25 @@ class CliTest : public ::testing::Test {
     const auto r = Velmora({"--yes", "new", name, "--path", home_ / "ws"});
     EXPECT_EQ(r.status, 0) << r.err;
     return home_ / "ws" + "/" + name + "/";
+  }
+  void SetSettings(const std::string& workspace,
+                   const std::vector<std::pair<std::string, std::string>>& settings) {
+    for (const auto& [key, value] : settings) {
+      const auto r = VelmoraIn(workspace, {"settings", "set", key, value});
+      EXPECT_EQ(r.status, 0) << key << ": " << r.err;
+    }
+  }
+  // The requests of the hourly table: every line a run has read once, and only once.
+  long long HourlyHits(const std::string& workspace) {
+    return HitsIn(VelmoraIn(workspace, {"dump", "Hourly"}).out);
+  }
+  static long long HitsIn(const std::string& hourly_dump) {
+    long long hits = 0;
+    for (const std::string& line : Lines(hourly_dump)) {
+      const size_t at = line.find("\"hits\":");
+      if (at != std::string::npos) hits += std::stoll(line.substr(at + 7));
+    }
+    return hits;
   }
   // A log of `lines` lines at `path` (combined, uncompressed unless told), the same for the same
   // seed.

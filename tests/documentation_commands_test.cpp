@@ -1,7 +1,7 @@
-// The manual page and the bash completion the binary writes of itself: the page has a section for
-// every command the help lists, with every option that command's help names, and the sections a
-// manual needs; the completion offers the commands, options, report ids and table names that fit
-// where the cursor is, as bash itself runs it.
+// Every help shows examples of its own command, and the binary writes its manual page and bash
+// completion: the page has a section for every command the help lists, with every option that
+// command's help names, and the sections a manual needs; the completion offers the commands,
+// options, report ids and table names that fit where the cursor is, as bash itself runs it.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -30,9 +30,17 @@ std::vector<std::pair<std::string, std::string>> CommandsWithHelp() {
     pending.pop_back();
     std::vector<std::string> args = path;
     args.push_back("--help");
-    const std::string help = RunProgram(VELMORA_BIN, args).out;
+    const auto r = RunProgram(VELMORA_BIN, args);
+    EXPECT_EQ(r.status, 0) << ::testing::PrintToString(args);
+    const std::string& help = r.out;
     std::string command = "velmora";
     for (const std::string& word : path) command += " " + word;
+    // Every help shows examples of its own command.
+    const size_t examples = help.find("Example");
+    EXPECT_NE(examples, std::string::npos) << command;
+    EXPECT_NE(help.find("  " + command, examples), std::string::npos)
+        << command << " --help shows no example of itself:\n"
+        << help;
     if (!path.empty()) found.emplace_back(command, help);
     for (const std::string& sub : SubcommandsIn(help)) {
       std::vector<std::string> next = path;
@@ -173,12 +181,6 @@ TEST_F(Completion, OffersEveryCommandAndReportId) {
   }
   EXPECT_GT(ids.size(), 100u);
   EXPECT_EQ(Offered({"velmora", "report", ""}), ids);
-}
-
-TEST(CompletionCommand, KnowsBashOnly) {
-  const auto r = RunProgram(VELMORA_BIN, {"completion", "zsh"});
-  EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find("bash"), std::string::npos);
 }
 
 }  // namespace

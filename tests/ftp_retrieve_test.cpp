@@ -28,16 +28,12 @@ class FtpRetrieveTest : public CliTest {
   std::string FtpWorkspace(const std::string& login, const std::string& password,
                            const std::string& log_path, int port = 0) {
     const std::string folder = NewWorkspace();
-    const std::vector<std::pair<std::string, std::string>> settings = {
-        {"retrieve-method", "ftp"},
-        {"ftp-server", "127.0.0.1"},
-        {"ftp-port", std::to_string(port ? port : server_->port())},
-        {"ftp-log-path", log_path},
-        {"ftp-login", login},
-        {"ftp-password", password}};
-    for (const auto& [key, value] : settings) {
-      EXPECT_EQ(Velmora({"-w", folder, "settings", "set", key, value}).status, 0) << key;
-    }
+    SetSettings(folder, {{"retrieve-method", "ftp"},
+                         {"ftp-server", "127.0.0.1"},
+                         {"ftp-port", std::to_string(port ? port : server_->port())},
+                         {"ftp-log-path", log_path},
+                         {"ftp-login", login},
+                         {"ftp-password", password}});
     return folder;
   }
 

@@ -1,6 +1,7 @@
 // A parse run on a real file system that fills up: the run stops with exit 1 and a message that
 // names the disk, the database is as before the run, and once there is room the next run gives
-// every line once. Needs the right to mount a small tmpfs (root); skipped otherwise.
+// every line once. An import or a new workspace that does not fit leaves nothing behind. Needs
+// the right to mount a small tmpfs (root); skipped otherwise.
 #include <sys/mount.h>
 
 #include <filesystem>
@@ -21,14 +22,6 @@ class FullDiskTest : public CliTest {
     fs::create_directories(disk_);
     mounted_ = mount("tmpfs", disk_.c_str(), "tmpfs", mounted_ ? MS_REMOUNT : 0, options) == 0;
     return mounted_;
-  }
-  long long Hits(const std::string& ws) {
-    long long hits = 0;
-    for (const std::string& line : Lines(Velmora({"-w", ws, "dump", "Hourly"}).out)) {
-      const size_t at = line.find("\"hits\":");
-      if (at != std::string::npos) hits += std::stoll(line.substr(at + 7));
-    }
-    return hits;
   }
 
   std::string disk_ = home_ / "disk";
@@ -51,12 +44,12 @@ TEST_F(FullDiskTest, AFullDiskStopsTheRunAndFreedSpaceLetsItFinish) {
   EXPECT_NE(full.err.find("velmora: the disk of " + ws), std::string::npos) << full.err;
   EXPECT_NE(full.err.find(" is full ("), std::string::npos) << full.err;
   EXPECT_NE(full.err.find("the run was undone"), std::string::npos) << full.err;
-  EXPECT_EQ(Hits(ws), 0) << "the database is as it was before the run";
+  EXPECT_EQ(HourlyHits(ws), 0) << "the database is as it was before the run";
 
   ASSERT_TRUE(Mount("size=96m"));
   const auto again = Velmora({"-w", ws, "parse"});
   EXPECT_EQ(again.status, 0) << again.err;
-  EXPECT_EQ(Hits(ws), kLines);
+  EXPECT_EQ(HourlyHits(ws), kLines);
 }
 
 TEST_F(FullDiskTest, ANewWorkspaceThatDoesNotFitLeavesNothingBehind) {
@@ -67,6 +60,23 @@ TEST_F(FullDiskTest, ANewWorkspaceThatDoesNotFitLeavesNothingBehind) {
   EXPECT_NE(made.err.find("velmora: no workspace was created"), std::string::npos) << made.err;
   EXPECT_FALSE(fs::exists(disk_ + "/sites")) << made.err;
   EXPECT_EQ(Velmora({"recent"}).out, "(empty)\n");
+}
+
+TEST_F(FullDiskTest, AnImportThatDoesNotFitLeavesNoPartialFile) {
+  if (!Mount("size=11m")) GTEST_SKIP() << "cannot mount a tmpfs here";
+  ASSERT_EQ(Velmora({"--yes", "new", "site", "--path", disk_}).status, 0);
+  const std::string ws = disk_ + "/site/";
+  ASSERT_EQ(Velmora({"-w", ws, "settings", "set", "local-compression", "2"}).status, 0);
+  const std::string src = home_ / "src";
+  fs::create_directories(src);
+  // Far more than the disk holds, unpacked.
+  GenerateLog(src + "/access.log.gz", 150000, 1, "combined", "gzip");
+
+  const auto r = Velmora({"-w", ws, "import", "--from", src, "--all"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("There is not enough space on the disk"), std::string::npos) << r.err;
+  EXPECT_TRUE(Files(ws + "logs").empty());
+  EXPECT_TRUE(!fs::exists(ws + "logs/.incoming") || Files(ws + "logs/.incoming").empty());
 }
 
 }  // namespace

@@ -25,14 +25,6 @@ std::string W3cLine(int i) {
 
 class GrowingLogsTest : public CliTest {
  protected:
-  long long Hits(const std::string& ws) {
-    long long hits = 0;
-    for (const std::string& line : Lines(Velmora({"-w", ws, "dump", "Hourly"}).out)) {
-      const size_t at = line.find("\"hits\":");
-      if (at != std::string::npos) hits += std::stoll(line.substr(at + 7));
-    }
-    return hits;
-  }
   static void Append(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::app) << text;
   }
@@ -57,7 +49,7 @@ TEST_F(GrowingLogsTest, EachRunReadsOnlyTheLinesNoRunHasRead) {
     for (int i = 0; i < 100; ++i) text += c.line(i);
     Append(log, text);
     ASSERT_EQ(Velmora({"-w", ws, "parse"}).status, 0);
-    EXPECT_EQ(Hits(ws), 100);
+    EXPECT_EQ(HourlyHits(ws), 100);
 
     // Grown by 50 lines and the start of one more, still being written.
     text.clear();
@@ -66,14 +58,14 @@ TEST_F(GrowingLogsTest, EachRunReadsOnlyTheLinesNoRunHasRead) {
     Append(log, text + last.substr(0, 20));
     const auto grown = Velmora({"-w", ws, "parse"});
     EXPECT_EQ(grown.status, 0) << grown.err;
-    EXPECT_EQ(Hits(ws), 150);
+    EXPECT_EQ(HourlyHits(ws), 150);
 
     Append(log, last.substr(20));  // the last line is written to its end
     EXPECT_EQ(Velmora({"-w", ws, "parse"}).status, 0);
-    EXPECT_EQ(Hits(ws), 151);
+    EXPECT_EQ(HourlyHits(ws), 151);
     const auto nothing_new = Velmora({"-w", ws, "parse"});
     EXPECT_NE(nothing_new.out.find("new: 0"), std::string::npos) << nothing_new.out;
-    EXPECT_EQ(Hits(ws), 151);
+    EXPECT_EQ(HourlyHits(ws), 151);
 
     // Replaced by another file under the same name: said, and read from its start.
     text = c.header;
@@ -87,7 +79,7 @@ TEST_F(GrowingLogsTest, EachRunReadsOnlyTheLinesNoRunHasRead) {
         << replaced.err;
     EXPECT_NE(ReadFile(ws + "parsing.log").find("WARNING: access.log is not the file"),
               std::string::npos);
-    EXPECT_EQ(Hits(ws), 161);
+    EXPECT_EQ(HourlyHits(ws), 161);
   }
 }
 
@@ -106,7 +98,7 @@ TEST_F(GrowingLogsTest, LinesAppendedDuringARunAreReadByTheNext) {
   const auto first = run->Wait();
   ASSERT_EQ(first.status, 0) << first.err;
   ASSERT_EQ(Velmora({"-w", ws, "parse"}).status, 0);
-  EXPECT_EQ(Hits(ws), 301000) << "every line once, whichever run read it";
+  EXPECT_EQ(HourlyHits(ws), 301000) << "every line once, whichever run read it";
 }
 
 TEST_F(GrowingLogsTest, AFinishedLogWithoutAFinalLineEndHasItsLastLineReadNextRun) {
@@ -116,9 +108,9 @@ TEST_F(GrowingLogsTest, AFinishedLogWithoutAFinalLineEndHasItsLastLineReadNextRu
   text.pop_back();  // no line end after the last line
   std::ofstream(ws + "logs/old.log", std::ios::binary) << text;
   ASSERT_EQ(Velmora({"-w", ws, "parse"}).status, 0);
-  EXPECT_EQ(Hits(ws), 9) << "the last line may still be being written";
+  EXPECT_EQ(HourlyHits(ws), 9) << "the last line may still be being written";
   ASSERT_EQ(Velmora({"-w", ws, "parse"}).status, 0);
-  EXPECT_EQ(Hits(ws), 10) << "unchanged since: the last line is whole";
+  EXPECT_EQ(HourlyHits(ws), 10) << "unchanged since: the last line is whole";
 }
 
 }  // namespace

@@ -1,11 +1,7 @@
 // A parse run killed with SIGKILL at random moments: the next command puts the database back as
 // it was before the run, and parsing again gives the very tables one uninterrupted run gives. A
 // mark left by a run that kept no undo copy still asks before anything is parsed on top of it.
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -14,8 +10,6 @@
 #include <thread>
 
 #include "tests/cli_fixture.h"
-
-extern char** environ;
 
 namespace velmora {
 namespace {
@@ -30,33 +24,6 @@ constexpr int kFiles = 3;
 
 class InterruptedRunTest : public CliTest {
  protected:
-  // Starts `velmora -w ws parse` in the background with the fixture's environment.
-  pid_t StartParse(const std::string& ws) {
-    std::vector<std::string> strings;
-    for (char** e = environ; *e != nullptr; ++e) {
-      const std::string entry = *e;
-      if (!entry.starts_with("HOME=") && !entry.starts_with("XDG_")) strings.push_back(entry);
-    }
-    strings.push_back("HOME=" + home_.str());
-    strings.push_back("XDG_CONFIG_HOME=" + home_ / "config");
-    std::vector<char*> envp;
-    for (std::string& s : strings) envp.push_back(s.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> args{VELMORA_BIN, "-w", ws, "parse"};
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, VELMORA_BIN, &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
-  }
-
   // Every file of the workspace's database/ with its bytes.
   static std::map<std::string, std::string> Tables(const std::string& ws) {
     std::map<std::string, std::string> tables;
@@ -74,15 +41,6 @@ class InterruptedRunTest : public CliTest {
                     ws + "logs/access" + std::to_string(i) + ".log");
     }
     return ws;
-  }
-
-  static long long HourlyHits(const std::string& dump) {
-    long long hits = 0;
-    for (const std::string& line : Lines(dump)) {
-      const size_t at = line.find("\"hits\":");
-      if (at != std::string::npos) hits += std::stoll(line.substr(at + 7));
-    }
-    return hits;
   }
 };
 
@@ -103,12 +61,10 @@ TEST_F(InterruptedRunTest, KilledRunsAreUndoneAndParsedAgainToTheSameTables) {
     const auto delay = std::chrono::duration_cast<std::chrono::microseconds>(whole_run) *
                        static_cast<int>(random() % 1000) / 1000;
     SCOPED_TRACE("killed after " + std::to_string(delay.count()) + " us");
-    const pid_t pid = StartParse(ws);
-    ASSERT_GT(pid, 0);
+    const auto run = StartVelmora({"-w", ws, "parse"});
     std::this_thread::sleep_for(delay);
-    kill(pid, SIGKILL);
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
+    kill(run->pid(), SIGKILL);
+    run->Wait();
 
     const auto again = Velmora({"-w", ws, "parse"});
     EXPECT_EQ(again.status, 0) << again.err;
@@ -116,7 +72,7 @@ TEST_F(InterruptedRunTest, KilledRunsAreUndoneAndParsedAgainToTheSameTables) {
     EXPECT_FALSE(fs::exists(ws + "parse-run.active"));
     EXPECT_FALSE(fs::exists(ws + "database.undo"));
     EXPECT_TRUE(Tables(ws) == expected) << "the tables differ from one uninterrupted run";
-    EXPECT_EQ(HourlyHits(Velmora({"-w", ws, "dump", "Hourly"}).out), kFiles * kLinesPerFile);
+    EXPECT_EQ(HourlyHits(ws), kFiles * kLinesPerFile);
   }
 }
 
@@ -125,24 +81,22 @@ TEST_F(InterruptedRunTest, AKilledRunIsUndoneBeforeAnyCommandReadsIt) {
   for (int i = 0; i < kFiles; ++i) {
     GenerateLog(ws + "logs/access" + std::to_string(i) + ".log", kLinesPerFile, 11 + i);
   }
-  const pid_t pid = StartParse(ws);
-  ASSERT_GT(pid, 0);
+  const auto run = StartVelmora({"-w", ws, "parse"});
   const auto start = std::chrono::steady_clock::now();
   while (ReadFile(ws + "parsing.log").find("Parsing file 2 of") == std::string::npos &&
          std::chrono::steady_clock::now() - start < std::chrono::seconds(120)) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  int wstatus = 0;
-  const bool still_running = waitpid(pid, &wstatus, WNOHANG) == 0;
-  kill(pid, SIGKILL);
-  waitpid(pid, &wstatus, 0);
+  const bool still_running = run->Running();
+  kill(run->pid(), SIGKILL);
+  run->Wait();
   ASSERT_TRUE(still_running) << "the run ended before it could be killed; make the logs bigger";
   ASSERT_TRUE(fs::exists(ws + "database.undo"));
 
   const auto dump = Velmora({"-w", ws, "dump", "Hourly"});
   EXPECT_EQ(dump.status, 0) << dump.err;
   EXPECT_NE(dump.err.find(kPutBack), std::string::npos) << dump.err;
-  EXPECT_EQ(HourlyHits(dump.out), 0) << "the first file went with the rest of the run";
+  EXPECT_EQ(HitsIn(dump.out), 0) << "the first file went with the rest of the run";
   EXPECT_FALSE(fs::exists(ws + "database.undo"));
   EXPECT_FALSE(fs::exists(ws + "parse-run.active"));
 }
@@ -158,28 +112,15 @@ TEST_F(InterruptedRunTest, APartialRunWithoutUndoCopyAsksAndNoParsesNothing) {
   EXPECT_NE(declined.err.find("velmora --yes parse"), std::string::npos) << declined.err;
   EXPECT_FALSE(fs::exists(ws + "parsing.log")) << "nothing was parsed";
 
-  const auto agreed = Velmora({"--yes", "-w", ws, "parse"});
-  EXPECT_EQ(agreed.status, 0) << agreed.err;
-  EXPECT_FALSE(fs::exists(ws + "parse-run.active"));
-  EXPECT_EQ(HourlyHits(Velmora({"-w", ws, "dump", "Hourly"}).out), 2000);
-}
-
-TEST_F(InterruptedRunTest, CleanRunLeavesNoMark) {
-  const std::string ws = NewWorkspace();
-  GenerateLog(ws + "logs/a.log", 2000, 5);
-  const auto r = Velmora({"-w", ws, "parse"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_FALSE(fs::exists(ws + "parse-run.active"));
-  EXPECT_EQ(Velmora({"-w", ws, "dump", "Hourly"}).err.find(kUnfinished), std::string::npos);
-}
-
-TEST_F(InterruptedRunTest, ResetCommandClearsTheMark) {
-  const std::string ws = NewWorkspace();
-  std::ofstream(ws + "parse-run.active") << "999999999 not-this-boot\n";
-  const auto reset = Velmora({"--yes", "-w", ws, "reset"});
-  EXPECT_EQ(reset.status, 0) << reset.err;
-  EXPECT_FALSE(fs::exists(ws + "parse-run.active"));
-  EXPECT_EQ(Velmora({"-w", ws, "dump", "Hourly"}).err.find(kUnfinished), std::string::npos);
+  // Yes, or a reset, clears the mark.
+  for (const char* command : {"reset", "parse"}) {
+    std::ofstream(ws + "parse-run.active") << "999999999 not-this-boot\n";
+    const auto agreed = Velmora({"--yes", "-w", ws, command});
+    EXPECT_EQ(agreed.status, 0) << command << ": " << agreed.err;
+    EXPECT_FALSE(fs::exists(ws + "parse-run.active")) << command;
+    EXPECT_EQ(VelmoraIn(ws, {"dump", "Hourly"}).err.find(kUnfinished), std::string::npos);
+  }
+  EXPECT_EQ(HourlyHits(ws), 2000);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Parse runs from the command line over generated logs: every compression, name order, the
-// account in parsing.log, a second run finding nothing new, and the line inspector.
+// account in parsing.log, the tables filled, a second run finding nothing new, and the inspector.
 #include <filesystem>
 #include <fstream>
 
@@ -34,6 +34,20 @@ TEST_F(ParseCommandTest, ParsesPlainGzipAndBzip2InNameOrderThenFindsNothingNew) 
   EXPECT_NE(log.find("\r\n------------------------------\r\nTotal lines processed: "),
             std::string::npos);
   EXPECT_EQ(Velmora({"-w", ws, "log"}).out, log + "\n");
+  for (const char* table : {"Sessions", "Resources", "UserAgents", "Referers", "Pages", "Browsers",
+                            "Oses", "RefDomains", "Spiders"}) {
+    EXPECT_FALSE(VelmoraIn(ws, {"dump", table}).out.empty()) << table;
+  }
+  EXPECT_EQ(HourlyHits(ws), 6000);
+  // The time index of the visits is ordered by last request.
+  long long previous = 0;
+  for (const std::string& line : Lines(VelmoraIn(ws, {"dump", "Sessions", "--index", "2"}).out)) {
+    const size_t at = line.find("\"last_request_time\":");
+    ASSERT_NE(at, std::string::npos);
+    const long long t = std::stoll(line.substr(at + 20));
+    EXPECT_LE(previous, t);
+    previous = t;
+  }
 
   // Each detection stores its result; the last file was W3C Extended, which empties it.
   EXPECT_EQ(Velmora({"-w", ws, "settings", "get", "custom-format"}).out, "\n");
@@ -89,42 +103,6 @@ TEST_F(ParseCommandTest, RejectedLinesAreShownWithTheirNumbersAndReasons) {
   const auto hostile = Velmora({"-w", ws, "log", "--errors", "5"});
   EXPECT_EQ(hostile.status, 0);
   EXPECT_EQ(hostile.out, "No line of the last run was rejected.\n");
-}
-
-TEST_F(ParseCommandTest, ParseFillsVisitsHoursAndClassifications) {
-  const std::string ws = NewWorkspace();
-  ASSERT_EQ(Velmora({"-w", ws, "settings", "set", "server-names", "example.com"}).status, 0);
-  GenerateLog(ws + "logs/access.log", 5000, 7);
-  ASSERT_EQ(Velmora({"-w", ws, "parse"}).status, 0);
-  for (const char* table : {"Sessions", "Hourly", "Resources", "UserAgents", "Referers", "Pages",
-                            "Browsers", "Oses", "RefDomains", "Spiders"}) {
-    EXPECT_FALSE(Velmora({"-w", ws, "dump", table}).out.empty()) << table;
-  }
-  // Every hour's hits add up to the lines of the file.
-  long long hits = 0;
-  for (const std::string& line : Lines(Velmora({"-w", ws, "dump", "Hourly"}).out)) {
-    const size_t at = line.find("\"hits\":");
-    ASSERT_NE(at, std::string::npos) << line;
-    hits += std::stoll(line.substr(at + 7));
-  }
-  EXPECT_EQ(hits, 5000);
-  // The time index of the visits is ordered by last request.
-  long long previous = 0;
-  for (const std::string& line :
-       Lines(Velmora({"-w", ws, "dump", "Sessions", "--index", "2"}).out)) {
-    const size_t at = line.find("\"last_request_time\":");
-    ASSERT_NE(at, std::string::npos);
-    const long long t = std::stoll(line.substr(at + 20));
-    EXPECT_LE(previous, t);
-    previous = t;
-  }
-}
-
-TEST_F(ParseCommandTest, LogBeforeAnyRunSaysWhatToDo) {
-  const std::string ws = NewWorkspace();
-  const auto r = Velmora({"-w", ws, "log"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("velmora parse"), std::string::npos) << r.err;
 }
 
 TEST_F(ParseCommandTest, InspectLineGivesTheCompletedRecord) {

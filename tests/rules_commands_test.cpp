@@ -6,14 +6,20 @@
 namespace velmora {
 namespace {
 
-TEST_F(CliTest, RulesEditAndInspect) {
+// Rules edited, inspected, and what they change in a run: an added rule goes ahead of the
+// catch-all and the preset fits today's sites.
+TEST_F(CliTest, RulesAreEditedInspectedAndTakeEffectInTheNextRun) {
   const std::string ws = NewWorkspace();
   struct Case {
     std::vector<std::string> args;
     int status;
+    std::vector<std::string> says = {};  // on stdout
   };
   const std::vector<Case> edits = {
-      {{"rules", "add", "*.pdf,*.epub", "Download", "log-as-visit"}, 0},
+      {{"rules", "add", "*.pdf,*.epub", "Download", "log-as-visit"},
+       0,
+       {"Added as rule 5, ahead of the catch-all rule 6 (\"*\")",
+        "'velmora reset', then 'velmora parse'"}},
       {{"rules", "add", "*.x", "Sound", "log-as-visit"}, 1},
       {{"rules", "add", "*.x", "Page", "sometimes"}, 1},
       {{"rules", "move", "5", "up"}, 0},
@@ -22,10 +28,11 @@ TEST_F(CliTest, RulesEditAndInspect) {
       {{"rules", "remove", "42"}, 1},
   };
   for (const Case& c : edits) {
-    std::vector<std::string> args = {"-w", ws};
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    const auto r = Velmora(args);
+    const auto r = VelmoraIn(ws, c.args);
     EXPECT_EQ(r.status, c.status) << c.args[1] << " " << c.args[2] << ": " << r.err;
+    for (const std::string& text : c.says) {
+      EXPECT_NE(r.out.find(text), std::string::npos) << r.out;
+    }
   }
   // Added ahead of the catch-all "*", then moved up by one; the list has a heading.
   const std::vector<std::string> list = Lines(Velmora({"-w", ws, "rules", "list"}).out);
@@ -50,16 +57,6 @@ TEST_F(CliTest, RulesEditAndInspect) {
   for (const auto& [url, json] : urls) {
     EXPECT_EQ(Velmora({"-w", ws, "inspect", "rules", url}).out, json + "\n") << url;
   }
-}
-
-TEST_F(CliTest, AddedRulesGoAheadOfTheCatchAllAndThePresetFitsTodaysSites) {
-  const std::string ws = NewWorkspace();
-  const auto added = Velmora({"-w", ws, "rules", "add", "*.pdf", "Download", "log-as-visit"});
-  EXPECT_EQ(added.status, 0) << added.err;
-  EXPECT_NE(added.out.find("Added as rule 5, ahead of the catch-all rule 6 (\"*\")"),
-            std::string::npos)
-      << added.out;
-  EXPECT_NE(added.out.find("'velmora reset', then 'velmora parse'"), std::string::npos);
 
   std::ofstream(ws + "logs/a.log")
       << "10.1.1.1 - - [10/Oct/2026:13:55:36 +0000] \"GET /about HTTP/1.0\" 200 100\n"
@@ -70,7 +67,7 @@ TEST_F(CliTest, AddedRulesGoAheadOfTheCatchAllAndThePresetFitsTodaysSites) {
   EXPECT_NE(before.out.find("(3 of 4) matched no rule but the catch-all"), std::string::npos)
       << before.out;
   EXPECT_NE(before.out.find("velmora rules preset modern"), std::string::npos);
-  // The rule added after the default rules took effect: the download makes the visit count.
+  // The rule added to the default rules took effect: the download makes the visit count.
   const std::vector<std::string> visits = Lines(Velmora({"-w", ws, "dump", "Sessions"}).out);
   ASSERT_EQ(visits.size(), 1u);
   EXPECT_NE(visits[0].find("\"flag\":1"), std::string::npos) << visits[0];
@@ -128,7 +125,6 @@ TEST_F(CliTest, FiltersChangeWhatAParseRunStores) {
                      "--address", "127.0.0.1"})
                 .status,
             0);
-  EXPECT_EQ(Velmora({"-w", ws, "filters", "add", "--address-op", "nearby"}).status, 2);
   ASSERT_EQ(Velmora({"-w", ws, "filters", "enable"}).status, 0);
   EXPECT_NE(Velmora({"-w", ws, "filters", "list"}).out.find("1  Local  IP_Address=127.0.0.1"),
             std::string::npos);

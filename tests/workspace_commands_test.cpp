@@ -104,16 +104,6 @@ TEST_F(CliTest, SettingsExportImportCarriesEverything) {
   EXPECT_EQ(Velmora({"-w", b, "settings", "get", "session-timeout"}).out, "45\n");
 }
 
-TEST_F(CliTest, WithoutWorkspaceTheMostRecentIsUsedOrExplained) {
-  const auto none = Velmora({"settings", "show"});
-  EXPECT_EQ(none.status, 1);
-  EXPECT_NE(none.err.find("No Workspace Loaded"), std::string::npos) << none.err;
-
-  NewWorkspace("first");
-  NewWorkspace("second");
-  EXPECT_EQ(Velmora({"settings", "get", "workspace-name"}).out, "second\n");
-}
-
 TEST_F(CliTest, DamagedSettingsFileIsRefusedAndKept) {
   const std::string folder = NewWorkspace();
   const std::string stw = folder + "site.stw";
@@ -142,19 +132,19 @@ TEST_F(CliTest, DamagedSettingsFileIsRefusedAndKept) {
   }
 }
 
-}  // namespace
-}  // namespace velmora
+// Without -w the most recent workspace is used; a bare workspace path opens it, as a file
+// manager would, and makes it the most recent.
+TEST_F(CliTest, WithoutWorkspaceTheMostRecentIsUsedOrExplained) {
+  const auto none = Velmora({"settings", "show"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_NE(none.err.find("No Workspace Loaded"), std::string::npos) << none.err;
 
-namespace velmora {
-namespace {
-
-TEST_F(CliTest, BareWorkspacePathOpensItAsAFileManagerWould) {
   const std::string a = NewWorkspace("a");
   NewWorkspace("b");
+  EXPECT_EQ(Velmora({"settings", "get", "workspace-name"}).out, "b\n");
   const auto r = Velmora({a + "a.stw"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("[a] - Velmora"), std::string::npos) << r.out;
-  // It is now the most recent workspace.
   EXPECT_EQ(Velmora({"settings", "get", "workspace-name"}).out, "a\n");
   EXPECT_EQ(Velmora({home_ / "ws/missing.stw"}).status, 1);
 }
