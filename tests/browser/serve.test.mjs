@@ -11,7 +11,6 @@ import { after, before, describe, it } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
 import {
   artifacts, closeDialog, launchBrowser, loggen, menuCommand, menuState, request, serve, shot, stop, testHome,
@@ -354,32 +353,6 @@ describe('velmora serve', () => {
     await closeDialog(page, 'Parsing Log', 'Close');
   });
 
-  it('exports all reports with a limit and opens the page from its link', async () => {
-    await menuCommand(page, 'Report', 'exportAll');
-    const dialog = page.locator('dialog', { hasText: 'Save combined report as HTML file' });
-    await dialog.waitFor();
-    assert.match(await dialog.textContent(), /Maximum number of entries in individual reports:.*Sort all reports by:/s);
-    await page.fill('#export-limit', '3');
-    await page.selectOption('#export-sort', '3');
-    await dialog.locator('button', { hasText: 'OK' }).click();
-    const link = page.locator('#exported-link');
-    await link.waitFor({ timeout: 60000 });
-    const [exported] = await Promise.all([page.context().waitForEvent('page'), link.click()]);
-    await exported.waitForLoadState();
-    assert.match(await exported.title(), /^Access Statistics for www\.example\.com/);
-    const tables = await exported.$$eval('table', (nodes) => nodes.length);
-    assert.ok(tables > 50, `the tables of every report: ${tables}`);
-    const pictures = await exported.$$eval('img', (imgs) => imgs.map((i) => i.complete && i.naturalWidth > 0));
-    assert.ok(pictures.length > 0 && pictures.every(Boolean), 'the charts and icons load');
-    await shot(exported, '13-exported');
-    await exported.close();
-    await closeDialog(page, 'Velmora', 'OK');
-    const outside = await request(server.port, {
-      pathname: '/export/..%2Fdemo.stw', headers: { Host: `127.0.0.1:${server.port}`, 'X-Velmora-Token': server.token },
-    });
-    assert.equal(outside.status, 404, 'nothing outside export/');
-  });
-
   it('removes all parsed data after asking', async () => {
     await andWaitForReport(page, () => treeRow(page, 'pagesreq').click());
     assert.ok((await shownRows(page)).length > 0);
@@ -391,27 +364,5 @@ describe('velmora serve', () => {
     await chartLoaded(page);
     assert.deepEqual(cliReport('pagesreq').rows, []);
     await shot(page, '14-removed');
-  });
-
-  it('shows "No Workspace Loaded" with the workspace commands unavailable', async () => {
-    const emptyHome = fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-empty-'));
-    const bare = await serve([], { ...env, XDG_CONFIG_HOME: emptyHome, HOME: emptyHome });
-    try {
-      const other = await browser.newPage();
-      await other.goto(bare.url);
-      await other.waitForFunction(() => document.title.includes('No Workspace'));
-      assert.equal(await other.title(), '[No Workspace Loaded] - Velmora');
-      const work = await menuState(other, 'Workspace');
-      assert.ok(Object.values(work.items).every((enabled) => !enabled), 'every Workspace command is unavailable');
-      const file = await menuState(other, 'File');
-      assert.ok(file.items.new && file.items.open && file.items.exit, 'File commands stay');
-      const report = await menuState(other, 'Report');
-      assert.equal(report.items.exportAll, false);
-      await shot(other, '09-no-workspace');
-      await other.close();
-    } finally {
-      assert.equal(await stop(bare), 0);
-      fs.rmSync(emptyHome, { recursive: true, force: true });
-    }
   });
 });
