@@ -3,7 +3,11 @@
 // the page walked as a person would: every report of the tree with its table and chart (the same
 // numbers as `velmora report ID --format json`), sorting, a quick filter, an IP filter, the date
 // picker, the navigation keys and the availability of the menu commands. The server's refusals
-// (no token, another Host or Origin) are checked with plain HTTP requests.
+// (no token, another Host or Origin) are checked with plain HTTP requests. Then "Workspace
+// settings" is walked page by page (a screenshot of each): a bad value is refused beside its field
+// with nothing saved, good values are saved by OK and read back with `velmora settings show`,
+// Cancel keeps everything, and no reply the page gets ever carries a password. "Manage Imported
+// Log Files" lists the logs with their size, compression and parsed state, a hostile name as text.
 //
 // Environment: VELMORA_BIN, LOGGEN_BIN, ARTIFACTS (screenshots), CHROMIUM (default
 // /usr/bin/chromium).
@@ -11,8 +15,8 @@ import { after, before, describe, it } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
+import zlib from 'node:zlib';
 import {
   artifacts, closeDialog, launchBrowser, loggen, menuCommand, menuState, request, serve, shot, stop, testHome,
   velmora,
@@ -20,6 +24,12 @@ import {
 const HOSTILE_IP = '203.0.113.66';
 const HOSTILE_REFERRER = 'http://evil.example/<script>window.pwned=1</script>';
 const HOSTILE_AGENT = '<img src=x onerror="window.pwned=2">';
+const HOSTILE_NAME = '<img src=x onerror="window.pwned=3">.log';
+const FTP_PASSWORD = 'ftp-S3cret-1';
+const HTTP_PASSWORD = 'http-S3cret-2';
+const NEW_FTP_PASSWORD = 'typed-N3w-3';
+const SETTINGS_PAGES = ['General', 'Log Files', 'HTTP Settings', 'FTP Settings', 'File Types', 'Time Settings', 'Export', 'Filters'];
+const LINE = '10.0.0.1 - - [10/Nov/2026:12:00:00 +0000] "GET /index.html HTTP/1.1" 200 512 "-" "Mozilla/5.0"\n';
 
 const { home, env } = testHome('velmora-browser-');
 const ws = path.join(home, 'demo');
@@ -30,6 +40,7 @@ function cli(...args) {
 function cliReport(id, ...args) {
   return JSON.parse(cli('report', id, '--format', 'json', ...args));
 }
+const shownSettings = () => JSON.parse(cli('settings', 'show'));
 
 // The rows the page shows, as the cells' texts.
 function shownRows(page) {
@@ -73,11 +84,23 @@ function treeRow(page, id) {
   return page.locator(`li[data-report="${id}"] > .tree-row`);
 }
 
+async function openSettings() {
+  await menuCommand(page, 'Workspace', 'settings');
+  const dialog = page.locator('dialog', { hasText: 'Workspace settings' });
+  await dialog.waitFor();
+  return dialog;
+}
+
+async function settingsTab(dialog, name) {
+  await dialog.locator('.tabs .tab', { hasText: name }).click();
+}
+
 let browser;
 let server;
 let page;
 let catalogue;
 const timings = [];
+const replies = [];
 
 before(async () => {
   assert.ok(velmora && loggen, 'VELMORA_BIN and LOGGEN_BIN name the programs under test');
@@ -92,11 +115,19 @@ before(async () => {
   }
   fs.writeFileSync(path.join(ws, 'logs', 'hostile.log'), `${hostile.join('\n')}\n`);
   cli('parse');
+  // Arrived after the run: not parsed.
+  fs.writeFileSync(path.join(ws, 'logs', 'later.log.gz'), zlib.gzipSync(LINE));
+  fs.writeFileSync(path.join(ws, 'logs', HOSTILE_NAME), LINE);
+  cli('settings', 'set', 'ftp-password', FTP_PASSWORD);
+  cli('settings', 'set', 'http-password', HTTP_PASSWORD);
   catalogue = JSON.parse(cli('reports', '--format', 'json')).filter((n) => n.id);
   server = await serve(['-w', ws], env);
   browser = await launchBrowser();
   page = await browser.newPage({ viewport: { width: 1400, height: 900 } });
   page.on('pageerror', (error) => { throw error; });
+  page.on('response', (response) => {
+    if (new URL(response.url()).pathname.startsWith('/api/')) replies.push(response.text().catch(() => ''));
+  });
   await page.goto(server.url);
   await page.waitForSelector('#tree .tree-row');
 });
@@ -354,32 +385,128 @@ describe('velmora serve', () => {
     await closeDialog(page, 'Parsing Log', 'Close');
   });
 
-  it('exports all reports with a limit and opens the page from its link', async () => {
-    await menuCommand(page, 'Report', 'exportAll');
-    const dialog = page.locator('dialog', { hasText: 'Save combined report as HTML file' });
-    await dialog.waitFor();
-    assert.match(await dialog.textContent(), /Maximum number of entries in individual reports:.*Sort all reports by:/s);
-    await page.fill('#export-limit', '3');
-    await page.selectOption('#export-sort', '3');
-    await dialog.locator('button', { hasText: 'OK' }).click();
-    const link = page.locator('#exported-link');
-    await link.waitFor({ timeout: 60000 });
-    const [exported] = await Promise.all([page.context().waitForEvent('page'), link.click()]);
-    await exported.waitForLoadState();
-    assert.match(await exported.title(), /^Access Statistics for www\.example\.com/);
-    const tables = await exported.$$eval('table', (nodes) => nodes.length);
-    assert.ok(tables > 50, `the tables of every report: ${tables}`);
-    const pictures = await exported.$$eval('img', (imgs) => imgs.map((i) => i.complete && i.naturalWidth > 0));
-    assert.ok(pictures.length > 0 && pictures.every(Boolean), 'the charts and icons load');
-    await shot(exported, '13-exported');
-    await exported.close();
-    await closeDialog(page, 'Velmora', 'OK');
-    const outside = await request(server.port, {
-      pathname: '/export/..%2Fdemo.stw', headers: { Host: `127.0.0.1:${server.port}`, 'X-Velmora-Token': server.token },
-    });
-    assert.equal(outside.status, 404, 'nothing outside export/');
+});
+
+describe('workspace settings', () => {
+  it('shows the eight pages with their fields', async () => {
+    const dialog = await openSettings();
+    assert.deepEqual(await dialog.locator('.tabs .tab').allTextContents(), SETTINGS_PAGES);
+    for (const [index, name] of SETTINGS_PAGES.entries()) {
+      await settingsTab(dialog, name);
+      await dialog.locator(`#settings-page-${index}`).waitFor({ state: 'visible' });
+      await shot(page, `settings-${index + 1}-${name.replace(/ /g, '-').toLowerCase()}`);
+    }
+    const text = await dialog.textContent();
+    for (const label of ['Server name(s):', 'Custom log file format string', 'Path to fetchlet.dll:',
+      'Number of files to keep on server (1-9999):', 'Use Passive FTP (firewall and DSL modem compatibility)',
+      'File Mask', 'Your time zone:', 'Limit entries in combined report to:', 'Enable Filters']) {
+      assert.ok(text.includes(label), label);
+    }
+    assert.equal(await page.inputValue('#setting-workspace-name'), 'demo');
+    assert.equal(await page.inputValue('#setting-ftp-password'), '', 'no password in the field');
+    assert.match(await page.getAttribute('#setting-ftp-password', 'placeholder'), /\(set/);
+    await closeDialog(page, 'Workspace settings', 'Cancel');
   });
 
+  it('refuses a bad value beside its field and saves nothing', async () => {
+    const dialog = await openSettings();
+    await settingsTab(dialog, 'FTP Settings');
+    await page.fill('#setting-ftp-port', '70000');
+    await settingsTab(dialog, 'General');
+    await page.fill('#setting-session-timeout', '45');
+    await dialog.locator('.buttons button', { hasText: 'OK' }).click();
+    const problem = dialog.locator('#settings-problem');
+    await problem.waitFor();
+    assert.equal(await problem.textContent(), 'Must be a whole number from 1 to 65535');
+    assert.ok(await dialog.locator('#settings-page-3').isVisible(), 'the FTP page comes forward');
+    await shot(page, 'settings-9-refused');
+    assert.equal(shownSettings()['session-timeout'], 30, 'nothing saved');
+    assert.equal(shownSettings()['ftp-port'], 21);
+    await closeDialog(page, 'Workspace settings', 'Cancel');
+    assert.equal(shownSettings()['session-timeout'], 30, 'Cancel saves nothing');
+  });
+
+  it('saves every page with OK, keeping the passwords not typed', async () => {
+    const dialog = await openSettings();
+    await page.fill('#setting-session-timeout', '45');
+    await settingsTab(dialog, 'FTP Settings');
+    await page.fill('#setting-ftp-port', '2121');
+    await page.fill('#setting-ftp-password', NEW_FTP_PASSWORD);
+    await settingsTab(dialog, 'Time Settings');
+    await page.selectOption('#setting-your-time-zone', '30');
+    await settingsTab(dialog, 'File Types');
+    await page.click('#rules-list-add');
+    const group = page.locator('dialog', { hasText: 'File Group Properties' });
+    await page.fill('#rule-masks', '*.pdf, *.epub');
+    await page.selectOption('#rule-type', '2');
+    await shot(page, 'settings-10-file-group');
+    await closeDialog(page, 'File Group Properties', 'OK');
+    await group.waitFor({ state: 'detached' });
+    await settingsTab(dialog, 'Filters');
+    await page.check('#setting-enable-filters');
+    await page.click('#log-filters-list-add');
+    await page.locator('dialog', { hasText: 'Filter Properties' }).waitFor();
+    await page.fill('#log-filter-name', 'Office');
+    await shot(page, 'settings-11-filter-properties');
+    await closeDialog(page, 'Filter Properties', 'OK');
+    await dialog.locator('.buttons button', { hasText: 'OK' }).click();
+    await dialog.waitFor({ state: 'detached' });
+    // Timeout, zones, rules and filters decide parsing: the page says what that means.
+    const note = page.locator('dialog', { hasText: 'apply to the log files parsed from now on' });
+    await note.waitFor();
+    await shot(page, 'settings-12-parsing-note');
+    await closeDialog(page, 'Velmora', 'OK');
+
+    const saved = shownSettings();
+    assert.equal(saved['session-timeout'], 45);
+    assert.equal(saved['ftp-port'], 2121);
+    assert.equal(saved['your-time-zone'], 30);
+    assert.equal(saved['enable-filters'], 1);
+    assert.deepEqual(saved['log-filters'].map((f) => [f.name, f['address-text']]), [['Office', '127.0.0.1']]);
+    const masks = saved['resource-masks'].map((m) => m.mask);
+    assert.deepEqual(masks.slice(-3), ['*.pdf', '*.epub', '*'], 'new rules go ahead of the catch-all');
+    assert.equal(saved['resource-masks'].at(-2)['request-class'], 0x102);
+    const file = path.join(home, 'exported.json');
+    cli('settings', 'export', file);
+    const real = JSON.parse(fs.readFileSync(file, 'utf8'));
+    assert.equal(real['ftp-password'], NEW_FTP_PASSWORD, 'the typed password is saved');
+    assert.equal(real['http-password'], HTTP_PASSWORD, 'the untyped one is kept');
+  });
+
+  it('never sends a password to the page', async () => {
+    const texts = await Promise.all(replies);
+    assert.ok(texts.some((t) => t.includes('"ftp-password-set":true')), 'the settings were fetched');
+    for (const secret of [FTP_PASSWORD, HTTP_PASSWORD, NEW_FTP_PASSWORD]) {
+      assert.ok(!texts.some((t) => t.includes(secret)), `${secret} in a reply`);
+    }
+  });
+});
+
+describe('manage imported log files', () => {
+  it('lists the files of logs/ with size, compression and parsed state', async () => {
+    await menuCommand(page, 'Workspace', 'manageLogs');
+    const dialog = page.locator('dialog', { hasText: 'Manage Imported Log Files' });
+    await dialog.waitFor();
+    const rows = await page.$$eval('#log-files tbody tr', (trs) => trs.map((tr) => [...tr.cells].map((c) => c.textContent)));
+    const size = (name) => fs.statSync(path.join(ws, 'logs', name)).size.toLocaleString('en-US');
+    assert.deepEqual(rows, [
+      [HOSTILE_NAME, size(HOSTILE_NAME), 'plain', 'No'],
+      ['access.log', size('access.log'), 'plain', 'Yes'],
+      ['hostile.log', size('hostile.log'), 'plain', 'Yes'],
+      ['later.log.gz', size('later.log.gz'), 'gzip', 'No'],
+    ]);
+    assert.equal(await page.evaluate(() => window.pwned), undefined, 'a file name ran nothing');
+    assert.equal(await dialog.locator('tbody img').count(), 0);
+    assert.ok(await page.locator('#open-logs-folder').isDisabled(), 'no desktop: the button is unavailable');
+    assert.equal(await page.inputValue('#logs-folder'), path.join(ws, 'logs'));
+    assert.match(await page.locator('#log-files-summary').textContent(), /^4 file\(s\), .*; 2 parsed, 2 to parse$/);
+    await shot(page, 'settings-13-log-files');
+    await closeDialog(page, 'Manage Imported Log Files', 'Close');
+  });
+});
+
+// Last, as it leaves nothing to report.
+describe('remove all parsed data', () => {
   it('removes all parsed data after asking', async () => {
     await andWaitForReport(page, () => treeRow(page, 'pagesreq').click());
     assert.ok((await shownRows(page)).length > 0);
@@ -391,27 +518,5 @@ describe('velmora serve', () => {
     await chartLoaded(page);
     assert.deepEqual(cliReport('pagesreq').rows, []);
     await shot(page, '14-removed');
-  });
-
-  it('shows "No Workspace Loaded" with the workspace commands unavailable', async () => {
-    const emptyHome = fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-empty-'));
-    const bare = await serve([], { ...env, XDG_CONFIG_HOME: emptyHome, HOME: emptyHome });
-    try {
-      const other = await browser.newPage();
-      await other.goto(bare.url);
-      await other.waitForFunction(() => document.title.includes('No Workspace'));
-      assert.equal(await other.title(), '[No Workspace Loaded] - Velmora');
-      const work = await menuState(other, 'Workspace');
-      assert.ok(Object.values(work.items).every((enabled) => !enabled), 'every Workspace command is unavailable');
-      const file = await menuState(other, 'File');
-      assert.ok(file.items.new && file.items.open && file.items.exit, 'File commands stay');
-      const report = await menuState(other, 'Report');
-      assert.equal(report.items.exportAll, false);
-      await shot(other, '09-no-workspace');
-      await other.close();
-    } finally {
-      assert.equal(await stop(bare), 0);
-      fs.rmSync(emptyHome, { recursive: true, force: true });
-    }
   });
 });

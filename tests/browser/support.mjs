@@ -13,12 +13,14 @@ export const velmora = process.env.VELMORA_BIN;
 export const loggen = process.env.LOGGEN_BIN;
 export const artifacts = process.env.ARTIFACTS || fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-shots-'));
 
-// A fresh home folder with its own preferences, and an environment without a desktop.
+// A fresh home folder with its own preferences, and an environment without a desktop. The path is
+// the real one, as the served folder browser shows it.
 export function testHome(prefix) {
-  const home = fs.mkdtempSync(path.join(os.tmpdir(), prefix));
+  const home = fs.realpathSync(fs.mkdtempSync(path.join(os.tmpdir(), prefix)));
   const env = { ...process.env, XDG_CONFIG_HOME: path.join(home, 'config'), HOME: home };
   delete env.DISPLAY;
   delete env.WAYLAND_DISPLAY;
+  delete env.XDG_DOCUMENTS_DIR;
   return { home, env };
 }
 

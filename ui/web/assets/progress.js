@@ -146,6 +146,10 @@ export class JobCommands {
   }
 
   async finish(job) {
+    // The watch below can pick up a run this tab has just started, before `run` follows it: both
+    // then wait for the same end, which is told once.
+    if (job === this.finished) return null;
+    this.finished = job;
     const outcome = job.outcome || {};
     await this.host.afterRun();
     if (outcome.error) return message('Velmora', outcome.error, 'error');
