@@ -284,7 +284,6 @@ TEST(SpiderSamples, TodaysCrawlersAreRecognised) {
       {"Googlebot-Image/1.0", "Googlebot"},
       {"Mozilla/5.0 (compatible; Baiduspider/2.0; +http://www.baidu.com/search/spider.html)",
        "BaiDuSpider"},
-      {"Mozilla/5.0 (compatible; bingbot/2.0; +http://www.bing.com/bingbot.htm)", "bingbot"},
       {"Mozilla/5.0 (iPhone; CPU iPhone OS 7_0 like Mac OS X) AppleWebKit/537.51.1 (KHTML, like "
        "Gecko) Version/7.0 Mobile/11A465 Safari/9537.53 (compatible; bingbot/2.0; "
        "+http://www.bing.com/bingbot.htm)",

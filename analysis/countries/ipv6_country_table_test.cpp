@@ -112,6 +112,7 @@ TEST(Ipv6CountryTableTest, EmbeddedTableAndInspection) {
       {"2001:db8::1", "@"},
       {"::ffff:8.8.8.8", "US"},
       {"::ffff:193.0.6.139", "NL"},
+      {"193.0.6.139", "NL"},
   };
   for (const auto& c : cases) {
     const Result<CountryAnswer> answer = InspectIpAddress(SharedCountryTable(), c.text);

@@ -63,7 +63,7 @@ void ExpectSearch(const SearchCase& c) {
   EXPECT_EQ(words, c.words) << c.url;
 }
 
-TEST(AnalyseReferrer, EnginesAndTheirTerms) {
+TEST(AnalyseReferrer, EnginesTermsAndWords) {
   const SearchCase cases[] = {
       {"http://google.example.com/?q=apple", 2, "apple", "apple"},
       // Rows are tried in order: "yahoo" (row 1) before "google" (row 2).
@@ -84,12 +84,6 @@ TEST(AnalyseReferrer, EnginesAndTheirTerms) {
        "weather|berlin"},
       {"https://duckduckgo.com/?q=rust+borrow&t=h_", 132, "rust borrow", "rust|borrow"},
       {"https://yandex.ru/search/?text=погода&lr=213", 124, "погода", "погода"},
-  };
-  for (const SearchCase& c : cases) ExpectSearch(c);
-}
-
-TEST(AnalyseReferrer, SearchWordsAndPhrases) {
-  const SearchCase cases[] = {
       // One- and two-letter words only: an engine search without phrase or words.
       {"http://www.google.com/search?q=to+be+or+no", 2, "-", ""},
       {"http://www.google.com/search?q=to+be+or+not", 2, "to be or not", "not"},

@@ -77,8 +77,6 @@ TEST(LogFiltersEditingTest, InvalidFiltersAreRefusedWithAReason) {
       {[](LogFilter& f) { f.address_text = "10.1/16"; }, "not an address"},
       {[](LogFilter& f) { f.address_text = "10.1.2.3 / 8"; }, "not an address"},
       {[](LogFilter& f) { f.address_text = "10.1.2.3/8x"; }, "not an address"},
-      {[](LogFilter& f) { f.address_text = "10.0.0.0/33"; }, "w up to 32"},
-      {[](LogFilter& f) { f.address_text = "999.1.1.1/8"; }, "numbers up to 255"},
       {[](LogFilter& f) { f.address_text = "10.0.0.256"; }, "not an address"},
       {[](LogFilter& f) { f.address_text = "+10.0.0.1"; }, "not an address"},
       {[](LogFilter& f) { f.address_text = "10.0.0.0/"; }, "not an address"},

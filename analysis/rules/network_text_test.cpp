@@ -20,8 +20,6 @@ TEST(ParseNetworkTextTest, ReadsAddressesNetworksAndClampsWhatIsOutOfRange) {
   const NetworkCase cases[] = {
       {"10.1.0.0/16", 0x0A010000, 0xFFFF0000, 5, 11},
       {"10.1.2.3", 0x0A010203, 0xFFFFFFFF, 4, 8},
-      {"127.0.0.1", 0x7F000001, 0xFFFFFFFF, 4, 9},
-      {"10.0.0.0/8", 0x0A000000, 0xFF000000, 5, 10},
       {"0.0.0.0/0", 0, 0, 5, 9},
       {"1.2.3.4/32", 0x01020304, 0xFFFFFFFF, 5, 10},
       {"1.2.3.4/1", 0x01020304, 0x80000000, 5, 9},
@@ -34,7 +32,6 @@ TEST(ParseNetworkTextTest, ReadsAddressesNetworksAndClampsWhatIsOutOfRange) {
       {"10.1/16", 0x0A010000, 0xFFFFFFFF, 2, 4},
       {"10.1.2/24", 0x0A010200, 0xFFFFFFFF, 3, 6},
       {"", 0, 0xFFFFFFFF, 0, 0},
-      {"abc", 0, 0xFFFFFFFF, 0, 0},
       {"host.example.com", 0, 0xFFFFFFFF, 0, 0},
       // Blanks and a sign before each number are read over, as the numeric reader allows.
       {" 10. 1.+2.3/ 8", 0x0A010203, 0xFF000000, 5, 14},

@@ -33,20 +33,6 @@ std::vector<int32_t> Groups(const std::vector<ResourceMask>& masks) {
   return groups;
 }
 
-TEST(ResourceRulesEditingTest, ListsRulesAsRunsOfEqualGroups) {
-  const std::vector<ResourceRuleLine> lines = ListResourceRules(ThreeRules());
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0].number, 1);
-  EXPECT_EQ(lines[0].masks, "/default.ida, */root.exe");
-  EXPECT_EQ(lines[0].logging, kRuleDoNotLog);
-  EXPECT_EQ(lines[1].masks, "*.htm, *.html");
-  EXPECT_EQ(lines[1].type, kTypePage);
-  EXPECT_EQ(lines[1].logging, kRuleLogAsVisit);
-  EXPECT_EQ(lines[2].request_class, 0x200u);
-  EXPECT_EQ(lines[2].logging, kRuleLogAsNonVisit);
-  EXPECT_TRUE(ListResourceRules({}).empty());
-}
-
 TEST(ResourceRulesEditingTest, AddSplitsTheMaskTextIntoOneGroupAheadOfTheCatchAll) {
   std::vector<ResourceMask> masks = ThreeRules();
   const Result<int> added =

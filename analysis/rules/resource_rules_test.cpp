@@ -47,30 +47,6 @@ TEST(ApplyResourceRulesTest, WithoutRulesEverythingIsUndefinedNonVisit) {
   }
 }
 
-TEST(ApplyResourceRulesTest, TheUpperRuleWinsAndUnmatchedFallsThrough) {
-  const std::vector<ResourceMask> masks = {
-      {"/private/*", 0x000, 0},
-      {"*.html", 0x101, 1},
-      {"*.html", 0x201, 2},  // never reached for .html
-  };
-  EXPECT_EQ(ApplyResourceRules(masks, "/private/a.html"), 0x000u);
-  EXPECT_EQ(ApplyResourceRules(masks, "/public/a.html"), 0x101u);
-  EXPECT_EQ(ApplyResourceRules(masks, "/public/a.css"), 0x200u);
-}
-
-TEST(ApplyResourceRulesTest, EntriesHoldingSeparatorsAreSplitAndTrimmed) {
-  const std::vector<ResourceMask> masks = {
-      {" *.gif ,\t*.JPG;\r\n*.png ", 0x203, 0},
-      {",, ; ,", 0x101, 1},  // only empty pieces: matches nothing, not even ""
-      {"", 0x102, 2},
-  };
-  EXPECT_EQ(ApplyResourceRules(masks, "/a.gif"), 0x203u);
-  EXPECT_EQ(ApplyResourceRules(masks, "/a.jpg"), 0x203u);
-  EXPECT_EQ(ApplyResourceRules(masks, "/a.png"), 0x203u);
-  EXPECT_EQ(ApplyResourceRules(masks, "/a.gif ,"), 0x200u);
-  EXPECT_EQ(ApplyResourceRules(masks, ""), 0x200u);
-}
-
 TEST(ApplyResourceRulesTest, HostileMasksStillAnswerCorrectly) {
   // Correctness only; the time these take is measured by the rules benchmark.
   const std::string stars(2048, '*');

@@ -73,24 +73,6 @@ TEST_F(VisitListCacheTest, HandlesNameSlotsDuringTheRunAndSequencesAfterIt) {
   FlushVisitLists(lists);  // no caches: nothing to do
 }
 
-TEST_F(VisitListCacheTest, StoredListsAreCopiedNeverChanged) {
-  AddVisits(2);
-  auto lists = BeginVisitLists(db_);
-  AddToVisitList(*lists, 0, K::kImages, 4);
-  AddToVisitList(*lists, 1, K::kImages, 4);
-  FlushVisitLists(lists);
-  const int32_t shared = Handle(0, K::kImages);
-  ASSERT_EQ(shared, Handle(1, K::kImages));
-
-  lists = BeginVisitLists(db_);  // a later run
-  AddToVisitList(*lists, 0, K::kImages, 2);
-  AddToVisitList(*lists, 0, K::kImages, 4);
-  FlushVisitLists(lists);
-  EXPECT_THAT(Stored(0, K::kImages), ElementsAre(2, 2, 4));
-  EXPECT_THAT(Stored(1, K::kImages), ElementsAre(1, 4));
-  EXPECT_EQ(Handle(1, K::kImages), shared);
-}
-
 TEST_F(VisitListCacheTest, FullRingEvictsItsOldestList) {
   AddVisits(1025);
   auto lists = BeginVisitLists(db_);
