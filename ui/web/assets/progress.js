@@ -127,6 +127,7 @@ export class JobCommands {
   // `host.afterRun()` shows what the run changed.
   constructor(host) {
     this.host = host;
+    this.finished = null;  // the last run whose end this tab told
   }
 
   // Starts `kind` ("parse" or "retrieve") and shows it to its end; a retrieval whose options say
